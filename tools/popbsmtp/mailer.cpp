@@ -1,0 +1,176 @@
+#include "mailer.h"
+
+#include "options.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace popbsmtp {
+
+namespace {
+
+constexpr long kConnectTimeoutMs = 20000;
+
+struct EasyDeleter
+{
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+struct ListDeleter
+{
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using Easy = std::unique_ptr<CURL, EasyDeleter>;
+using List = std::unique_ptr<curl_slist, ListDeleter>;
+
+struct Upload
+{
+    const std::string* data = nullptr;
+    std::size_t offset = 0;
+};
+
+std::size_t readUpload(char* buffer, std::size_t size, std::size_t count, void* user)
+{
+    auto* upload = static_cast<Upload*>(user);
+    const std::size_t room = size * count;
+    const std::size_t left = upload->data->size() - upload->offset;
+    const std::size_t n = std::min(room, left);
+    std::memcpy(buffer, upload->data->data() + upload->offset, n);
+    upload->offset += n;
+    return n;
+}
+
+std::size_t discard(char*, std::size_t size, std::size_t count, void*)
+{
+    return size * count;
+}
+
+// Settings both protocols share: time limits from the common budget, TLS whenever the server
+// offers it (implicit TLS is chosen by the URL scheme), certificate checks always on.
+std::string prepare(CURL* curl, const std::string& url, const char* protocols, bool implicitTls,
+                    const std::string& user, const std::string& password, const Deadline& deadline,
+                    char* errorBuffer)
+{
+    const long remaining = deadline.remainingMs();
+    if (remaining <= 0)
+        return "time limit reached";
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, protocols);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, remaining);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, std::min(remaining, kConnectTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, std::max(1L, remaining / 1000 + 1));
+    curl_easy_setopt(curl, CURLOPT_USE_SSL,
+                     static_cast<long>(implicitTls ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    curl_easy_setopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (const char* caFile = std::getenv("POPBSMTP_CA_FILE"); caFile && *caFile)
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile);
+    if (!user.empty()) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, user.c_str());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
+    }
+    return {};
+}
+
+std::string describe(CURLcode code, const char* errorBuffer)
+{
+    std::string text = curl_easy_strerror(code);
+    if (errorBuffer[0] != '\0' && text != errorBuffer)
+        text += std::string(" (") + errorBuffer + ")";
+    return text;
+}
+
+std::string serverText(const Server& server)
+{
+    return server.host + ":" + std::to_string(server.port);
+}
+
+} // namespace
+
+long Deadline::remainingMs() const
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        _end - std::chrono::steady_clock::now());
+    return static_cast<long>(left.count());
+}
+
+std::string popLogin(const Server& server, const std::string& user, const std::string& password,
+                     const Deadline& deadline)
+{
+    const std::string host = urlHost(server.host);
+    if (host.empty())
+        return "invalid POP3 server name \"" + server.host + "\"";
+    const bool implicitTls = server.port == 995;
+    const std::string url = std::string(implicitTls ? "pop3s://" : "pop3://") + host + ":" +
+                            std::to_string(server.port) + "/";
+    Easy curl(curl_easy_init());
+    if (!curl)
+        return "cannot initialise libcurl";
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    if (auto error = prepare(curl.get(), url, "pop3,pop3s", implicitTls, user, password, deadline,
+                             errorBuffer);
+        !error.empty())
+        return "POP3 " + serverText(server) + ": " + error;
+    // A NOOP after the login proves the login; no mail is listed or fetched.
+    curl_easy_setopt(curl.get(), CURLOPT_CUSTOMREQUEST, "NOOP");
+    curl_easy_setopt(curl.get(), CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, discard);
+    const CURLcode code = curl_easy_perform(curl.get());
+    if (code != CURLE_OK)
+        return "POP3 " + serverText(server) + ": " + describe(code, errorBuffer);
+    return {};
+}
+
+std::string smtpSend(const Server& server, const std::string& user, const std::string& password,
+                     const std::string& from, const std::vector<std::string>& recipients,
+                     const std::string& message, const Deadline& deadline)
+{
+    const std::string host = urlHost(server.host);
+    if (host.empty())
+        return "invalid SMTP server name \"" + server.host + "\"";
+    const bool implicitTls = server.port == 465;
+    const std::string url = std::string(implicitTls ? "smtps://" : "smtp://") + host + ":" +
+                            std::to_string(server.port);
+    Easy curl(curl_easy_init());
+    if (!curl)
+        return "cannot initialise libcurl";
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    if (auto error = prepare(curl.get(), url, "smtp,smtps", implicitTls, user, password, deadline,
+                             errorBuffer);
+        !error.empty())
+        return "SMTP " + serverText(server) + ": " + error;
+
+    const std::string sender = "<" + from + ">";
+    curl_easy_setopt(curl.get(), CURLOPT_MAIL_FROM, sender.c_str());
+    List rcpt;
+    for (const std::string& address : recipients) {
+        const std::string item = "<" + address + ">";
+        curl_slist* grown = curl_slist_append(rcpt.get(), item.c_str());
+        if (!grown)
+            return "out of memory";
+        (void)rcpt.release();
+        rcpt.reset(grown);
+    }
+    // Every recipient must be accepted: a refused one fails the whole sending, so success is
+    // never reported for a mail that did not reach everybody it was meant for.
+    curl_easy_setopt(curl.get(), CURLOPT_MAIL_RCPT, rcpt.get());
+
+    Upload upload{&message, 0};
+    curl_easy_setopt(curl.get(), CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(curl.get(), CURLOPT_READFUNCTION, readUpload);
+    curl_easy_setopt(curl.get(), CURLOPT_READDATA, &upload);
+    curl_easy_setopt(curl.get(), CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(message.size()));
+
+    const CURLcode code = curl_easy_perform(curl.get());
+    if (code != CURLE_OK)
+        return "SMTP " + serverText(server) + ": " + describe(code, errorBuffer);
+    return {};
+}
+
+} // namespace popbsmtp

@@ -1,0 +1,130 @@
+// popbsmtp: sends one plain-text mail through an SMTP server, optionally after a POP3 login
+// (POP before SMTP). Prints "Email was sent successfully!" only when the server accepted it.
+//
+// Exit status: 0 sent, 1 the sending failed, 2 the command line or its values are unusable.
+#include "mailer.h"
+#include "message.h"
+#include "options.h"
+
+#include <curl/curl.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace {
+
+constexpr int kDefaultTimeoutSeconds = 90; // well below the time the monitor waits for us
+constexpr int kMaxTimeoutSeconds = 3600;
+
+int fail(int status, const std::string& reason)
+{
+    std::fprintf(stderr, "popbsmtp: %s\n", reason.c_str());
+    return status;
+}
+
+std::chrono::milliseconds totalTimeout()
+{
+    int seconds = kDefaultTimeoutSeconds;
+    if (const char* value = std::getenv("POPBSMTP_TIMEOUT"); value && *value) {
+        char* end = nullptr;
+        const long parsed = std::strtol(value, &end, 10);
+        if (*end == '\0' && parsed > 0 && parsed <= kMaxTimeoutSeconds)
+            seconds = static_cast<int>(parsed);
+    }
+    return std::chrono::seconds(seconds);
+}
+
+class CurlGlobal
+{
+public:
+    CurlGlobal() : _ok(curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK) {}
+    ~CurlGlobal()
+    {
+        if (_ok)
+            curl_global_cleanup();
+    }
+    CurlGlobal(const CurlGlobal&) = delete;
+    CurlGlobal& operator=(const CurlGlobal&) = delete;
+    bool ok() const { return _ok; }
+
+private:
+    bool _ok;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace popbsmtp;
+    // libcurl is told not to use signals; a peer closing a TLS socket must not kill us.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    Options options;
+    if (const std::string error = parseArguments(argc, argv, options); !error.empty())
+        return fail(2, error);
+    if (options.help) {
+        std::fputs(usage().c_str(), stdout);
+        return 0;
+    }
+    // "-p -" keeps the password out of the process list: it comes on standard input.
+    if (options.passwordFromStdin) {
+        if (const std::string error = readPasswordLine(stdin, options.password); !error.empty())
+            return fail(2, error);
+    }
+
+    if (options.smtpServer.empty())
+        return fail(2, "no SMTP server given (-j)");
+    Server smtp{options.smtpServer, parsePort(options.smtpPort, 25)};
+    if (smtp.port == 0)
+        return fail(2, "invalid SMTP port \"" + options.smtpPort + "\"");
+    std::string from;
+    if (options.from.empty())
+        return fail(2, "no sender address given (-f)");
+    if (const std::string error = parseAddress(options.from, from); !error.empty())
+        return fail(2, "sender: " + error);
+    std::vector<std::string> recipients;
+    if (const std::string error = parseRecipients(options.recipients, recipients); !error.empty())
+        return fail(2, error + " (-t)");
+
+    Server pop{options.popServer, parsePort(options.popPort, 110)};
+    if (options.popBeforeSmtp) {
+        if (pop.host.empty())
+            return fail(2, "no POP3 server given (-h)");
+        if (pop.port == 0)
+            return fail(2, "invalid POP3 port \"" + options.popPort + "\"");
+        if (options.user.empty())
+            return fail(2, "no POP3 user given (-u)");
+    }
+
+    CurlGlobal curlGlobal;
+    if (!curlGlobal.ok())
+        return fail(1, "cannot initialise libcurl");
+    const Deadline deadline(totalTimeout());
+
+    if (options.popBeforeSmtp) {
+        if (const std::string error = popLogin(pop, options.user, options.password, deadline);
+            !error.empty())
+            return fail(1, error);
+    }
+
+    MessageParts parts;
+    parts.from = from;
+    parts.recipients = recipients;
+    parts.subject = options.subject;
+    parts.body = options.body;
+    parts.zone = options.zone;
+    parts.when = std::time(nullptr);
+    const std::string message = buildMessage(parts);
+
+    if (const std::string error =
+            smtpSend(smtp, options.user, options.password, from, recipients, message, deadline);
+        !error.empty())
+        return fail(1, error);
+
+    std::fputs("Email was sent successfully!\n", stdout);
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,222 @@
+#include "options.h"
+
+namespace popbsmtp {
+
+namespace {
+
+std::string trimmed(const std::string& s)
+{
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t begin = 0;
+    std::size_t end = s.size();
+    while (begin < end && isBlank(s[begin]))
+        ++begin;
+    while (end > begin && isBlank(s[end - 1]))
+        --end;
+    return s.substr(begin, end - begin);
+}
+
+// An address goes into the envelope and into the To/From headers: nothing in it may end a
+// line, separate a list or open a second address.
+bool isAddressChar(unsigned char c)
+{
+    return c > 0x20 && c != 0x7f && c != '<' && c != '>' && c != ',' && c != ';' && c != '"' &&
+           c != '(' && c != ')' && c != '\\';
+}
+
+} // namespace
+
+std::string parseArguments(int argc, const char* const* argv, Options& out)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help") {
+            out.help = true;
+            continue;
+        }
+        if (arg == "-b") {
+            out.popBeforeSmtp = true;
+            continue;
+        }
+        std::string* target = nullptr;
+        if (arg.size() == 2 && arg[0] == '-') {
+            switch (arg[1]) {
+            case 'h':
+                target = &out.popServer;
+                break;
+            case 'i':
+                target = &out.popPort;
+                break;
+            case 'u':
+                target = &out.user;
+                break;
+            case 'p':
+                target = &out.password;
+                break;
+            case 'j':
+                target = &out.smtpServer;
+                break;
+            case 'k':
+                target = &out.smtpPort;
+                break;
+            case 'f':
+                target = &out.from;
+                break;
+            case 't':
+                target = &out.recipients;
+                break;
+            case 's':
+                target = &out.subject;
+                break;
+            case 'z':
+                target = &out.zone;
+                break;
+            case 'm':
+                target = &out.body;
+                break;
+            default:
+                break;
+            }
+        }
+        if (!target)
+            return "unknown option \"" + arg + "\" (see --help)";
+        if (i + 1 >= argc)
+            return "option " + arg + " needs a value";
+        *target = argv[++i];
+        if (target == &out.password)
+            out.passwordFromStdin = (out.password == "-");
+    }
+    return {};
+}
+
+std::string readPasswordLine(std::FILE* in, std::string& password, std::size_t maxLength)
+{
+    password.clear();
+    for (;;) {
+        const int c = std::fgetc(in);
+        if (c == EOF) {
+            if (std::ferror(in))
+                return "cannot read the password from standard input";
+            break;
+        }
+        if (c == '\n')
+            break;
+        if (password.size() >= maxLength)
+            return "the password on standard input is too long";
+        password.push_back(static_cast<char>(c));
+    }
+    if (!password.empty() && password.back() == '\r')
+        password.pop_back();
+    return {};
+}
+
+std::string parseAddress(const std::string& text, std::string& out)
+{
+    std::string address = trimmed(text);
+    const std::size_t open = address.find('<');
+    if (open != std::string::npos) {
+        const std::size_t close = address.find('>', open);
+        if (close == std::string::npos || trimmed(address.substr(close + 1)) != "")
+            return "malformed address \"" + text + "\"";
+        address = trimmed(address.substr(open + 1, close - open - 1));
+    }
+    if (address.empty())
+        return "empty address";
+    for (const char c : address) {
+        if (!isAddressChar(static_cast<unsigned char>(c)))
+            return "invalid character in address \"" + text + "\"";
+    }
+    out = address;
+    return {};
+}
+
+std::string parseRecipients(const std::string& list, std::vector<std::string>& out)
+{
+    out.clear();
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(';', start);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string item = trimmed(list.substr(start, end - start));
+        if (!item.empty() && item != "<>") {
+            std::string address;
+            const std::string error = parseAddress(item, address);
+            if (!error.empty())
+                return "recipient: " + error;
+            out.push_back(address);
+        }
+        start = end + 1;
+    }
+    if (out.empty())
+        return "no recipient given";
+    return {};
+}
+
+std::string urlHost(const std::string& host)
+{
+    if (host.empty())
+        return {};
+    std::string bare = host;
+    if (bare.front() == '[' && bare.back() == ']' && bare.size() > 2)
+        bare = bare.substr(1, bare.size() - 2);
+    bool hasColon = false;
+    for (const char ch : bare) {
+        const auto c = static_cast<unsigned char>(ch);
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                        (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_' || c == ':' ||
+                        c >= 0x80; // internationalised names are converted by libcurl
+        if (!ok)
+            return {};
+        hasColon = hasColon || c == ':';
+    }
+    return hasColon ? "[" + bare + "]" : bare;
+}
+
+int parsePort(const std::string& text, int fallback)
+{
+    const std::string t = trimmed(text);
+    if (t.empty())
+        return fallback;
+    if (t.size() > 5)
+        return 0;
+    int port = 0;
+    for (const char c : t) {
+        if (c < '0' || c > '9')
+            return 0;
+        port = port * 10 + (c - '0');
+    }
+    return port <= 65535 ? port : 0;
+}
+
+std::string usage()
+{
+    return "Usage: popbsmtp [-b -h POP3-SERVER -i POP3-PORT] [-u USER -p PASSWORD|-]\n"
+           "                -j SMTP-SERVER -k SMTP-PORT -f FROM -t RECIPIENTS\n"
+           "                -s SUBJECT -z ZONE -m BODY\n"
+           "\n"
+           "Sends one plain-text mail through an SMTP server.\n"
+           "\n"
+           "  -b          POP before SMTP: log in to the POP3 server first\n"
+           "  -h SERVER   POP3 server              -i PORT  POP3 port (default 110,\n"
+           "                                                995 means implicit TLS)\n"
+           "  -u USER     user name for POP3 and for SMTP AUTH\n"
+           "  -p PASSWORD password; \"-\" reads it from the first line of standard input\n"
+           "  -j SERVER   SMTP server              -k PORT  SMTP port (default 25,\n"
+           "                                                465 means implicit TLS)\n"
+           "  -f FROM     sender address\n"
+           "  -t LIST     recipients, \";\"-separated, e.g. \"<a@example.org>;<b@example.org>\"\n"
+           "  -s SUBJECT  subject (UTF-8)\n"
+           "  -z ZONE     abbreviation of the local time zone (added as a comment to Date)\n"
+           "  -m BODY     message text (UTF-8)\n"
+           "  --help      show this text\n"
+           "\n"
+           "STARTTLS is used whenever the server offers it; certificates are always checked.\n"
+           "On success prints \"Email was sent successfully!\" and exits with status 0.\n"
+           "\n"
+           "Environment:\n"
+           "  POPBSMTP_TIMEOUT  total time limit in seconds for all network work (default 90)\n"
+           "  POPBSMTP_CA_FILE  extra CA bundle to trust (for tests)\n";
+}
+
+} // namespace popbsmtp

@@ -1,0 +1,52 @@
+// Command line of popbsmtp: parsing and checking of everything the caller hands over.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace popbsmtp {
+
+struct Options
+{
+    bool help = false;
+    bool popBeforeSmtp = false; // -b
+    std::string popServer;      // -h
+    std::string popPort;        // -i
+    std::string user;           // -u
+    std::string password;       // -p (or the first line of standard input for "-p -")
+    bool passwordFromStdin = false;
+    std::string smtpServer; // -j
+    std::string smtpPort;   // -k
+    std::string from;       // -f
+    std::string recipients; // -t, "<a@x>;<b@y>"
+    std::string subject;    // -s
+    std::string zone;       // -z, informational only
+    std::string body;       // -m
+};
+
+// Parses argv. Returns an empty string on success, else the reason for the failure.
+std::string parseArguments(int argc, const char* const* argv, Options& out);
+
+// Reads the password from the first line of `in`, without its line end. At most
+// `maxLength` bytes are accepted; a longer line is a failure.
+std::string readPasswordLine(std::FILE* in, std::string& password, std::size_t maxLength = 1024);
+
+// Splits the ";"-separated recipient list into bare addresses ("<a@x>" -> "a@x"). Empty
+// items are skipped. Returns an empty string on success, else the reason.
+std::string parseRecipients(const std::string& list, std::vector<std::string>& out);
+
+// Takes the bare address out of "a@x", "<a@x>" or "Name <a@x>". Returns an empty string on
+// success, else the reason.
+std::string parseAddress(const std::string& text, std::string& out);
+
+// Checks a host name or address literal before it goes into a URL. Returns the host as it
+// belongs in a URL (IPv6 literals in brackets), or an empty string when it is not acceptable.
+std::string urlHost(const std::string& host);
+
+// Parses a port; an empty text gives `fallback`. Returns 0 when the text is not a port.
+int parsePort(const std::string& text, int fallback);
+
+std::string usage();
+
+} // namespace popbsmtp
