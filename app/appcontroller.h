@@ -1,0 +1,225 @@
+// The monitoring controller: start-up, timers and retries, the evaluation pass that turns
+// each answer of the storage service into icon, log, notice, mail and shutdown decisions,
+// and the actions of every window. It holds no widget: it reaches the screen and the desktop
+// through the interfaces of app/ports.h, so a test can run whole passes and read what
+// happened.
+#pragma once
+
+#include "app/ports.h"
+#include "platform/systemversion.h"
+#include "service/parseraidinfo.h"
+#include "service/raidinfolistener.h"
+#include "settings/eventlog.h"
+#include "settings/settingsform.h"
+#include "ui/statusdisplay.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <array>
+#include <memory>
+
+class DefaultsStore;
+class DeviceListModel;
+class LogTableModel;
+class QTimer;
+
+// Timing of the controller and its client. Defaults are the designed values; tests inject
+// short ones.
+struct ControllerTiming
+{
+    int rescanMs = 1000;        // kRescanInterval
+    int loginMs = 6000;         // kLoginInterval
+    int refetchMs = 3600000;    // kRefetchInterval (repeating)
+    int handOffIdleMs = 100;    // hand-off after a document
+    int handOffBusyMs = 1000;   // hand-off re-armed while a pass runs
+    int mailTimeoutMs = 120000; // a mail tool still running then is stopped: a failure
+    int sudoTimeoutMs = 60000;  // a sudo command still running then is stopped
+};
+
+// Everything the controller is built with. Null presenters are replaced by do-nothing ones.
+struct ControllerConfig
+{
+    StatusPresenter* status = nullptr;
+    ModalPresenter* modal = nullptr;
+    WindowPresenter* windows = nullptr;
+    SystemPort* system = nullptr;
+    DefaultsStore* store = nullptr; // null: the user's store, owned by the controller
+    ControllerTiming timing;
+    quint16 servicePort = ParseRaidInfo::kDefaultPort;
+    Misc::VersionQuery versionQuery = Misc::runningSystemVersion;
+    QString mailToolPath;                         // empty: popbsmtp found beside the executable
+    QString helpFolder;                           // empty: the installed or build-tree help folder
+    QString sudoProgram = QStringLiteral("sudo"); // found on PATH
+    QString executablePath; // for the autostart entry; empty: this process's executable
+};
+
+class AppController : public QObject, public RaidInfoListener
+{
+    Q_OBJECT
+public:
+    static constexpr int kMaxEnclosures = 8;
+    static constexpr int kSlots = 16;
+    static constexpr int kMaxRetries = 10;
+
+    explicit AppController(const ControllerConfig& config, QObject* parent = nullptr);
+    ~AppController() override;
+
+    // --- Start-up, timers, retries, quitting
+    // The version gate, slots, lists, the client and the registered defaults. False when
+    // the gate failed: the alert was shown and termination requested.
+    bool init();
+    void applicationDidFinishLaunching();
+    void startTimerAtRescan();
+    void startTimerAtLogIn();
+    void startTimer();
+    void stopTimer();
+    bool isRefetchTimerActive() const;
+    void refetch();
+    void errorOccurredStreamEvent() override;
+    void terminateApp();
+    void showHelp();
+    // The help file for the user's language, or empty when there is none.
+    QString helpFilePath() const;
+
+    // --- The evaluation pass
+    void processRaidInfo() override;
+    void buildParam(int index);
+
+    // --- Status window and device list
+    void displayRaidInfo(int index);
+    QString localizedErrorString(int index) const;
+    QString deviceName(int index) const;
+    void displayPanel(const QString& text);
+    // tableViewSelectionDidChange: on the device list; -1 for no selected row.
+    void deviceListSelectionChanged(int row);
+    // tableView:setObjectValue:forTableColumn:row: on the device list.
+    void renameDevice(int row, const QString& value);
+    void w0_OrderFront();
+    void w0_Close();
+    void w0_Rescan();
+    void w2_Rescan();
+
+    // --- Mail
+    bool sendMail(int test, int index);
+    void w1_TestMail();
+    // The recipient list of the three recipient fields: "<a>;<b>".
+    QString recipientList() const;
+    // The argument list handed to the mail tool (14 or 23 items) for a body.
+    QStringList mailArguments(const QString& body) const;
+    QString mailBody(int test, int index, const QString& timeText) const;
+
+    // --- Administrator password and shutdown
+    void w1_GetRootPassword();
+    bool getRootPwd();
+    // Runs sudo with the arguments, the password once on its standard input, standard
+    // error joined to standard output; the count of line ends it printed (0 when it could
+    // not be started).
+    int doExecLog(const QStringList& sudoArguments);
+    void execShutdown();
+    bool hasRootPassword() const;
+
+    // --- Preferences and the settings window
+    static QVariantMap registeredDefaults();
+    void loadUserDefaults();
+    void saveUserDefaults();
+    void SetMailController(bool enabled);
+    void w1_OrderFront();
+    void w1_Ok();
+    void w1_Cancel();
+    void w1_SendMail();
+    void w1_SendRebuildMail();
+    void w1_POPbSMTP();
+    void w1_SetFilePath();
+    // The autostart entry path ($XDG_CONFIG_HOME/autostart/<executable>.desktop).
+    QString autostartEntryPath() const;
+
+    // --- Event log
+    void readCSVFile();
+    void writeCSVFile(const QString& message, int index);
+    void w2_OrderFront();
+    void w2_Ok();
+
+    // --- State, for the windows and for tests
+    ParseRaidInfo& client() { return *_raidInfo; }
+    const ParseRaidInfo& client() const { return *_raidInfo; }
+    SettingsForm& form() { return _form; }
+    DefaultsStore& store() { return *_store; }
+    EventLog& eventLog() { return _eventLog; }
+    DeviceListModel* deviceListModel() const { return _deviceListModel; }
+    LogTableModel* logTableModel() const { return _logTableModel; }
+    const QStringList& targetNames() const { return _targetName; }
+    const QVariantMap& nameDict() const { return _nameDict; }
+    const StatusDisplay& statusDisplay() const { return _statusDisplay; }
+    int statusIcon() const { return _statusIcon; }
+    int errorType(int i) const { return _errorType.at(i); }
+    int recoveryType(int i) const { return _recoveryType.at(i); }
+    int rebuildPhase(int i) const { return _rebuildPhase.at(i); }
+    void setSlots(int i, int errorType, int recoveryType, int rebuildPhase);
+    int rescanCount() const { return _rescanCount; }
+    int selIdx() const { return _selIdx; }
+    int devIdx() const { return _devIdx; }
+    bool isPassRunning() const { return _passRunning; }
+
+    // The option flags (loaded from the preferences; the shutdown flag from the password).
+    struct Flags
+    {
+        bool _isSendMail = false;
+        bool _isSendRebuildMail = false;
+        bool _isPOPbSMTP = false;
+        bool _isAddLoginItem = false;
+        bool _isMakeLog = false;
+        bool _isDispPanel = false;
+        bool _isShutdown = false;
+    };
+    Flags& flags() { return _flags; }
+    const Flags& flags() const { return _flags; }
+    const ControllerTiming& timing() const { return _config.timing; }
+
+signals:
+    // Diagnostics for observers (the executable's log category, end-to-end tests).
+    void statusIconChanged(int status);
+    void passFinished();
+    void logWritten(bool ok);
+    void mailFinished(bool ok);
+
+private:
+    void setStatusIcon(int status);
+    void updateSummary();
+    QString locateMailTool() const;
+    void writeAutostartEntry();
+
+    ControllerConfig _config;
+    NullStatusPresenter _nullStatus;
+    std::unique_ptr<DefaultsStore> _ownedStore;
+    DefaultsStore* _store = nullptr;
+    StatusPresenter* _status = nullptr;
+    ModalPresenter* _modal = nullptr;
+    WindowPresenter* _windows = nullptr;
+    SystemPort* _system = nullptr;
+
+    QPointer<QTimer> _reloadTimer;
+    std::unique_ptr<ParseRaidInfo> _raidInfo;
+    qint8 _devIdx = 0;
+    qint8 _selIdx = 0;
+    EventLog _eventLog; // _logAry
+    QStringList _targetName;
+    QVariantMap _nameDict;
+    Flags _flags;
+    std::array<qint8, kSlots> _errorType{};
+    std::array<qint8, kSlots> _recoveryType{};
+    std::array<qint8, kSlots> _rebuildPhase{};
+    bool _isAddLogData = false;
+    int _rescanCount = 0;
+
+    SettingsForm _form;
+    StatusDisplay _statusDisplay;
+    int _statusIcon = 0;
+    bool _passRunning = false;
+    DeviceListModel* _deviceListModel = nullptr; // owned through QObject parenting
+    LogTableModel* _logTableModel = nullptr;     // owned through QObject parenting
+};

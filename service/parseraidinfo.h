@@ -1,0 +1,133 @@
+// The storage service's only client: the loopback connection, the command exchange, the
+// parsing of answers and event messages into the device table, and the queries over it.
+#pragma once
+
+#include "service/documentsplitter.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QTcpSocket;
+class QXmlStreamAttributes;
+class RaidInfoListener;
+
+// Attribute name -> text, exactly as the service sent it.
+using AttrRecord = QHash<QString, QString>;
+
+class ParseRaidInfo : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr quint16 kDefaultPort = 51115;
+    static constexpr int kReadBufferSize = 65536;
+    static constexpr int kCodeListRoom = 255;
+
+    // Command codes.
+    enum Command { kIdle = 0, kGpio = 1, kScanDevices = 2, kConfig = 3 };
+
+    // initWithAppController: the command code is 3 from creation.
+    explicit ParseRaidInfo(RaidInfoListener* appController, QObject* parent = nullptr);
+    ~ParseRaidInfo() override;
+
+    // Test seams: the service port, and the hand-off delays (0.1 s, 1.0 s while busy).
+    void setPort(quint16 port) { _port = port; }
+    quint16 port() const { return _port; }
+    void setHandOffIntervals(int idleMs, int busyMs);
+
+    // --- Connection and command exchange
+    void openStream();
+    void closeStream();
+    bool isConnected() const;
+    int getCommand() const { return _command; }
+    void setCommand(int command) { _command = command; }
+    bool isParse() const { return _isParse; }
+    bool isEvent() const { return _isEvent; }
+    int eventMsgIdx() const { return _eventMsgIdx; }
+    bool isProcess() const { return _isProcess; }
+    // The exact bytes written for a command code; empty for 0 and unknown codes.
+    static QByteArray commandText(int command);
+
+    // --- Parsing and the device table
+    // Takes the bytes of one read: cuts them into whole documents and parses each once.
+    // Reads of 0 or 1 byte change nothing.
+    void handleReadBytes(const QByteArray& bytes);
+    // Parses _data as one document and stores the verdict in _isParse.
+    void parseStreamData();
+    const QByteArray& data() const { return _data; }
+
+    static QString convertUniData(const QString& codeList);
+    int getDeviceCount() const { return int(_boxAry.size()); }
+    int serialNumber(int index) const;
+    int getDeviceIndexFromSerialNumber(int key) const;
+    void removeDictAry(int index);
+    // Hand-offs armed but not yet delivered (for tests).
+    int pendingHandOffs() const { return _pendingHandOffs; }
+
+    // --- Queries
+    int getDeviceIndex() const { return _deviceIndex; }
+    void setDeviceIndex(int index) { _deviceIndex = index; }
+    AttrRecord boxDict(int index) const;
+    AttrRecord drive0Dict(int index) const;
+    AttrRecord drive1Dict(int index) const;
+    int plugStatus(int index) const;
+    int mode(int index) const;
+    QString friendlyMode(int index) const;
+    int eResult() const;
+    QString execInfo() const;
+    QString plugInfo(int index) const;
+    const QList<AttrRecord>& ary() const { return _ary; }
+    AttrRecord configDict() const { return _configDict; }
+
+signals:
+    // Diagnostics for observers (the executable's log line, end-to-end tests).
+    void connectionStateChanged(bool connected);
+    void documentParsed(bool ok);
+
+private:
+    void handleInputStreamEvent();
+    void handleOutputStreamEvent();
+    void handleStreamError();
+    void parseDocument(const QByteArray& document);
+    void parserDidStartDocument();
+    void didStartElement(const QString& name, const QXmlStreamAttributes& attributes);
+    void didEndElement(const QString& name);
+    void parserDidEndDocument();
+    void parseData(const AttrRecord& handOff);
+    void armHandOff(const AttrRecord& handOff, int delayMs);
+    void buildParseParam();
+    void clearParseParam();
+    const AttrRecord& driveAt(const QList<AttrRecord>& ary, const AttrRecord& working,
+                              int index) const;
+
+    RaidInfoListener* _appController; // not owned
+    QPointer<QTcpSocket> _socket;     // both stream sides of the one connection
+    bool _errorReported = false;      // end of stream / error reported once per connection
+    QByteArray _data;
+    DocumentSplitter _splitter;
+    bool _isParse = false;
+    int _parseCount = 0;
+    bool _isProcess = false;
+    QList<AttrRecord> _ary;
+    AttrRecord _eventLogDict;
+    AttrRecord _configDict;
+    AttrRecord _boxDict;
+    AttrRecord _drive0Dict;
+    AttrRecord _drive1Dict;
+    QList<AttrRecord> _boxAry;
+    QList<AttrRecord> _drive0Ary;
+    QList<AttrRecord> _drive1Ary;
+    int _diskId = 0;
+    bool _isEvent = false;
+    int _eventMsgIdx = 0;
+    int _command = kConfig;
+    int _deviceIndex = 0;
+
+    quint16 _port = kDefaultPort;
+    int _handOffIdleMs = 100;
+    int _handOffBusyMs = 1000;
+    int _pendingHandOffs = 0;
+};
