@@ -1,0 +1,444 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name></name>
+    <message id="MSG_Title">
+        <source>TAMRO RAID MONITOR</source>
+        <extracomment>Caption of alerts and windows</extracomment>
+        <translation>TAMRO RAID MONITOR</translation>
+    </message>
+    <message id="MSG_Version">
+        <source>This version of the operating system is not supported. TAMRO RAID MONITOR will quit.</source>
+        <extracomment>System too old; the program quits after this alert</extracomment>
+        <translation>This version of the operating system is not supported. TAMRO RAID MONITOR will quit.</translation>
+    </message>
+    <message id="MSG_ErrorMessage2">
+        <source>Cannot connect to the storage service. Make sure it is running, then choose Rescan.</source>
+        <extracomment>Alert after the connection to the storage service failed</extracomment>
+        <translation>Cannot connect to the storage service. Make sure it is running, then choose Rescan.</translation>
+    </message>
+    <message id="MSG_ErrorMessage3">
+        <source>More than 8 RAID enclosures are connected. TAMRO RAID MONITOR can watch up to 8 and will now quit.</source>
+        <extracomment>Alert before the program quits because of too many enclosures</extracomment>
+        <translation>More than 8 RAID enclosures are connected. TAMRO RAID MONITOR can watch up to 8 and will now quit.</translation>
+    </message>
+    <message id="MSG_QuitMessage">
+        <source>Quit TAMRO RAID MONITOR? Your RAID enclosures will no longer be watched.</source>
+        <extracomment>Question of the quit panel</extracomment>
+        <translation>Quit TAMRO RAID MONITOR? Your RAID enclosures will no longer be watched.</translation>
+    </message>
+    <message id="MSG_HelpFileName">
+        <source>TAMRO RAID MONITOR Help</source>
+        <extracomment>Base name of the help file, without .html; a file of this name must exist in the help folder</extracomment>
+        <translation>TAMRO RAID MONITOR Help</translation>
+    </message>
+    <message id="MSG_MailSubject">
+        <source>TAMRO RAID MONITOR notification</source>
+        <extracomment>Default mail subject</extracomment>
+        <translation>TAMRO RAID MONITOR notification</translation>
+    </message>
+    <message id="MSG_DiskCheck">
+        <source>
+Please check the enclosure and its drives.</source>
+        <extracomment>Appended directly after the plug-state text in the notice and the problem mail; starts with a line break</extracomment>
+        <translation>
+Please check the enclosure and its drives.</translation>
+    </message>
+    <message id="MSG_DiskInfo1">
+        <source>Disk 1 is not connected.</source>
+        <extracomment>Plug state: drive 1 (upper bay) missing</extracomment>
+        <translation>Disk 1 is not connected.</translation>
+    </message>
+    <message id="MSG_DiskInfo2">
+        <source>Disk 2 is not connected.</source>
+        <extracomment>Plug state: drive 2 (lower bay) missing</extracomment>
+        <translation>Disk 2 is not connected.</translation>
+    </message>
+    <message id="MSG_DiskInfo3">
+        <source>Disks 1 and 2 are not connected.</source>
+        <extracomment>Plug state: both drives missing</extracomment>
+        <translation>Disks 1 and 2 are not connected.</translation>
+    </message>
+    <message id="MSG_DiskInfo4">
+        <source>No device found.</source>
+        <extracomment>Plug state: no enclosure found or configuration failed</extracomment>
+        <translation>No device found.</translation>
+    </message>
+    <message id="MSG_Mode0">
+        <source>JBOD / Spanning</source>
+        <extracomment>RAID mode 0</extracomment>
+        <translation>JBOD / Spanning</translation>
+    </message>
+    <message id="MSG_Mode1">
+        <source>RAID 1 (Mirroring)</source>
+        <extracomment>RAID mode 1</extracomment>
+        <translation>RAID 1 (Mirroring)</translation>
+    </message>
+    <message id="MSG_Mode2">
+        <source>RAID 0 (Striping)</source>
+        <extracomment>RAID mode 2</extracomment>
+        <translation>RAID 0 (Striping)</translation>
+    </message>
+    <message id="MSG_Mode3">
+        <source>Separate drives</source>
+        <extracomment>RAID mode 3</extracomment>
+        <translation>Separate drives</translation>
+    </message>
+    <message id="MSG_ModeNoDisk">
+        <source>No volume</source>
+        <extracomment>Mode text when the enclosure has no volume</extracomment>
+        <translation>No volume</translation>
+    </message>
+    <message id="MSG_RStatus0">
+        <source>Normal</source>
+        <extracomment>Rebuild state: normal</extracomment>
+        <translation>Normal</translation>
+    </message>
+    <message id="MSG_RStatus1">
+        <source>Rebuilding</source>
+        <extracomment>Drive state 1 in progress; followed by a blank and a percentage</extracomment>
+        <translation>Rebuilding</translation>
+    </message>
+    <message id="MSG_RStatus2">
+        <source>Verifying</source>
+        <extracomment>Drive state 2 in progress; followed by a blank and a percentage</extracomment>
+        <translation>Verifying</translation>
+    </message>
+    <message id="MSG_RStatus3">
+        <source>Waiting for rebuild</source>
+        <extracomment>A drive waits for its rebuild while the enclosure reports normal</extracomment>
+        <translation>Waiting for rebuild</translation>
+    </message>
+    <message id="MSG_RError">
+        <source>Error: </source>
+        <extracomment>Prefix of the error text; the plug-state text follows directly, so keep the trailing blank</extracomment>
+        <translation>Error: </translation>
+    </message>
+    <message id="MSG_NoDisk">
+        <source>No disk</source>
+        <extracomment>Model field of an empty drive bay</extracomment>
+        <translation>No disk</translation>
+    </message>
+    <message id="MSG_FileMessage2">
+        <source>The event log file could not be written. Check the log file path in Settings.</source>
+        <extracomment>Alert when the event log file cannot be written</extracomment>
+        <translation>The event log file could not be written. Check the log file path in Settings.</translation>
+    </message>
+    <message id="MSG_EnterPassword1">
+        <source>Enter the administrator password. It is needed to shut down the computer when a rebuild has finished.</source>
+        <extracomment>First request for the administrator password</extracomment>
+        <translation>Enter the administrator password. It is needed to shut down the computer when a rebuild has finished.</translation>
+    </message>
+    <message id="MSG_EnterPassword2">
+        <source>The password was not accepted. Enter the administrator password again.</source>
+        <extracomment>Request after a rejected password</extracomment>
+        <translation>The password was not accepted. Enter the administrator password again.</translation>
+    </message>
+    <message id="MSG_PasswordOK">
+        <source>The password was accepted. The computer will shut down when a rebuild has finished.</source>
+        <extracomment>Confirmation of the administrator password</extracomment>
+        <translation>The password was accepted. The computer will shut down when a rebuild has finished.</translation>
+    </message>
+    <message id="MSG_TestMessage">
+        <source>This is a test mail from TAMRO RAID MONITOR.</source>
+        <extracomment>Body of the test mail</extracomment>
+        <translation>This is a test mail from TAMRO RAID MONITOR.</translation>
+    </message>
+    <message id="MSG_EndRebuildMessage">
+        <source>The rebuild has finished.</source>
+        <extracomment>Body line of the rebuild-complete mail</extracomment>
+        <translation>The rebuild has finished.</translation>
+    </message>
+    <message id="MSG_MailSuccess">
+        <source>Mail was sent.</source>
+        <extracomment>Event log entry (one CSV field): no comma and no line break</extracomment>
+        <translation>Mail was sent.</translation>
+    </message>
+    <message id="MSG_MailFail">
+        <source>Mail could not be sent.</source>
+        <extracomment>Event log entry (one CSV field): no comma and no line break</extracomment>
+        <translation>Mail could not be sent.</translation>
+    </message>
+    <message id="MSG_TestMailSuccess">
+        <source>The test mail was sent.</source>
+        <extracomment>Status line of the settings window</extracomment>
+        <translation>The test mail was sent.</translation>
+    </message>
+    <message id="MSG_TestMailFail">
+        <source>The test mail could not be sent. Check the mail settings.</source>
+        <extracomment>Status line of the settings window</extracomment>
+        <translation>The test mail could not be sent. Check the mail settings.</translation>
+    </message>
+    <message id="UI_StatusWindowTitle">
+        <source>RAID Status</source>
+        <extracomment>Window title</extracomment>
+        <translation>RAID Status</translation>
+    </message>
+    <message id="UI_SettingsWindowTitle">
+        <source>Settings</source>
+        <extracomment>Window title</extracomment>
+        <translation>Settings</translation>
+    </message>
+    <message id="UI_LogWindowTitle">
+        <source>Event Log</source>
+        <extracomment>Window title</extracomment>
+        <translation>Event Log</translation>
+    </message>
+    <message id="UI_MenuStatus">
+        <source>Status Window...</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>Status Window...</translation>
+    </message>
+    <message id="UI_MenuLog">
+        <source>Event Log...</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>Event Log...</translation>
+    </message>
+    <message id="UI_MenuSettings">
+        <source>Settings...</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>Settings...</translation>
+    </message>
+    <message id="UI_MenuHelp">
+        <source>Help</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>Help</translation>
+    </message>
+    <message id="UI_MenuQuit">
+        <source>Quit TAMRO RAID MONITOR</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>Quit TAMRO RAID MONITOR</translation>
+    </message>
+    <message id="UI_Rescan">
+        <source>Rescan</source>
+        <extracomment>Button</extracomment>
+        <translation>Rescan</translation>
+    </message>
+    <message id="UI_Close">
+        <source>Close</source>
+        <extracomment>Button</extracomment>
+        <translation>Close</translation>
+    </message>
+    <message id="UI_Ok">
+        <source>OK</source>
+        <extracomment>Button</extracomment>
+        <translation>OK</translation>
+    </message>
+    <message id="UI_Cancel">
+        <source>Cancel</source>
+        <extracomment>Button</extracomment>
+        <translation>Cancel</translation>
+    </message>
+    <message id="UI_TestMail">
+        <source>Send Test Mail</source>
+        <extracomment>Button in the settings window</extracomment>
+        <translation>Send Test Mail</translation>
+    </message>
+    <message id="UI_Choose">
+        <source>Choose...</source>
+        <extracomment>Button that opens the save dialog for the log file</extracomment>
+        <translation>Choose...</translation>
+    </message>
+    <message id="UI_DeviceList">
+        <source>Devices</source>
+        <extracomment>Title of the device list</extracomment>
+        <translation>Devices</translation>
+    </message>
+    <message id="UI_Mode">
+        <source>Mode:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>Mode:</translation>
+    </message>
+    <message id="UI_Rebuild">
+        <source>Rebuild:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>Rebuild:</translation>
+    </message>
+    <message id="UI_Disk1">
+        <source>Disk 1</source>
+        <extracomment>Status window: pane of the upper drive</extracomment>
+        <translation>Disk 1</translation>
+    </message>
+    <message id="UI_Disk2">
+        <source>Disk 2</source>
+        <extracomment>Status window: pane of the lower drive</extracomment>
+        <translation>Disk 2</translation>
+    </message>
+    <message id="UI_Model">
+        <source>Model:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>Model:</translation>
+    </message>
+    <message id="UI_Size">
+        <source>Size:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>Size:</translation>
+    </message>
+    <message id="UI_Difference">
+        <source>Difference:</source>
+        <extracomment>Status window label: capacity difference</extracomment>
+        <translation>Difference:</translation>
+    </message>
+    <message id="UI_StateWaiting">
+        <source>Waiting for the storage service</source>
+        <extracomment>Tray tooltip: nothing evaluated yet</extracomment>
+        <translation>Waiting for the storage service</translation>
+    </message>
+    <message id="UI_StateHealthy">
+        <source>All RAID enclosures are working normally</source>
+        <extracomment>Tray tooltip</extracomment>
+        <translation>All RAID enclosures are working normally</translation>
+    </message>
+    <message id="UI_StateProblem">
+        <source>A RAID enclosure needs attention</source>
+        <extracomment>Tray tooltip</extracomment>
+        <translation>A RAID enclosure needs attention</translation>
+    </message>
+    <message id="UI_StateRebuilding">
+        <source>A rebuild is in progress</source>
+        <extracomment>Tray tooltip</extracomment>
+        <translation>A rebuild is in progress</translation>
+    </message>
+    <message id="UI_NoService">
+        <source>The storage service is not reachable</source>
+        <extracomment>Tray tooltip / status window</extracomment>
+        <translation>The storage service is not reachable</translation>
+    </message>
+    <message id="UI_NotifyProblem">
+        <source>A problem was found. Open the status window for details.</source>
+        <extracomment>Tray notification</extracomment>
+        <translation>A problem was found. Open the status window for details.</translation>
+    </message>
+    <message id="UI_NotifyRebuildDone">
+        <source>A rebuild has finished.</source>
+        <extracomment>Tray notification</extracomment>
+        <translation>A rebuild has finished.</translation>
+    </message>
+    <message id="UI_SendMail">
+        <source>Send a mail when a problem is found</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Send a mail when a problem is found</translation>
+    </message>
+    <message id="UI_SendRebuildMail">
+        <source>Send a mail when a rebuild has finished</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Send a mail when a rebuild has finished</translation>
+    </message>
+    <message id="UI_SMTPServer">
+        <source>SMTP server:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>SMTP server:</translation>
+    </message>
+    <message id="UI_SMTPPort">
+        <source>SMTP port:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>SMTP port:</translation>
+    </message>
+    <message id="UI_From">
+        <source>From:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>From:</translation>
+    </message>
+    <message id="UI_To1">
+        <source>To 1:</source>
+        <extracomment>Settings label: first recipient</extracomment>
+        <translation>To 1:</translation>
+    </message>
+    <message id="UI_To2">
+        <source>To 2:</source>
+        <extracomment>Settings label: second recipient</extracomment>
+        <translation>To 2:</translation>
+    </message>
+    <message id="UI_To3">
+        <source>To 3:</source>
+        <extracomment>Settings label: third recipient</extracomment>
+        <translation>To 3:</translation>
+    </message>
+    <message id="UI_Subject">
+        <source>Subject:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>Subject:</translation>
+    </message>
+    <message id="UI_POPbSMTP">
+        <source>Log in to a POP3 server before sending (POP before SMTP)</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Log in to a POP3 server before sending (POP before SMTP)</translation>
+    </message>
+    <message id="UI_POP3Server">
+        <source>POP3 server:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>POP3 server:</translation>
+    </message>
+    <message id="UI_POP3Port">
+        <source>POP3 port:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>POP3 port:</translation>
+    </message>
+    <message id="UI_Username">
+        <source>User name:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>User name:</translation>
+    </message>
+    <message id="UI_Password">
+        <source>Password:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>Password:</translation>
+    </message>
+    <message id="UI_LoginItem">
+        <source>Start TAMRO RAID MONITOR at login</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Start TAMRO RAID MONITOR at login</translation>
+    </message>
+    <message id="UI_MakeLog">
+        <source>Keep an event log</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Keep an event log</translation>
+    </message>
+    <message id="UI_LogFilePath">
+        <source>Log file:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>Log file:</translation>
+    </message>
+    <message id="UI_DispPanel">
+        <source>Show a notice when a problem is found</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Show a notice when a problem is found</translation>
+    </message>
+    <message id="UI_Shutdown">
+        <source>Shut down the computer when a rebuild has finished</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Shut down the computer when a rebuild has finished</translation>
+    </message>
+    <message id="UI_PasswordTooLong">
+        <source>The password must be shorter than 30 bytes.</source>
+        <extracomment>Settings: stored mail password limit</extracomment>
+        <translation>The password must be shorter than 30 bytes.</translation>
+    </message>
+    <message id="UI_ColNo">
+        <source>No.</source>
+        <extracomment>Event log column</extracomment>
+        <translation>No.</translation>
+    </message>
+    <message id="UI_ColTime">
+        <source>Time</source>
+        <extracomment>Event log column</extracomment>
+        <translation>Time</translation>
+    </message>
+    <message id="UI_ColDevice">
+        <source>Device</source>
+        <extracomment>Event log column</extracomment>
+        <translation>Device</translation>
+    </message>
+    <message id="UI_ColMode">
+        <source>Mode</source>
+        <extracomment>Event log column</extracomment>
+        <translation>Mode</translation>
+    </message>
+    <message id="UI_ColExecInfo">
+        <source>Event</source>
+        <extracomment>Event log column</extracomment>
+        <translation>Event</translation>
+    </message>
+</context>
+</TS>
