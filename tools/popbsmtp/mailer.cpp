@@ -127,24 +127,24 @@ std::string popLogin(const Server& server, const std::string& user, const std::s
     return {};
 }
 
-std::string smtpSend(const Server& server, const std::string& user, const std::string& password,
-                     const std::string& from, const std::vector<std::string>& recipients,
-                     const std::string& message, const Deadline& deadline)
+SendResult smtpSend(const Server& server, const std::string& user, const std::string& password,
+                    const std::string& from, const std::vector<std::string>& recipients,
+                    const std::string& message, const Deadline& deadline)
 {
     const std::string host = urlHost(server.host);
     if (host.empty())
-        return "invalid SMTP server name \"" + server.host + "\"";
+        return {"invalid SMTP server name \"" + server.host + "\"", false};
     const bool implicitTls = server.port == 465;
     const std::string url = std::string(implicitTls ? "smtps://" : "smtp://") + host + ":" +
                             std::to_string(server.port);
     Easy curl(curl_easy_init());
     if (!curl)
-        return "cannot initialise libcurl";
+        return {"cannot initialise libcurl", false};
     char errorBuffer[CURL_ERROR_SIZE] = {};
     if (auto error = prepare(curl.get(), url, "smtp,smtps", implicitTls, user, password, deadline,
                              errorBuffer);
         !error.empty())
-        return "SMTP " + serverText(server) + ": " + error;
+        return {"SMTP " + serverText(server) + ": " + error, false};
 
     const std::string sender = "<" + from + ">";
     curl_easy_setopt(curl.get(), CURLOPT_MAIL_FROM, sender.c_str());
@@ -153,7 +153,7 @@ std::string smtpSend(const Server& server, const std::string& user, const std::s
         const std::string item = "<" + address + ">";
         curl_slist* grown = curl_slist_append(rcpt.get(), item.c_str());
         if (!grown)
-            return "out of memory";
+            return {"out of memory", false};
         (void)rcpt.release();
         rcpt.reset(grown);
     }
@@ -169,7 +169,8 @@ std::string smtpSend(const Server& server, const std::string& user, const std::s
 
     const CURLcode code = curl_easy_perform(curl.get());
     if (code != CURLE_OK)
-        return "SMTP " + serverText(server) + ": " + describe(code, errorBuffer);
+        return {"SMTP " + serverText(server) + ": " + describe(code, errorBuffer),
+                code == CURLE_LOGIN_DENIED};
     return {};
 }
 

@@ -32,11 +32,16 @@ struct Server
 std::string popLogin(const Server& server, const std::string& user, const std::string& password,
                      const Deadline& deadline);
 
+struct SendResult
+{
+    std::string error;        // empty when the server accepted the message
+    bool loginDenied = false; // the server refused the SMTP AUTH credentials
+};
+
 // Delivers `message` to the SMTP server for every recipient. SMTP AUTH is used with `user`
-// and `password` when a user is given and the server offers it. Returns an empty string when
-// the server accepted the message, else the reason for the failure.
-std::string smtpSend(const Server& server, const std::string& user, const std::string& password,
-                     const std::string& from, const std::vector<std::string>& recipients,
-                     const std::string& message, const Deadline& deadline);
+// and `password` when a user is given and the server offers it.
+SendResult smtpSend(const Server& server, const std::string& user, const std::string& password,
+                    const std::string& from, const std::vector<std::string>& recipients,
+                    const std::string& message, const Deadline& deadline);
 
 } // namespace popbsmtp

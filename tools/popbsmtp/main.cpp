@@ -19,8 +19,14 @@ namespace {
 constexpr int kDefaultTimeoutSeconds = 90; // well below the time the monitor waits for us
 constexpr int kMaxTimeoutSeconds = 3600;
 
-int fail(int status, const std::string& reason)
+// One line on standard error; control characters from user-given values cannot break it.
+int fail(int status, std::string reason)
 {
+    for (char& c : reason) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7f)
+            c = '?';
+    }
     std::fprintf(stderr, "popbsmtp: %s\n", reason.c_str());
     return status;
 }
@@ -77,6 +83,8 @@ int main(int argc, char** argv)
 
     if (options.smtpServer.empty())
         return fail(2, "no SMTP server given (-j)");
+    if (urlHost(options.smtpServer).empty())
+        return fail(2, "invalid SMTP server name \"" + options.smtpServer + "\"");
     Server smtp{options.smtpServer, parsePort(options.smtpPort, 25)};
     if (smtp.port == 0)
         return fail(2, "invalid SMTP port \"" + options.smtpPort + "\"");
@@ -93,6 +101,8 @@ int main(int argc, char** argv)
     if (options.popBeforeSmtp) {
         if (pop.host.empty())
             return fail(2, "no POP3 server given (-h)");
+        if (urlHost(pop.host).empty())
+            return fail(2, "invalid POP3 server name \"" + pop.host + "\"");
         if (pop.port == 0)
             return fail(2, "invalid POP3 port \"" + options.popPort + "\"");
         if (options.user.empty())
@@ -119,10 +129,14 @@ int main(int argc, char** argv)
     parts.when = std::time(nullptr);
     const std::string message = buildMessage(parts);
 
-    if (const std::string error =
-            smtpSend(smtp, options.user, options.password, from, recipients, message, deadline);
-        !error.empty())
-        return fail(1, error);
+    SendResult sent =
+        smtpSend(smtp, options.user, options.password, from, recipients, message, deadline);
+    // With POP before SMTP the POP3 login is what lets this host send. A server that also
+    // offers SMTP AUTH but does not take the POP3 account there gets the mail without AUTH.
+    if (sent.loginDenied && options.popBeforeSmtp)
+        sent = smtpSend(smtp, {}, {}, from, recipients, message, deadline);
+    if (!sent.error.empty())
+        return fail(1, sent.error);
 
     std::fputs("Email was sent successfully!\n", stdout);
     std::fflush(stdout);

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::size_t kFoldWidth = 78; // recommended header line length
 constexpr std::size_t kMaxLine = 998;  // hard limit of a line
-constexpr std::size_t kWordBytes = 45; // bytes per encoded-word: 60 base64 characters
+constexpr std::size_t kWordBytes = 42; // 56 base64 characters: lines stay within 78
 constexpr std::size_t kQpWidth = 76;   // quoted-printable line length
 
 const char kHex[] = "0123456789ABCDEF";
