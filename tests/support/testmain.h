@@ -2,9 +2,14 @@
 // fresh temporary directory, so no test ever reads or writes the user's real settings.
 #pragma once
 
+// Widgets only where the test links them; logic tests link Core and Network alone.
+#if __has_include(<QApplication>)
 #include <QApplication>
+#define TAMRO_TEST_HAS_WIDGETS 1
+#endif
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,13 +58,14 @@ inline QString homePath()
     {                                                                                              \
         tamro::test::isolateEnvironment();                                                         \
         AppType app(argc, argv);                                                                   \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&tc, argc, argv);                                                      \
     }
 
+#ifdef TAMRO_TEST_HAS_WIDGETS
 // For tests that need widgets.
 #define TAMRO_TEST_MAIN(TestObject) TAMRO_TEST_MAIN_IMPL(QApplication, TestObject)
+#endif
 // For tests of the logic library (no widgets).
 #define TAMRO_TEST_GUILESS_MAIN(TestObject) TAMRO_TEST_MAIN_IMPL(QCoreApplication, TestObject)
