@@ -43,6 +43,10 @@ public:
 
 private:
     QVariant valueForKey(const QString& key) const;
+    // Creates the settings file empty, readable by its owner only, when it is missing.
+    void prepareFile() const;
+    // Makes the settings file readable by its owner only.
+    void restrictFile() const;
     std::unique_ptr<QSettings> _settings;
     QVariantMap _defaults;
 };
