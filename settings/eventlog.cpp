@@ -1,9 +1,151 @@
-// STUB: placeholder so the tree links; replaced by the real event log.
 #include "settings/eventlog.h"
-void EventLog::read(const QString&) {}
-QStringList EventLog::parse(const QByteArray&) { return {}; }
-QString EventLog::makeLine(const QString&, const QString&, const QString&, const QString&) { return {}; }
-void EventLog::insert(const QString&) {}
-bool EventLog::write(const QString&) const { return false; }
-bool EventLog::writeTo(QIODevice&) const { return false; }
-QString EventLog::field(int, int) const { return {}; }
+
+#include "util/stringenumerator.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace {
+
+// The text of the bytes when they are valid UTF-8 (a leading byte-order mark is dropped).
+std::optional<QString> decodeUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
+
+// One field of a line: every line end inside it (CR LF, CR or LF) becomes one blank, so one
+// event is always exactly one line of the file.
+QString oneLine(const QString& field)
+{
+    QString out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const QChar c = field.at(i);
+        if (!isLineEnd(c)) {
+            out.append(c);
+            continue;
+        }
+        if (c == u'\r' && i + 1 < field.size() && field.at(i + 1) == u'\n')
+            ++i;
+        out.append(u' ');
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList EventLog::parse(const QByteArray& bytes)
+{
+    QStringList entries;
+    if (!bytes.isEmpty()) {
+        if (const std::optional<QString> text = decodeUtf8(bytes)) {
+            // A line is a run of characters other than CR and LF; runs of line ends between
+            // lines are skipped whole, so blank lines vanish and any line-end style reads
+            // alike. Leading white space of a line is dropped, trailing white space stays.
+            const qsizetype size = text->size();
+            qsizetype i = 0;
+            while (i < size) {
+                while (i < size && (isLineEnd(text->at(i)) || text->at(i).isSpace()))
+                    ++i;
+                const qsizetype start = i;
+                while (i < size && !isLineEnd(text->at(i)))
+                    ++i;
+                if (i > start)
+                    entries.append(text->mid(start, i - start) + QStringLiteral("\r\n"));
+            }
+        }
+    }
+    if (entries.isEmpty())
+        entries.append(kHeader);
+    return entries;
+}
+
+void EventLog::read(const QString& path)
+{
+    QByteArray bytes;
+    QFile file(path);
+    if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    _logAry = parse(bytes);
+
+    // A file that is not UTF-8 reads as holding no line and is replaced at the next event;
+    // keep its content beside it rather than lose it.
+    if (!bytes.isEmpty() && !decodeUtf8(bytes)) {
+        const QString copy = path + QStringLiteral(".undecodable");
+        if (!QFile::exists(copy))
+            QFile::copy(path, copy);
+    }
+}
+
+QString EventLog::makeLine(const QString& timeText, const QString& deviceName,
+                           const QString& friendlyMode, const QString& lastColumn)
+{
+    const QString mode = friendlyMode.isEmpty() ? QStringLiteral("-") : friendlyMode;
+    return oneLine(timeText) + u',' + oneLine(deviceName) + u',' + oneLine(mode) + u',' +
+           oneLine(lastColumn) + QStringLiteral("\r\n");
+}
+
+void EventLog::insert(const QString& line)
+{
+    if (_logAry.isEmpty())
+        _logAry.append(kHeader);
+    _logAry.insert(1, line);
+    if (_logAry.size() > kMaxEntries)
+        _logAry.removeLast();
+}
+
+bool EventLog::writeTo(QIODevice& device) const
+{
+    const QByteArray bytes = _logAry.join(QString()).toUtf8();
+    // A device may take fewer bytes than offered without reporting an error (a full disk
+    // can do that): go on until every byte is written, and count a stall as a failure.
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = device.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+bool EventLog::write(const QString& path) const
+{
+    if (path.isEmpty())
+        return false;
+    // Written to a temporary file that replaces the log only when complete, so a reader
+    // never sees half a file and a failed write leaves the old one intact.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (!writeTo(file) || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QString EventLog::field(int row, int column) const
+{
+    if (row < 0 || row + 1 >= _logAry.size() || column < 0)
+        return QString();
+    const QStringList fields = tokenize(_logAry.at(row + 1), QStringLiteral(",")).allObjects();
+    if (column >= fields.size())
+        return QString();
+    QString value = fields.at(column);
+    // The last field runs to the end of the entry; its line end is not part of the value.
+    while (!value.isEmpty() && isLineEnd(value.back()))
+        value.chop(1);
+    return value;
+}

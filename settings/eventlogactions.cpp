@@ -1,6 +1,55 @@
-// STUB: placeholder so the tree links; replaced by the real event log actions.
+// The controller's side of the event log: reading it at launch, adding an event, and the log
+// window's actions.
 #include "app/appcontroller.h"
-void AppController::readCSVFile() {}
-void AppController::writeCSVFile(const QString&, int) {}
-void AppController::w2_OrderFront() {}
-void AppController::w2_Ok() {}
+#include "settings/logtablemodel.h"
+#include "util/timetext.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+void AppController::readCSVFile()
+{
+    _eventLog.read(_form.text(SettingsForm::Text::LogFilePath));
+    if (_logTableModel)
+        _logTableModel->reload();
+}
+
+void AppController::writeCSVFile(const QString& message, int index)
+{
+    const QString timeText = ctimeTextNow();
+    const QString name = deviceName(index);
+    const QString line = message.isEmpty()
+                             ? EventLog::makeLine(timeText, name, _raidInfo->friendlyMode(index),
+                                                  _raidInfo->plugInfo(index))
+                             : EventLog::makeLine(timeText, name, QStringLiteral("-"), message);
+    _eventLog.insert(line);
+
+    // The path is read afresh at each write: a path changed in the settings window takes
+    // effect here, with the whole log written to it. The default log folder is the
+    // program's own and is made when missing; a folder the user chose is not.
+    const QString path = _form.text(SettingsForm::Text::LogFilePath);
+    if (!path.isEmpty() &&
+        QFileInfo(path).absoluteFilePath() ==
+            QFileInfo(registeredDefaults().value(QStringLiteral("LogFilePath")).toString())
+                .absoluteFilePath())
+        QDir().mkpath(QFileInfo(path).absolutePath());
+
+    const bool ok = _eventLog.write(path);
+    if (!ok && _modal)
+        _modal->alert(qtTrId("MSG_FileMessage2"), false);
+    if (_logTableModel)
+        _logTableModel->reload();
+    emit logWritten(ok);
+}
+
+void AppController::w2_OrderFront()
+{
+    if (_windows)
+        _windows->showLogWindow();
+}
+
+void AppController::w2_Ok()
+{
+    if (_windows)
+        _windows->closeLogWindow();
+}
