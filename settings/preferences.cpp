@@ -1,15 +1,310 @@
-// STUB: placeholder so the tree links; replaced by the real preferences.
+// Preferences: the registered defaults, loading them into the controller's flags and the
+// settings window's fields at launch, saving them when the settings window is confirmed, the
+// settings window's actions and the start-at-login entry.
 #include "app/appcontroller.h"
-QVariantMap AppController::registeredDefaults() { return {}; }
-void AppController::loadUserDefaults() {}
-void AppController::saveUserDefaults() {}
-void AppController::SetMailController(bool) {}
-void AppController::w1_OrderFront() {}
-void AppController::w1_Ok() {}
-void AppController::w1_Cancel() {}
-void AppController::w1_SendMail() {}
-void AppController::w1_SendRebuildMail() {}
-void AppController::w1_POPbSMTP() {}
-void AppController::w1_SetFilePath() {}
-QString AppController::autostartEntryPath() const { return {}; }
-void AppController::writeAutostartEntry() {}
+#include "settings/defaultsstore.h"
+#include "settings/scramble.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <array>
+
+namespace {
+
+using Text = SettingsForm::Text;
+using Box = SettingsForm::Box;
+
+const QString kYes = QStringLiteral("YES");
+const QString kNo = QStringLiteral("NO");
+const QString kPlaceholderAddress = QStringLiteral("monitor@example.com");
+
+// The fields enabled and disabled together by SetMailController.
+constexpr std::array kMailFields = {Text::SMTPServer,  Text::SMTPPort, Text::FromField,
+                                    Text::ToField1,    Text::ToField2, Text::ToField3,
+                                    Text::SubjectField};
+// The fields that follow the POP-before-SMTP check-box.
+constexpr std::array kPopFields = {Text::POP3Server, Text::POP3Port, Text::Username,
+                                   Text::Password};
+
+// The text settings, key and field, in the order they are loaded and stored.
+struct TextSetting
+{
+    const char* key;
+    Text field;
+};
+constexpr std::array<TextSetting, 7> kMailTexts = {{{"SMTPServer", Text::SMTPServer},
+                                                    {"SMTPPort", Text::SMTPPort},
+                                                    {"FromField", Text::FromField},
+                                                    {"ToField1", Text::ToField1},
+                                                    {"ToField2", Text::ToField2},
+                                                    {"ToField3", Text::ToField3},
+                                                    {"SubjectField", Text::SubjectField}}};
+constexpr std::array<TextSetting, 3> kPopTexts = {
+    {{"POP3Server", Text::POP3Server}, {"POP3Port", Text::POP3Port}, {"Username", Text::Username}}};
+
+QString key(const char* name)
+{
+    return QString::fromLatin1(name);
+}
+
+// The default log file: the application's data folder (the folder named by the fixed default
+// of the original platform does not exist on this one).
+QString defaultLogFilePath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    return folder + QStringLiteral("/TAMRORAIDLOG.csv");
+}
+
+QString executablePath(const QString& configured)
+{
+    return configured.isEmpty() ? QCoreApplication::applicationFilePath() : configured;
+}
+
+// An Exec= value running the program at the path, quoted and escaped as desktop entries
+// require: reserved characters need the argument in double quotes, inside which ", `, $ and
+// \ take a backslash; then the value itself escapes backslashes and line ends, and % is
+// doubled so it is not read as a field code.
+QString execValue(const QString& path)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool needsQuotes = false;
+    for (const QChar c : path)
+        needsQuotes = needsQuotes || reserved.contains(c);
+    QString argument;
+    if (needsQuotes) {
+        argument = QStringLiteral("\"");
+        for (const QChar c : path) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                argument += u'\\';
+            argument += c;
+        }
+        argument += u'"';
+    } else {
+        argument = path;
+    }
+    QString value;
+    for (const QChar c : argument) {
+        if (c == u'\\')
+            value += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            value += QStringLiteral("\\n");
+        else if (c == u'\t')
+            value += QStringLiteral("\\t");
+        else if (c == u'\r')
+            value += QStringLiteral("\\r");
+        else if (c == u'%')
+            value += QStringLiteral("%%");
+        else
+            value += c;
+    }
+    return value;
+}
+
+} // namespace
+
+QVariantMap AppController::registeredDefaults()
+{
+    return {
+        {QStringLiteral("SendMail"), kNo},
+        {QStringLiteral("SendRebuildMail"), kNo},
+        {QStringLiteral("SMTPServer"), QString()},
+        {QStringLiteral("SMTPPort"), QStringLiteral("25")},
+        {QStringLiteral("FromField"), kPlaceholderAddress},
+        {QStringLiteral("ToField1"), kPlaceholderAddress},
+        {QStringLiteral("ToField2"), QString()},
+        {QStringLiteral("ToField3"), QString()},
+        {QStringLiteral("SubjectField"), qtTrId("MSG_MailSubject")},
+        {QStringLiteral("POPbSMTP"), kNo},
+        {QStringLiteral("POP3Server"), QString()},
+        {QStringLiteral("POP3Port"), QStringLiteral("110")},
+        {QStringLiteral("Username"), QString()},
+        {QStringLiteral("Password"), QString()},
+        {QStringLiteral("AddLoginItem"), kYes},
+        {QStringLiteral("MakeLog"), kNo},
+        {QStringLiteral("LogFilePath"), defaultLogFilePath()},
+        {QStringLiteral("DispPanel"), kYes},
+    };
+}
+
+void AppController::loadUserDefaults()
+{
+    _flags._isSendMail = _store->boolForKey(QStringLiteral("SendMail"));
+    _flags._isSendRebuildMail = _store->boolForKey(QStringLiteral("SendRebuildMail"));
+    _flags._isPOPbSMTP = _store->boolForKey(QStringLiteral("POPbSMTP"));
+    _flags._isAddLoginItem = _store->boolForKey(QStringLiteral("AddLoginItem"));
+    _flags._isMakeLog = _store->boolForKey(QStringLiteral("MakeLog"));
+    _flags._isDispPanel = _store->boolForKey(QStringLiteral("DispPanel"));
+    // Automatic shutdown needs the administrator password, which is never kept.
+    _flags._isShutdown = false;
+
+    for (const TextSetting& setting : kMailTexts)
+        _form.setText(setting.field, _store->stringForKey(key(setting.key)));
+    for (const TextSetting& setting : kPopTexts)
+        _form.setText(setting.field, _store->stringForKey(key(setting.key)));
+
+    QByteArray password = _store->dataForKey(QStringLiteral("Password"));
+    if (!password.isEmpty()) {
+        // A value of another length (written by something else) is read over its own length;
+        // the password ends at the first zero byte, or runs over every byte.
+        scramble(kPasswordSeed, password.constData(), password.data(), unsigned(password.size()));
+        const qsizetype end = password.indexOf('\0');
+        _form.setText(Text::Password, QString::fromUtf8(end < 0 ? password : password.left(end)));
+    }
+
+    _form.setText(Text::LogFilePath, _store->stringForKey(QStringLiteral("LogFilePath")));
+
+    if (const std::optional<QVariantMap> names =
+            _store->dictionaryForKey(QStringLiteral("RAIDName"))) {
+        for (auto it = names->cbegin(); it != names->cend(); ++it)
+            _nameDict.insert(it.key(), it.value());
+    }
+}
+
+void AppController::saveUserDefaults()
+{
+    writeAutostartEntry();
+
+    _store->setBool(QStringLiteral("SendMail"), _flags._isSendMail);
+    _store->setBool(QStringLiteral("SendRebuildMail"), _flags._isSendRebuildMail);
+    for (const TextSetting& setting : kMailTexts)
+        _store->setString(key(setting.key), _form.text(setting.field));
+    _store->setBool(QStringLiteral("POPbSMTP"), _flags._isPOPbSMTP);
+    for (const TextSetting& setting : kPopTexts)
+        _store->setString(key(setting.key), _form.text(setting.field));
+
+    // An empty field leaves the stored password as it is. The 30-byte field holds the UTF-8
+    // bytes and at least one terminating zero; a longer password is refused by w1_Ok and
+    // never reaches here, but is not stored cut short either.
+    const QByteArray utf8 = _form.text(Text::Password).toUtf8();
+    if (!utf8.isEmpty() && utf8.size() < qsizetype(kPasswordLength)) {
+        QByteArray field(kPasswordLength, '\0');
+        std::copy(utf8.cbegin(), utf8.cend(), field.begin());
+        scramble(kPasswordSeed, field.constData(), field.data(), kPasswordLength);
+        _store->setData(QStringLiteral("Password"), field);
+    }
+
+    _store->setBool(QStringLiteral("AddLoginItem"), _flags._isAddLoginItem);
+    _store->setBool(QStringLiteral("MakeLog"), _flags._isMakeLog);
+    _store->setString(QStringLiteral("LogFilePath"), _form.text(Text::LogFilePath));
+    _store->setBool(QStringLiteral("DispPanel"), _flags._isDispPanel);
+    _store->synchronize();
+}
+
+void AppController::SetMailController(bool enabled)
+{
+    for (const Text field : kMailFields)
+        _form.setEnabled(field, enabled);
+}
+
+void AppController::w1_OrderFront()
+{
+    _form.setChecked(Box::LoginItem, _flags._isAddLoginItem);
+    _form.setChecked(Box::Mail, _flags._isSendMail);
+    _form.setChecked(Box::RebuildMail, _flags._isSendRebuildMail);
+    _form.setChecked(Box::POPbSMTP, _flags._isPOPbSMTP);
+    _form.setChecked(Box::Log, _flags._isMakeLog);
+    _form.setChecked(Box::DispPanel, _flags._isDispPanel);
+    _form.setChecked(Box::Shutdown, _flags._isShutdown);
+    SetMailController(_form.isChecked(Box::Mail) || _form.isChecked(Box::RebuildMail));
+    w1_POPbSMTP();
+    if (_windows)
+        _windows->showSettingsWindow();
+}
+
+void AppController::w1_Ok()
+{
+    if (_windows)
+        _windows->commitSettingsEditing();
+
+    // The stored field holds at most 29 bytes of password before its terminating zero. A
+    // longer one is refused rather than cut: the window stays open and nothing is saved.
+    if (_form.text(Text::Password).toUtf8().size() >= qsizetype(kPasswordLength)) {
+        if (_modal)
+            _modal->alert(qtTrId("UI_PasswordTooLong"), false);
+        return;
+    }
+
+    if (_windows)
+        _windows->closeSettingsWindow();
+    _flags._isAddLoginItem = _form.isChecked(Box::LoginItem);
+    _flags._isSendMail = _form.isChecked(Box::Mail);
+    _flags._isSendRebuildMail = _form.isChecked(Box::RebuildMail);
+    _flags._isPOPbSMTP = _form.isChecked(Box::POPbSMTP);
+    _flags._isMakeLog = _form.isChecked(Box::Log);
+    _flags._isDispPanel = _form.isChecked(Box::DispPanel);
+    _flags._isShutdown = _form.isChecked(Box::Shutdown);
+    saveUserDefaults();
+}
+
+void AppController::w1_Cancel()
+{
+    // Only the window closes: the flags stay, and edited text fields stay in use.
+    if (_windows)
+        _windows->closeSettingsWindow();
+}
+
+void AppController::w1_SendMail()
+{
+    if (!_form.isChecked(Box::RebuildMail))
+        SetMailController(_form.isChecked(Box::Mail));
+}
+
+void AppController::w1_SendRebuildMail()
+{
+    if (!_form.isChecked(Box::Mail))
+        SetMailController(_form.isChecked(Box::RebuildMail));
+}
+
+void AppController::w1_POPbSMTP()
+{
+    const bool enabled = _form.isChecked(Box::POPbSMTP);
+    for (const Text field : kPopFields)
+        _form.setEnabled(field, enabled);
+}
+
+void AppController::w1_SetFilePath()
+{
+    if (!_modal)
+        return;
+    const std::optional<QString> chosen = _modal->runSaveDialog(_form.text(Text::LogFilePath));
+    if (chosen && !chosen->isEmpty())
+        _form.setText(Text::LogFilePath, *chosen);
+}
+
+QString AppController::autostartEntryPath() const
+{
+    const QString name = QFileInfo(executablePath(_config.executablePath)).fileName();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart/") + name + QStringLiteral(".desktop");
+}
+
+void AppController::writeAutostartEntry()
+{
+    // Remove any registration by the executable's name, then register afresh when the option
+    // is on. Failures of either step are ignored: the rest of the save goes on.
+    const QString path = autostartEntryPath();
+    QFile::remove(path);
+    if (!_flags._isAddLoginItem)
+        return;
+
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString entry = QStringLiteral("[Desktop Entry]\n"
+                                         "Type=Application\n"
+                                         "Name=TAMRO RAID MONITOR\n"
+                                         "Exec=%1\n"
+                                         "Hidden=false\n"
+                                         "X-GNOME-Autostart-enabled=true\n")
+                              .arg(execValue(executablePath(_config.executablePath)));
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(entry.toUtf8());
+        file.commit();
+    }
+}
