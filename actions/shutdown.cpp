@@ -1,7 +1,103 @@
-// STUB: placeholder so the tree links; replaced by the real password and shutdown.
+// The administrator password and the shutdown after a finished rebuild. sudo is started
+// directly with its arguments (never through a shell) and reads the password from its
+// standard input, so no character of the password can ever be taken as a command.
+#include "actions/processrunner.h"
+#include "actions/secretbytes.h"
 #include "app/appcontroller.h"
-void AppController::w1_GetRootPassword() {}
-bool AppController::getRootPwd() { return false; }
-int AppController::doExecLog(const QStringList&) { return 0; }
-void AppController::execShutdown() {}
-bool AppController::hasRootPassword() const { return false; }
+
+namespace {
+
+struct SudoResult
+{
+    int lineEnds = 0;
+    bool timedOut = false;
+};
+
+// Runs sudo, the held password (when there is one) once on its standard input, standard
+// error joined to standard output; counts the line feeds it printed. Blocks the thread.
+SudoResult runSudo(const QString& program, const QStringList& arguments, bool withPassword,
+                   int timeoutMs)
+{
+    ProcessRequest request;
+    request.program = program;
+    request.arguments = arguments;
+    request.mergeChannels = true;
+    request.timeoutMs = timeoutMs;
+    const RootPassword& root = RootPassword::instance();
+    if (withPassword && root.isHeld())
+        request.inputLine = root.bytes().view();
+    const ProcessOutcome outcome = ProcessRunner::runBlocking(request);
+    if (!outcome.started)
+        qCWarning(lcActions) << "could not start" << program << arguments.join(u' ');
+    else if (outcome.timedOut)
+        qCWarning(lcActions) << program << arguments.join(u' ') << "still running after"
+                             << timeoutMs << "ms: stopped";
+    SudoResult result;
+    result.lineEnds = int(outcome.standardOutput.count('\n'));
+    result.timedOut = outcome.timedOut;
+    return result;
+}
+
+const QStringList kForgetArguments{QStringLiteral("-k")};
+const QStringList kCheckArguments{QStringLiteral("-S"), QStringLiteral("echo"),
+                                  QStringLiteral("OK!")};
+const QStringList kShutdownArguments{QStringLiteral("-S"), QStringLiteral("shutdown"),
+                                     QStringLiteral("-h"), QStringLiteral("now")};
+
+} // namespace
+
+bool AppController::hasRootPassword() const
+{
+    return RootPassword::instance().isHeld();
+}
+
+int AppController::doExecLog(const QStringList& sudoArguments)
+{
+    return runSudo(_config.sudoProgram, sudoArguments, true, _config.timing.sudoTimeoutMs).lineEnds;
+}
+
+bool AppController::getRootPwd()
+{
+    RootPassword& root = RootPassword::instance();
+    QString status = qtTrId("MSG_EnterPassword1");
+    for (;;) {
+        if (root.isHeld())
+            return true;
+        if (!_modal)
+            return false;
+        std::optional<QString> entered = _modal->runPasswordPanel(status);
+        if (!entered)
+            return false;
+        root.hold(*entered);
+        entered.reset();
+
+        // Forget sudo's cached credentials so the check below really asks for the password.
+        runSudo(_config.sudoProgram, kForgetArguments, false, _config.timing.sudoTimeoutMs);
+        const SudoResult check =
+            runSudo(_config.sudoProgram, kCheckArguments, true, _config.timing.sudoTimeoutMs);
+        // More than two lines means sudo complained. A check that never ended has not
+        // vouched for the password either.
+        if (check.lineEnds > 2 || check.timedOut || root.bytes().isEmpty()) {
+            root.release();
+            status = qtTrId("MSG_EnterPassword2");
+            continue;
+        }
+        displayPanel(qtTrId("MSG_PasswordOK"));
+    }
+}
+
+void AppController::w1_GetRootPassword()
+{
+    if (_form.isChecked(SettingsForm::Box::Shutdown) && !getRootPwd())
+        _form.setChecked(SettingsForm::Box::Shutdown, false);
+}
+
+void AppController::execShutdown()
+{
+    if (!hasRootPassword()) {
+        // The option cannot be armed without a checked password; sudo would only fail.
+        qCWarning(lcActions) << "shutdown requested without an administrator password";
+        return;
+    }
+    doExecLog(kShutdownArguments);
+}
