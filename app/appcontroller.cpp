@@ -1,39 +1,315 @@
-// STUB: placeholder so the tree links; replaced by the real controller start-up.
+// The controller's spine: creation and the version gate, launch, the refetch timers, the
+// retries after a lost connection, quitting, help, and the status icon and tray summary.
 #include "app/appcontroller.h"
+
+#include "app/logging.h"
+#include "platform/modalgate.h"
+#include "resources/resourcepaths.h"
 #include "settings/defaultsstore.h"
 #include "settings/logtablemodel.h"
 #include "ui/devicelistmodel.h"
+#include "util/intvalue.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <optional>
+
+namespace {
+
+// Stand-ins for the presenters a program or test leaves out.
+class NullModalPresenter : public ModalPresenter
+{
+public:
+    void alert(const QString&, bool) override {}
+    void displayPanel(const QString&) override {}
+    int runQuitPanel(const QString&) override { return 0; }
+    std::optional<QString> runPasswordPanel(const QString&) override { return std::nullopt; }
+    std::optional<QString> runSaveDialog(const QString&) override { return std::nullopt; }
+};
+
+class NullWindowPresenter : public WindowPresenter
+{
+public:
+    void showStatusWindow() override {}
+    void closeStatusWindow() override {}
+    void showSettingsWindow() override {}
+    void closeSettingsWindow() override {}
+    void commitSettingsEditing() override {}
+    void showLogWindow() override {}
+    void closeLogWindow() override {}
+};
+
+class NullSystemPort : public SystemPort
+{
+public:
+    void terminate() override {}
+    bool openWithDefaultApplication(const QString&) override { return false; }
+};
+
+NullModalPresenter nullModal;
+NullWindowPresenter nullWindows;
+NullSystemPort nullSystem;
+
+// " 45%": the progress of the drive being rebuilt (drive 1 wins when both are), or empty
+// when neither drive reports a rebuild.
+QString rebuildProgressText(const ParseRaidInfo& client, int index)
+{
+    std::optional<double> progress;
+    for (const AttrRecord& drive : {client.drive0Dict(index), client.drive1Dict(index)}) {
+        const int state = intValue(drive.value(QStringLiteral("Status")));
+        if (state == 1 || state == 2)
+            progress = drive.value(QStringLiteral("RebuildProgress")).toDouble();
+    }
+    if (!progress)
+        return {};
+    return QStringLiteral(" %1%").arg(qRound(*progress));
+}
+
+} // namespace
 
 AppController::AppController(const ControllerConfig& config, QObject* parent)
     : QObject(parent), _config(config)
 {
     _status = config.status ? config.status : &_nullStatus;
-    _modal = config.modal;
-    _windows = config.windows;
-    _system = config.system;
+    _modal = config.modal ? config.modal : &nullModal;
+    _windows = config.windows ? config.windows : &nullWindows;
+    _system = config.system ? config.system : &nullSystem;
     if (config.store) {
         _store = config.store;
     } else {
         _ownedStore = std::make_unique<DefaultsStore>();
         _store = _ownedStore.get();
     }
-    _raidInfo = std::make_unique<ParseRaidInfo>(this);
+    makeClient();
     _deviceListModel = new DeviceListModel(this);
     _logTableModel = new LogTableModel(&_eventLog, this);
 }
-AppController::~AppController() = default;
-bool AppController::init() { return false; }
-void AppController::applicationDidFinishLaunching() {}
-void AppController::startTimerAtRescan() {}
-void AppController::startTimerAtLogIn() {}
-void AppController::startTimer() {}
-void AppController::stopTimer() {}
-bool AppController::isRefetchTimerActive() const { return false; }
-void AppController::refetch() {}
-void AppController::errorOccurredStreamEvent() {}
-void AppController::terminateApp() {}
-void AppController::showHelp() {}
-QString AppController::helpFilePath() const { return {}; }
-void AppController::setSlots(int, int, int, int) {}
-void AppController::setStatusIcon(int) {}
-void AppController::updateSummary() {}
+
+AppController::~AppController()
+{
+    // The client closes its connection as it goes; nothing it reports now may start a retry
+    // or show an alert.
+    _destroying = true;
+    stopTimer();
+    _raidInfo.reset();
+}
+
+void AppController::makeClient()
+{
+    _raidInfo = std::make_unique<ParseRaidInfo>(this);
+    _raidInfo->setPort(_config.servicePort);
+    _raidInfo->setHandOffIntervals(_config.timing.handOffIdleMs, _config.timing.handOffBusyMs);
+    connect(_raidInfo.get(), &ParseRaidInfo::connectionStateChanged, this,
+            &AppController::onConnectionStateChanged);
+}
+
+bool AppController::init()
+{
+    if (!Misc::is_10_39_or_later_version(_config.versionQuery)) {
+        _modal->alert(qtTrId("MSG_Version"), true);
+        _system->terminate();
+        return false;
+    }
+    _errorType.fill(0);
+    _recoveryType.fill(0);
+    _rebuildPhase.fill(0);
+    _rescanCount = 0;
+    _selIdx = 0;
+    _eventLog = EventLog();
+    _targetName.clear();
+    _nameDict.clear();
+    // The client exists from construction on (so every accessor is safe); here it starts
+    // afresh with the configuration command pending.
+    _raidInfo->setCommand(ParseRaidInfo::kConfig);
+    // Before anything reads a preference.
+    _store->registerDefaults(registeredDefaults());
+    return true;
+}
+
+void AppController::applicationDidFinishLaunching()
+{
+    setStatusIcon(0);
+    updateSummary();
+    loadUserDefaults();
+    readCSVFile();
+    qCInfo(lcMonitor, "launched: service port %d", int(_config.servicePort));
+    _raidInfo->openStream();
+}
+
+void AppController::startTimerAtRescan()
+{
+    QTimer::singleShot(_config.timing.rescanMs, this,
+                       [this] { ModalGate::instance().run(this, [this] { refetch(); }); });
+}
+
+void AppController::startTimerAtLogIn()
+{
+    QTimer::singleShot(_config.timing.loginMs, this,
+                       [this] { ModalGate::instance().run(this, [this] { refetch(); }); });
+}
+
+void AppController::startTimer()
+{
+    stopTimer();
+    auto* timer = new QTimer(this);
+    timer->setInterval(_config.timing.refetchMs);
+    timer->setSingleShot(false);
+    connect(timer, &QTimer::timeout, this, [this] {
+        // Firings that come while a modal panel is up are one refetch, not a pile of them.
+        if (_refetchQueued)
+            return;
+        _refetchQueued = true;
+        ModalGate::instance().run(this, [this] {
+            _refetchQueued = false;
+            refetch();
+        });
+    });
+    timer->start();
+    _reloadTimer = timer;
+}
+
+void AppController::stopTimer()
+{
+    if (!_reloadTimer)
+        return;
+    _reloadTimer->stop();
+    _reloadTimer->deleteLater();
+    _reloadTimer = nullptr;
+}
+
+bool AppController::isRefetchTimerActive() const
+{
+    return _reloadTimer && _reloadTimer->isActive();
+}
+
+void AppController::refetch()
+{
+    if (_raidInfo->getCommand() == ParseRaidInfo::kIdle)
+        _raidInfo->setCommand(ParseRaidInfo::kConfig);
+    _raidInfo->openStream();
+}
+
+void AppController::errorOccurredStreamEvent()
+{
+    if (_destroying)
+        return;
+    // Without a connection the state of the enclosures is unknown: never show "all well".
+    qCInfo(lcMonitor, "connection lost");
+    _connectionLost = true;
+    setStatusIcon(2);
+    if (_flags._isAddLoginItem && _rescanCount <= kMaxRetries - 1) {
+        startTimerAtLogIn();
+        ++_rescanCount;
+        qCInfo(lcMonitor, "retry %d of %d", _rescanCount, kMaxRetries);
+        updateSummary();
+        return;
+    }
+    _raidInfo->setCommand(ParseRaidInfo::kIdle);
+    setStatusIcon(2);
+    qCInfo(lcMonitor, "retries given up");
+    // The hourly refetch keeps trying, however long the service stays away.
+    if (!isRefetchTimerActive())
+        startTimer();
+    updateSummary();
+    _modal->alert(qtTrId("MSG_ErrorMessage2"), false);
+}
+
+void AppController::onConnectionStateChanged(bool connected)
+{
+    if (!connected)
+        return;
+    // The icon stays as it is until the next pass says how the enclosures are.
+    _connectionLost = false;
+    qCInfo(lcMonitor, "connected");
+}
+
+void AppController::terminateApp()
+{
+    if (_modal->runQuitPanel(qtTrId("MSG_QuitMessage")) == 1)
+        _system->terminate();
+}
+
+QString AppController::helpFilePath() const
+{
+    const QString localizedName = qtTrId("MSG_HelpFileName");
+    QStringList candidates;
+    if (!_config.helpFolder.isEmpty()) {
+        candidates << QDir(_config.helpFolder).filePath(tamro::res::helpFileName(localizedName));
+    } else {
+        candidates = tamro::res::helpFileCandidates(QCoreApplication::applicationDirPath(), {},
+                                                    localizedName);
+    }
+    for (const QString& path : candidates) {
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
+}
+
+void AppController::showHelp()
+{
+    const QString path = helpFilePath();
+    if (path.isEmpty())
+        return;
+    _system->openWithDefaultApplication(path);
+}
+
+void AppController::setSlots(int i, int errorType, int recoveryType, int rebuildPhase)
+{
+    if (i < 0 || i >= kSlots)
+        return;
+    _errorType[i] = qint8(errorType);
+    _recoveryType[i] = qint8(recoveryType);
+    _rebuildPhase[i] = qint8(rebuildPhase);
+}
+
+void AppController::setStatusIcon(int status)
+{
+    if (status == 1 && _connectionLost)
+        status = 2;
+    if (_passRunning) {
+        // A pass may pass through status1 before it finds a problem: "all well" is shown
+        // only when the pass has ended, a problem at once.
+        _passIcon = status;
+        if (status != 2)
+            return;
+    }
+    applyStatusIcon(status);
+}
+
+void AppController::applyStatusIcon(int status)
+{
+    if (status != _statusIcon)
+        qCInfo(lcMonitor, "icon=%d", status);
+    _statusIcon = status;
+    _status->setStatusIcon(status);
+    emit statusIconChanged(status);
+}
+
+void AppController::updateSummary()
+{
+    QStringList lines;
+    if (_connectionLost)
+        lines << qtTrId("UI_NoService");
+    const int count = _raidInfo->getDeviceCount();
+    if (!_hasEvaluated) {
+        if (!_connectionLost)
+            lines << qtTrId("UI_StateWaiting");
+    } else if (count == 0) {
+        lines << localizedErrorString(0);
+    }
+    for (int i = 0; i < qMin(count, int(kSlots)); ++i) {
+        QString state;
+        if (_errorType.at(i) != 0 || _raidInfo->friendlyMode(i).isEmpty())
+            state = qtTrId("UI_StateProblem");
+        else if (_rebuildPhase.at(i) == 1)
+            state = qtTrId("UI_StateRebuilding") + rebuildProgressText(*_raidInfo, i);
+        else
+            state = qtTrId("UI_StateHealthy");
+        lines << QStringLiteral("%1: %2").arg(deviceName(i), state);
+    }
+    _status->setSummary(lines.join(QLatin1Char('\n')));
+}

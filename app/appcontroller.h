@@ -190,6 +190,10 @@ signals:
 private:
     void setStatusIcon(int status);
     void updateSummary();
+    // Shows an icon on the presenter (setStatusIcon decides when, during a pass).
+    void applyStatusIcon(int status);
+    void makeClient();
+    void onConnectionStateChanged(bool connected);
     QString locateMailTool() const;
     void writeAutostartEntry();
 
@@ -222,4 +226,9 @@ private:
     bool _passRunning = false;
     DeviceListModel* _deviceListModel = nullptr; // owned through QObject parenting
     LogTableModel* _logTableModel = nullptr;     // owned through QObject parenting
+    int _passIcon = 0;                           // the icon the running pass has chosen so far
+    bool _connectionLost = false;                // the connection failed or the service went away
+    bool _hasEvaluated = false;                  // at least one pass has run
+    bool _refetchQueued = false;                 // a repeating refetch waits behind a modal panel
+    bool _destroying = false;
 };
