@@ -3,6 +3,17 @@
 // skipped) comes out exactly once. An unfinished tail is kept for the next read; a document
 // still unfinished after the size limit is reported as a failure and the buffer dropped, so
 // the next message starts clean.
+//
+// The scanner only tracks element depth. It skips comments, processing instructions (the
+// XML declaration among them), CDATA sections, quoted attribute values and declarations
+// such as a document type (with its internal subset), so a '<' or '>' inside any of them
+// never counts as a tag. Whether a piece is well-formed is for the XML reader to judge.
+//
+// Bytes other than white space in front of a document are garbage: one run of them, up to
+// the next '<', is reported once as a failed piece and the scanner resyncs at that '<'.
+// After an oversized document the rest of it is still followed (without keeping its bytes)
+// up to its end, so the next message is not mistaken for garbage; should that end not come
+// within another limit's worth of bytes, the scanner gives up and resyncs at the next '<'.
 #pragma once
 
 #include <QByteArray>
@@ -15,7 +26,7 @@ public:
 
     struct Piece
     {
-        QByteArray bytes; // the document (or, for an overflow, what was dropped)
+        QByteArray bytes;     // the document (or, for an overflow, what was dropped)
         bool complete = true; // false: an oversized or unframeable piece, a failed parse
     };
 
@@ -25,8 +36,33 @@ public:
     QList<Piece> feed(const QByteArray& bytes);
     void reset();
     qsizetype buffered() const { return _buffer.size(); }
+    // True while a document has begun and not yet ended (or an oversized one is being
+    // skipped): the next bytes belong to it.
+    bool inDocument() const { return _mode != Mode::Top && _mode != Mode::Garbage; }
 
 private:
+    enum class Mode { Top, Garbage, Content, Tag, Comment, CData, Instruction, Declaration };
+
+    void startDocument();
+    bool scanContent();
+    bool scanTag(QList<Piece>& out);
+    bool scanUntil(const char* terminator, qsizetype openerLength);
+    bool scanDeclaration();
+    void completeDocument(QList<Piece>& out);
+    void waitForMore(QList<Piece>& out);
+    void trimDiscarded();
+
     QByteArray _buffer;
     qsizetype _limit;
+    Mode _mode = Mode::Top;
+    qsizetype _pos = 0;         // next byte to scan in _buffer
+    qsizetype _markupStart = 0; // the '<' of the construct being scanned
+    qsizetype _garbageStart = 0;
+    bool _garbageReported = false;
+    bool _endTag = false;
+    char _quote = 0;
+    int _brackets = 0;
+    qsizetype _depth = 0;
+    bool _discarding = false; // following an oversized document to its end
+    qsizetype _discarded = 0;
 };
