@@ -1,26 +1,576 @@
-// STUB: placeholder so the tree links; replaced by the real client.
 #include "service/parseraidinfo.h"
 
+#include "platform/modalgate.h"
+#include "service/raidinfolistener.h"
+#include "util/intvalue.h"
+#include "util/stringenumerator.h"
+
+#include <QHostAddress>
+#include <QLoggingCategory>
+#include <QScopeGuard>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QXmlStreamReader>
+
+#include <array>
+
+// Connection and parse diagnostics; quiet unless enabled (QT_LOGGING_RULES).
+Q_LOGGING_CATEGORY(lcService, "tamro.service", QtWarningMsg)
+
+namespace {
+
+const QString kSerialNumber = QStringLiteral("SerialNumber");
+const QString kExecInfo = QStringLiteral("ExecInfo");
+const QString kIsEvent = QStringLiteral("_isEvent");
+const QString kEventMsgIdx = QStringLiteral("_eventMsgIdx");
+
+// "Failed configuration." as a code list: what a removal event stores as ExecInfo.
+const QString kRemovalText = QStringLiteral("70, 97, 105, 108, 101, 100, 32, 99, 111, 110, 102, "
+                                            "105, 103, 117, 114, 97, 116, 105, 111, 110, 46");
+
+// The one read buffer of the program.
+std::array<char, ParseRaidInfo::kReadBufferSize> readBuffer;
+
+void takeAttributes(AttrRecord& into, const QXmlStreamAttributes& attributes)
+{
+    for (const QXmlStreamAttribute& attribute : attributes)
+        into.insert(attribute.qualifiedName().toString(), attribute.value().toString());
+}
+
+// A record of the named attributes that are present (an absent one reads as empty anyway).
+AttrRecord pick(const QXmlStreamAttributes& attributes, std::initializer_list<QString> names)
+{
+    AttrRecord record;
+    for (const QXmlStreamAttribute& attribute : attributes) {
+        const QString name = attribute.qualifiedName().toString();
+        if (std::find(names.begin(), names.end(), name) != names.end())
+            record.insert(name, attribute.value().toString());
+    }
+    return record;
+}
+
+void mergeInto(AttrRecord& into, const AttrRecord& from)
+{
+    for (auto it = from.cbegin(); it != from.cend(); ++it)
+        into.insert(it.key(), it.value());
+}
+
+} // namespace
+
 ParseRaidInfo::ParseRaidInfo(RaidInfoListener* appController, QObject* parent)
-    : QObject(parent), _appController(appController) {}
-ParseRaidInfo::~ParseRaidInfo() = default;
-void ParseRaidInfo::setHandOffIntervals(int idleMs, int busyMs) { _handOffIdleMs = idleMs; _handOffBusyMs = busyMs; }
-void ParseRaidInfo::openStream() {}
-void ParseRaidInfo::closeStream() {}
-bool ParseRaidInfo::isConnected() const { return false; }
-QByteArray ParseRaidInfo::commandText(int) { return {}; }
-void ParseRaidInfo::handleReadBytes(const QByteArray&) {}
-void ParseRaidInfo::parseStreamData() {}
-QString ParseRaidInfo::convertUniData(const QString&) { return {}; }
-int ParseRaidInfo::serialNumber(int) const { return 0; }
-int ParseRaidInfo::getDeviceIndexFromSerialNumber(int) const { return 0; }
-void ParseRaidInfo::removeDictAry(int) {}
-AttrRecord ParseRaidInfo::boxDict(int) const { return {}; }
-AttrRecord ParseRaidInfo::drive0Dict(int) const { return {}; }
-AttrRecord ParseRaidInfo::drive1Dict(int) const { return {}; }
-int ParseRaidInfo::plugStatus(int) const { return 3; }
-int ParseRaidInfo::mode(int) const { return 0; }
-QString ParseRaidInfo::friendlyMode(int) const { return {}; }
-int ParseRaidInfo::eResult() const { return 0; }
-QString ParseRaidInfo::execInfo() const { return {}; }
-QString ParseRaidInfo::plugInfo(int) const { return {}; }
+    : QObject(parent), _appController(appController)
+{
+}
+
+ParseRaidInfo::~ParseRaidInfo()
+{
+    dropSocket();
+}
+
+void ParseRaidInfo::setHandOffIntervals(int idleMs, int busyMs)
+{
+    _handOffIdleMs = std::max(0, idleMs);
+    _handOffBusyMs = std::max(0, busyMs);
+}
+
+// --- Connection and command exchange
+
+void ParseRaidInfo::openStream()
+{
+    dropSocket();
+    _splitter.reset();
+    _errorReported = false;
+    ++_generation;
+    auto* socket = new QTcpSocket(this);
+    _socket = socket;
+    watchSocket(socket);
+    qCDebug(lcService) << "connecting to 127.0.0.1 port" << _port;
+    socket->connectToHost(QHostAddress(QHostAddress::LocalHost), _port);
+}
+
+void ParseRaidInfo::closeStream()
+{
+    dropSocket();
+    _splitter.reset();
+    ++_generation;
+}
+
+bool ParseRaidInfo::isConnected() const
+{
+    return _socket && _socket->state() == QAbstractSocket::ConnectedState;
+}
+
+// Socket signals stand for the stream events: connected or written = has space available,
+// readyRead = has bytes available, errorOccurred or disconnected = error / end of stream.
+// Each handler waits behind a modal panel, and does nothing once its socket is replaced.
+void ParseRaidInfo::watchSocket(QTcpSocket* socket)
+{
+    connect(socket, &QTcpSocket::connected, this,
+            [this, socket] { onSocket(socket, &ParseRaidInfo::onConnected); });
+    connect(socket, &QTcpSocket::bytesWritten, this,
+            [this, socket] { onSocket(socket, &ParseRaidInfo::handleOutputStreamEvent); });
+    connect(socket, &QTcpSocket::readyRead, this,
+            [this, socket] { onSocket(socket, &ParseRaidInfo::handleInputStreamEvent); });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError) {
+        qCDebug(lcService) << "socket error:" << socket->errorString();
+        onSocket(socket, &ParseRaidInfo::handleStreamError);
+    });
+    connect(socket, &QTcpSocket::disconnected, this,
+            [this, socket] { onSocket(socket, &ParseRaidInfo::handleStreamError); });
+}
+
+void ParseRaidInfo::onSocket(QTcpSocket* socket, void (ParseRaidInfo::*handler)())
+{
+    QPointer<QTcpSocket> guard(socket);
+    ModalGate::instance().run(this, [this, guard, handler] {
+        if (guard && guard == _socket)
+            (this->*handler)();
+    });
+}
+
+// Closes the current connection without a word: its signals are cut first, so nothing it
+// still had queued reaches the handlers.
+void ParseRaidInfo::dropSocket()
+{
+    QTcpSocket* socket = _socket;
+    _socket = nullptr;
+    const bool wasConnected = _connected;
+    _connected = false;
+    if (socket) {
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+        if (wasConnected) {
+            qCDebug(lcService) << "connection closed";
+            emit connectionStateChanged(false);
+        }
+    }
+}
+
+void ParseRaidInfo::onConnected()
+{
+    _connected = true;
+    qCInfo(lcService) << "connected to the storage service on port" << _port;
+    emit connectionStateChanged(true);
+    handleOutputStreamEvent();
+}
+
+QByteArray ParseRaidInfo::commandText(int command)
+{
+    switch (command) {
+    case kGpio:
+        return QByteArrayLiteral("<SVGPIOCmd ReadOp='0' BoxSN='49, 56, 21, 50, 49, 53' "
+                                 "Data0='20' Data1='00' Data2='00' Data3='00'/>\r\n");
+    case kScanDevices:
+        return QByteArrayLiteral("<SVScanDevicesCmd/>\r\n");
+    case kConfig:
+        return QByteArrayLiteral("<SVConfigCmd/>\r\n");
+    default:
+        return QByteArray();
+    }
+}
+
+// Has space available: writes the pending command once.
+void ParseRaidInfo::handleOutputStreamEvent()
+{
+    if (!_socket || _command == kIdle)
+        return;
+    const QByteArray text = commandText(_command);
+    if (!text.isEmpty()) {
+        qCDebug(lcService) << "writing" << text.trimmed();
+        _socket->write(text);
+    }
+    // An unknown code has nothing to write; it must not leave the client busy for ever.
+    _command = kIdle;
+}
+
+// Has bytes available: reads everything there is, a buffer at a time.
+void ParseRaidInfo::handleInputStreamEvent()
+{
+    const QPointer<QTcpSocket> socket = _socket;
+    while (socket && socket == _socket && socket->bytesAvailable() > 0) {
+        const qint64 count = socket->read(readBuffer.data(), kReadBufferSize);
+        if (count < 0) {
+            // A failed read is never data; the error signal follows on its own.
+            qCDebug(lcService) << "read failed:" << socket->errorString();
+            return;
+        }
+        if (count == 0)
+            return;
+        handleReadBytes(QByteArray(readBuffer.data(), count));
+    }
+}
+
+// Error or end of stream, on either side: reported once per connection so the
+// controller's retry can reconnect.
+void ParseRaidInfo::handleStreamError()
+{
+    if (_errorReported)
+        return;
+    _errorReported = true;
+    const bool wasConnected = _connected;
+    _connected = false;
+    qCInfo(lcService) << (wasConnected ? "the storage service closed the connection"
+                                       : "could not connect to the storage service");
+    emit connectionStateChanged(false);
+    if (_appController)
+        _appController->errorOccurredStreamEvent();
+}
+
+// --- Parsing
+
+void ParseRaidInfo::handleReadBytes(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    // A stray single byte between messages changes nothing; inside a document it belongs
+    // to it and is kept, or the document would be lost.
+    if (bytes.size() == 1 && !_splitter.inDocument() && bytes.at(0) != '<')
+        return;
+    const quint64 generation = _generation;
+    const QList<DocumentSplitter::Piece> pieces = _splitter.feed(bytes);
+    for (const DocumentSplitter::Piece& piece : pieces) {
+        if (generation != _generation)
+            return; // the connection was replaced meanwhile
+        parseDocument(piece);
+    }
+}
+
+void ParseRaidInfo::parseDocument(const DocumentSplitter::Piece& piece)
+{
+    _data = piece.bytes;
+    if (piece.complete) {
+        parseStreamData();
+        return;
+    }
+    // Oversized or garbage: a failed document that still reaches its end step, so the
+    // controller's parse-failure path runs.
+    qCInfo(lcService) << "dropped" << piece.bytes.size() << "bytes that are no document";
+    parserDidStartDocument();
+    _isParse = false;
+    parserDidEndDocument();
+    emit documentParsed(false);
+}
+
+void ParseRaidInfo::parseStreamData()
+{
+    QXmlStreamReader reader(_data);
+    // Names compare as written, prefix and all.
+    reader.setNamespaceProcessing(false);
+    parserDidStartDocument();
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            didStartElement(reader.qualifiedName().toString(), reader.attributes());
+            break;
+        case QXmlStreamReader::EndElement:
+            didEndElement(reader.qualifiedName().toString());
+            break;
+        case QXmlStreamReader::DTD:
+            // Entity declarations could expand to anything: the service never sends them.
+            reader.raiseError(QStringLiteral("document type declarations are not accepted"));
+            break;
+        default:
+            break;
+        }
+    }
+    _isParse = !reader.hasError();
+    if (!_isParse)
+        qCInfo(lcService) << "parse failed at line" << reader.lineNumber() << "column"
+                          << reader.columnNumber() << ":" << reader.errorString();
+    parserDidEndDocument();
+    emit documentParsed(_isParse);
+}
+
+void ParseRaidInfo::parserDidStartDocument()
+{
+    _ary.clear();
+    _eventLogDict.clear();
+    _configDict.clear();
+    _diskId = 0;
+    _isEvent = false;
+    _eventMsgIdx = 0;
+    clearParseParam();
+}
+
+AttrRecord& ParseRaidInfo::driveRecord(int diskId)
+{
+    return diskId == 0 ? _drive0Dict : _drive1Dict;
+}
+
+void ParseRaidInfo::didStartElement(const QString& name, const QXmlStreamAttributes& attributes)
+{
+    if (name == u"SVEvent") {
+        _isEvent = true;
+        _eventMsgIdx = intValue(attributes.value(QLatin1String("MsgIdx")));
+        takeAttributes(_eventLogDict, attributes);
+    } else if (name == u"SVScanDevicesCmd" || name == u"SVConfigCmd") {
+        AttrRecord record;
+        takeAttributes(record, attributes);
+        _ary.append(record);
+        mergeInto(_configDict, record);
+    } else if (name == u"SVSystem") {
+        AttrRecord record;
+        takeAttributes(record, attributes);
+        _ary.append(record);
+    } else if (name == u"SVBox") {
+        AttrRecord record;
+        takeAttributes(record, attributes);
+        _ary.append(record);
+        mergeInto(_boxDict, record);
+    } else if (name == u"SVPhysDrive") {
+        _diskId = intValue(attributes.value(QLatin1String("id")));
+        const AttrRecord record =
+            pick(attributes, {QStringLiteral("id"), kSerialNumber, QStringLiteral("ModelName"),
+                              QStringLiteral("PluggedIn"), QStringLiteral("ActualCapacity_GB")});
+        _ary.append(record);
+        if (_diskId == 0 || _diskId == 1)
+            mergeInto(driveRecord(_diskId), record);
+    } else if (name == u"SVPhysPartition") {
+        const AttrRecord record =
+            pick(attributes, {QStringLiteral("Capacity_GB"), QStringLiteral("Status"),
+                              QStringLiteral("RebuildProgress")});
+        _ary.append(record);
+        if (_diskId == 0 || _diskId == 1)
+            mergeInto(driveRecord(_diskId), record);
+    } else if (name == u"SVPartialVolume") {
+        const AttrRecord record =
+            pick(attributes, {QStringLiteral("mode"), QStringLiteral("FriendlyMode"),
+                              QStringLiteral("Capacity_GB")});
+        _ary.append(record);
+        mergeInto(_boxDict, record);
+    }
+}
+
+void ParseRaidInfo::didEndElement(const QString& name)
+{
+    if (name == u"SVEventLogCmd") {
+        buildParseParam();
+    } else if (name == u"SVBox") {
+        buildParseParam();
+        clearParseParam();
+    }
+}
+
+// Document end: hands the result to the controller after a short delay, except for an
+// event that only moves the current enclosure.
+void ParseRaidInfo::parserDidEndDocument()
+{
+    if (_isEvent && _eventMsgIdx != kRemovalEvent)
+        return;
+    AttrRecord handOff;
+    handOff.insert(kSerialNumber, QString::number(serialNumber(_deviceIndex)));
+    handOff.insert(kIsEvent, _isEvent ? QStringLiteral("1") : QStringLiteral("0"));
+    handOff.insert(kEventMsgIdx, QString::number(_eventMsgIdx));
+    const QString execInfo = _configDict.value(kExecInfo);
+    if (!execInfo.isEmpty())
+        handOff.insert(kExecInfo, execInfo);
+    armHandOff(handOff, _isProcess ? _handOffBusyMs : _handOffIdleMs);
+}
+
+void ParseRaidInfo::armHandOff(const AttrRecord& handOff, int delayMs)
+{
+    ++_pendingHandOffs;
+    // The client is the timer's context: a destroyed client is never called.
+    QTimer::singleShot(delayMs, this, [this, handOff] {
+        ModalGate::instance().run(this, [this, handOff] {
+            --_pendingHandOffs;
+            parseData(handOff);
+        });
+    });
+}
+
+void ParseRaidInfo::parseData(const AttrRecord& handOff)
+{
+    if (_isProcess) {
+        // The controller is still busy with an earlier hand-off: try again later.
+        armHandOff(handOff, _handOffBusyMs);
+        return;
+    }
+    _deviceIndex = getDeviceIndexFromSerialNumber(intValue(handOff.value(kSerialNumber)));
+    _isEvent = intValue(handOff.value(kIsEvent)) != 0;
+    _eventMsgIdx = intValue(handOff.value(kEventMsgIdx));
+    const QString execInfo = handOff.value(kExecInfo);
+    if (!execInfo.isEmpty())
+        _configDict.insert(kExecInfo, execInfo);
+    if (!_appController)
+        return;
+    _isProcess = true;
+    const QPointer<ParseRaidInfo> self(this);
+    const auto done = qScopeGuard([self] {
+        if (self)
+            self->_isProcess = false;
+    });
+    _appController->processRaidInfo();
+}
+
+// Merges the enclosure (or the event) just collected into the device table.
+void ParseRaidInfo::buildParseParam()
+{
+    const QString keyText =
+        _isEvent ? _eventLogDict.value(QStringLiteral("BoxSN")) : _boxDict.value(kSerialNumber);
+    if (keyText.isEmpty())
+        return;
+    const int key = intValue(convertUniData(keyText));
+    int found = -1;
+    for (int i = 0; i < getDeviceCount(); ++i) {
+        if (serialNumber(i) == key) {
+            found = i;
+            break;
+        }
+    }
+    if (found >= 0) {
+        if (!_isEvent) {
+            _boxAry[found] = _boxDict;
+            _drive0Ary[found] = _drive0Dict;
+            _drive1Ary[found] = _drive1Dict;
+        } else if (_eventMsgIdx != kRemovalEvent) {
+            _deviceIndex = found;
+        } else {
+            _configDict.insert(kExecInfo, kRemovalText);
+            _drive0Ary[found] = _drive0Dict;
+            _drive1Ary[found] = _drive1Dict;
+            AttrRecord reduced;
+            reduced.insert(kSerialNumber, _boxAry.at(found).value(kSerialNumber));
+            _boxAry[found] = reduced;
+            _deviceIndex = found;
+        }
+    } else if (!_isEvent) {
+        _deviceIndex = getDeviceCount();
+        _boxAry.append(_boxDict);
+        _drive0Ary.append(_drive0Dict);
+        _drive1Ary.append(_drive1Dict);
+    }
+}
+
+void ParseRaidInfo::clearParseParam()
+{
+    _boxDict = AttrRecord();
+    _drive0Dict = AttrRecord();
+    _drive1Dict = AttrRecord();
+}
+
+// Decodes a code list ("70, 97" -> "Fa"). Codes above 122 turn the whole text into "-";
+// only the first 255 codes are read.
+QString ParseRaidInfo::convertUniData(const QString& codeList)
+{
+    QString text;
+    D_StringEnumerator tokens = tokenize(codeList, QStringLiteral(", "));
+    for (int count = 0; count < kCodeListRoom; ++count) {
+        const std::optional<QString> token = tokens.nextObject();
+        if (!token)
+            break;
+        const auto code = quint16(quint32(intValue(*token)));
+        if (code > 122)
+            return QStringLiteral("-");
+        text.append(QChar(code));
+    }
+    return text;
+}
+
+int ParseRaidInfo::serialNumber(int index) const
+{
+    if (index < 0 || index >= getDeviceCount())
+        return 0;
+    return intValue(convertUniData(_boxAry.at(index).value(kSerialNumber)));
+}
+
+int ParseRaidInfo::getDeviceIndexFromSerialNumber(int key) const
+{
+    for (int i = 0; i < getDeviceCount(); ++i) {
+        if (serialNumber(i) == key)
+            return i;
+    }
+    return 0;
+}
+
+void ParseRaidInfo::removeDictAry(int index)
+{
+    if (index >= 0 && index < getDeviceCount()) {
+        _boxAry.removeAt(index);
+        _drive0Ary.removeAt(index);
+        _drive1Ary.removeAt(index);
+    }
+    _deviceIndex = 0;
+}
+
+// --- Queries
+
+// The table entry, or the working record while the table is empty. An index outside the
+// table reads as an empty record rather than past the end.
+const AttrRecord& ParseRaidInfo::entryAt(const QList<AttrRecord>& ary, const AttrRecord& working,
+                                         int index) const
+{
+    static const AttrRecord empty;
+    if (ary.isEmpty())
+        return working;
+    if (index < 0 || index >= ary.size())
+        return empty;
+    return ary.at(index);
+}
+
+AttrRecord ParseRaidInfo::boxDict(int index) const
+{
+    return entryAt(_boxAry, _boxDict, index);
+}
+
+AttrRecord ParseRaidInfo::drive0Dict(int index) const
+{
+    return entryAt(_drive0Ary, _drive0Dict, index);
+}
+
+AttrRecord ParseRaidInfo::drive1Dict(int index) const
+{
+    return entryAt(_drive1Ary, _drive1Dict, index);
+}
+
+int ParseRaidInfo::plugStatus(int index) const
+{
+    if (getDeviceCount() == 0)
+        return 3;
+    const QString plugged = QStringLiteral("PluggedIn");
+    int status = 0;
+    if (intValue(entryAt(_drive0Ary, _drive0Dict, index).value(plugged)) == 0)
+        status |= 1;
+    if (intValue(entryAt(_drive1Ary, _drive1Dict, index).value(plugged)) == 0)
+        status |= 2;
+    return status;
+}
+
+int ParseRaidInfo::mode(int index) const
+{
+    return intValue(entryAt(_boxAry, _boxDict, index).value(QStringLiteral("mode")));
+}
+
+QString ParseRaidInfo::friendlyMode(int index) const
+{
+    return convertUniData(entryAt(_boxAry, _boxDict, index).value(QStringLiteral("FriendlyMode")));
+}
+
+int ParseRaidInfo::eResult() const
+{
+    return intValue(_configDict.value(QStringLiteral("eResult")));
+}
+
+QString ParseRaidInfo::execInfo() const
+{
+    return convertUniData(_configDict.value(kExecInfo));
+}
+
+QString ParseRaidInfo::plugInfo(int index) const
+{
+    switch (plugStatus(index)) {
+    case 0:
+        return QStringLiteral("Retrieved configuration.");
+    case 1:
+        return QStringLiteral("Disk1 is not connected.");
+    case 2:
+        return QStringLiteral("Disk2 is not connected.");
+    default:
+        if (!friendlyMode(index).isEmpty())
+            return QStringLiteral("Disk1/2 is not connected.");
+        if (_eventMsgIdx == kRemovalEvent)
+            return QStringLiteral("Failed configuration.");
+        return QStringLiteral("Device re-scan did not find any devices.");
+    }
+}

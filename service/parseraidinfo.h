@@ -25,6 +25,8 @@ public:
     static constexpr quint16 kDefaultPort = 51115;
     static constexpr int kReadBufferSize = 65536;
     static constexpr int kCodeListRoom = 255;
+    // MsgIdx of the event that removes an enclosure.
+    static constexpr int kRemovalEvent = 13;
 
     // Command codes.
     enum Command { kIdle = 0, kGpio = 1, kScanDevices = 2, kConfig = 3 };
@@ -88,10 +90,14 @@ signals:
     void documentParsed(bool ok);
 
 private:
+    void watchSocket(QTcpSocket* socket);
+    void onSocket(QTcpSocket* socket, void (ParseRaidInfo::*handler)());
+    void dropSocket();
+    void onConnected();
     void handleInputStreamEvent();
     void handleOutputStreamEvent();
     void handleStreamError();
-    void parseDocument(const QByteArray& document);
+    void parseDocument(const DocumentSplitter::Piece& piece);
     void parserDidStartDocument();
     void didStartElement(const QString& name, const QXmlStreamAttributes& attributes);
     void didEndElement(const QString& name);
@@ -100,16 +106,19 @@ private:
     void armHandOff(const AttrRecord& handOff, int delayMs);
     void buildParseParam();
     void clearParseParam();
-    const AttrRecord& driveAt(const QList<AttrRecord>& ary, const AttrRecord& working,
+    AttrRecord& driveRecord(int diskId);
+    const AttrRecord& entryAt(const QList<AttrRecord>& ary, const AttrRecord& working,
                               int index) const;
 
     RaidInfoListener* _appController; // not owned
     QPointer<QTcpSocket> _socket;     // both stream sides of the one connection
     bool _errorReported = false;      // end of stream / error reported once per connection
+    bool _connected = false;
+    quint64 _generation = 0; // counts connections, so bytes of an old one are not parsed on
     QByteArray _data;
     DocumentSplitter _splitter;
     bool _isParse = false;
-    int _parseCount = 0;
+    [[maybe_unused]] int _parseCount = 0;
     bool _isProcess = false;
     QList<AttrRecord> _ary;
     AttrRecord _eventLogDict;
