@@ -45,8 +45,10 @@ DefaultsStore::DefaultsStore(const QString& iniPath)
 DefaultsStore::~DefaultsStore()
 {
     // QSettings writes pending changes when it goes (the file already exists, private).
+    const QString path = _settings->fileName();
     _settings.reset();
-    restrictFile();
+    if (!path.isEmpty() && QFileInfo::exists(path))
+        QFile::setPermissions(path, kOwnerOnly);
 }
 
 void DefaultsStore::registerDefaults(const QVariantMap& defaults)

@@ -1,0 +1,78 @@
+// Recording stand-ins for the controller's modal panels and windows, and a controller built
+// on a settings file of its own.
+#pragma once
+
+#include "app/appcontroller.h"
+#include "app/ports.h"
+#include "settings/defaultsstore.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+
+class RecordingModal : public ModalPresenter
+{
+public:
+    void alert(const QString& message, bool) override { alerts.append(message); }
+    void displayPanel(const QString& text) override { panels.append(text); }
+    int runQuitPanel(const QString&) override { return 0; }
+    std::optional<QString> runPasswordPanel(const QString&) override { return std::nullopt; }
+    std::optional<QString> runSaveDialog(const QString& startPath) override
+    {
+        saveDialogStarts.append(startPath);
+        return saveDialogAnswer;
+    }
+
+    QStringList alerts;
+    QStringList panels;
+    QStringList saveDialogStarts;
+    std::optional<QString> saveDialogAnswer;
+};
+
+class RecordingWindows : public WindowPresenter
+{
+public:
+    void showStatusWindow() override { calls.append(QStringLiteral("showStatus")); }
+    void closeStatusWindow() override { calls.append(QStringLiteral("closeStatus")); }
+    void showSettingsWindow() override { calls.append(QStringLiteral("showSettings")); }
+    void closeSettingsWindow() override { calls.append(QStringLiteral("closeSettings")); }
+    void commitSettingsEditing() override { calls.append(QStringLiteral("commitSettings")); }
+    void showLogWindow() override { calls.append(QStringLiteral("showLog")); }
+    void closeLogWindow() override { calls.append(QStringLiteral("closeLog")); }
+
+    QStringList calls;
+};
+
+// Names the application as main does, so the default log folder is computed the same way.
+inline void nameApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("TAMRO"));
+    QCoreApplication::setApplicationName(QStringLiteral("TAMRO RAID MONITOR"));
+}
+
+// A controller on a settings file in a folder of its own, created and initialised as at
+// launch (defaults registered). Several rigs may share one settings file.
+struct ControllerRig
+{
+    explicit ControllerRig(const QString& iniPath,
+                           const QString& executable = QStringLiteral("/opt/tamro/tamro-monitor"))
+        : store(iniPath)
+    {
+        ControllerConfig config;
+        config.store = &store;
+        config.modal = &modal;
+        config.windows = &windows;
+        config.executablePath = executable;
+        controller = std::make_unique<AppController>(config);
+        initialised = controller->init();
+    }
+
+    DefaultsStore store;
+    RecordingModal modal;
+    RecordingWindows windows;
+    std::unique_ptr<AppController> controller;
+    bool initialised = false;
+};
