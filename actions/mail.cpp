@@ -114,9 +114,9 @@ bool AppController::sendMail(int test, int index)
         // The tool's word alone decides; its exit status is not examined.
         sent = outcome.ended() &&
                QString::fromLocal8Bit(outcome.standardOutput).contains(kSuccessSentence);
-        if (!sent && outcome.ended())
-            qCInfo(lcActions).noquote()
-                << "mail not sent:" << QString::fromLocal8Bit(outcome.standardError).trimmed();
+        const QString complaint = QString::fromLocal8Bit(outcome.standardError).trimmed();
+        if (!sent && outcome.ended() && !complaint.isEmpty())
+            qCInfo(lcActions).noquote() << "mail not sent:" << complaint;
     }
 
     if (test != 0) {

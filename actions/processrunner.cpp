@@ -42,7 +42,8 @@ void stopAndReap(QProcess& process)
 void collect(QProcess& process, ProcessOutcome& outcome)
 {
     outcome.standardOutput = process.readAllStandardOutput();
-    outcome.standardError = process.readAllStandardError();
+    if (process.processChannelMode() != QProcess::MergedChannels)
+        outcome.standardError = process.readAllStandardError();
     if (outcome.ended())
         outcome.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
