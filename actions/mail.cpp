@@ -1,6 +1,10 @@
 // Mail through the companion tool popbsmtp: the texts of the settings window as they are at
 // the moment of sending, the whole mail on the tool's command line except the password,
-// which goes to its standard input. The outcome is the tool's success sentence alone.
+// which goes to its standard input ("-p -"). The outcome is the tool's success sentence
+// alone. The tool is the configured path, else the first executable popbsmtp in
+// ../libexec/tamro-raid-monitor, ../libexec or ./libexec beside the program. A missing tool,
+// one that cannot start, and one still running at the mail time limit (then stopped) all
+// count as a failed sending.
 #include "actions/processrunner.h"
 #include "actions/secretbytes.h"
 #include "app/appcontroller.h"

@@ -1,6 +1,9 @@
 // The administrator password and the shutdown after a finished rebuild. sudo is started
 // directly with its arguments (never through a shell) and reads the password from its
-// standard input, so no character of the password can ever be taken as a command.
+// standard input, so no character of the password can ever be taken as a command. Each sudo
+// run blocks the thread up to the sudo time limit and is then stopped; a check stopped that
+// way has not vouched for the password, which is then refused like a wrong one. A sudo that
+// cannot be started prints nothing, so a non-empty password is then taken unchecked.
 #include "actions/processrunner.h"
 #include "actions/secretbytes.h"
 #include "app/appcontroller.h"
