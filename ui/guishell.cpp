@@ -1,0 +1,371 @@
+#include "ui/guishell.h"
+
+#include "app/appcontroller.h"
+#include "app/logging.h"
+#include "platform/modalgate.h"
+#include "resourcepaths.h"
+#include "ui/modalanswers.h"
+#include "ui/panels.h"
+#include "ui/statuswindow.h"
+
+#if __has_include("settings/settingswindow.h") && __has_include("settings/logwindow.h")
+#include "settings/logwindow.h"
+#include "settings/settingswindow.h"
+#define TAMRO_HAVE_SETTINGS_WINDOWS 1
+#endif
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+constexpr int kDefaultTrayPollMs = 5000;
+
+// Shows a non-modal window centred on its screen, in front.
+[[maybe_unused]] void orderFront(QWidget* window, bool makeKey)
+{
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    if (const QScreen* screen = window->screen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+    window->show();
+    window->raise();
+    if (makeKey)
+        window->activateWindow();
+}
+
+} // namespace
+
+GuiShell::GuiShell(QObject* parent) : QObject(parent) {}
+
+GuiShell::~GuiShell()
+{
+#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
+    delete _settingsWindow;
+    delete _logWindow;
+#endif
+}
+
+void GuiShell::attach(AppController& controller)
+{
+    _controller = &controller;
+    _statusWindow = std::make_unique<StatusWindow>(controller);
+    buildMenu();
+}
+
+void GuiShell::buildMenu()
+{
+    _menu = std::make_unique<QMenu>();
+    _menu->setObjectName(QStringLiteral("sbMenu"));
+    const auto add = [this](const char* textId, const char* name, auto action) {
+        QAction* item = _menu->addAction(qtTrId(textId));
+        item->setObjectName(QString::fromLatin1(name));
+        connect(item, &QAction::triggered, this, [this, action] {
+            if (_controller)
+                (_controller->*action)();
+        });
+        return item;
+    };
+    add("UI_MenuStatus", "sbMenu_Status", &AppController::w0_OrderFront);
+    add("UI_MenuLog", "sbMenu_Log", &AppController::w2_OrderFront);
+    add("UI_MenuSettings", "sbMenu_Settings", &AppController::w1_OrderFront);
+    _menu->addSeparator();
+    add("UI_MenuHelp", "sbMenu_Help", &AppController::showHelp);
+    _menu->addSeparator();
+    add("UI_MenuQuit", "sbMenu_Quit", &AppController::terminateApp);
+}
+
+void GuiShell::launch()
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        moveToTray();
+        return;
+    }
+    if (_statusWindow) {
+        _statusWindow->setTrayCommandsVisible(true);
+        _statusWindow->setMinimizeOnClose(true);
+        _statusWindow->orderFront();
+    }
+    if (!_trayPoll) {
+        _trayPoll = new QTimer(this);
+        _trayPoll->setInterval(kDefaultTrayPollMs);
+        connect(_trayPoll, &QTimer::timeout, this, &GuiShell::pollTray);
+    }
+    _trayPoll->start();
+}
+
+void GuiShell::setTrayPollInterval(int ms)
+{
+    if (!_trayPoll) {
+        _trayPoll = new QTimer(this);
+        connect(_trayPoll, &QTimer::timeout, this, &GuiShell::pollTray);
+    }
+    _trayPoll->setInterval(ms);
+}
+
+void GuiShell::pollTray()
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    _trayPoll->stop();
+    moveToTray();
+}
+
+void GuiShell::moveToTray()
+{
+    if (!_tray) {
+        _tray = new QSystemTrayIcon(statusIconImage(_statusIcon), this);
+        _tray->setObjectName(QStringLiteral("_sbItem"));
+        _tray->setContextMenu(_menu.get());
+        _tray->setToolTip(_summary);
+        // A plain click opens the menu as well, as the status item of a menu bar does.
+        connect(_tray, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::Trigger && _menu)
+                        _menu->popup(QCursor::pos());
+                });
+    }
+    _tray->show();
+    if (_statusWindow) {
+        _statusWindow->setTrayCommandsVisible(false);
+        _statusWindow->setMinimizeOnClose(false);
+    }
+    qCInfo(lcMonitor, "tray icon shown");
+}
+
+bool GuiShell::isUsingTray() const
+{
+    return _tray && _tray->isVisible();
+}
+
+QIcon GuiShell::statusIconImage(int status) const
+{
+    QIcon icon;
+    for (const int size : tamro::res::kIconSizes)
+        icon.addFile(tamro::res::statusIconPath(status, size), QSize(size, size));
+    return icon;
+}
+
+NoticePanel* GuiShell::noticePanel()
+{
+    if (!_noticePanel)
+        _noticePanel = std::make_unique<NoticePanel>();
+    return _noticePanel.get();
+}
+
+QuitPanel* GuiShell::quitPanel()
+{
+    if (!_quitPanel)
+        _quitPanel = std::make_unique<QuitPanel>();
+    return _quitPanel.get();
+}
+
+PasswordPanel* GuiShell::passwordPanel()
+{
+    if (!_passwordPanel)
+        _passwordPanel = std::make_unique<PasswordPanel>();
+    return _passwordPanel.get();
+}
+
+SettingsWindow* GuiShell::settingsWindow() const
+{
+#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
+    return _settingsWindow;
+#else
+    return nullptr;
+#endif
+}
+
+LogWindow* GuiShell::logWindow() const
+{
+#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
+    return _logWindow;
+#else
+    return nullptr;
+#endif
+}
+
+// --- StatusPresenter
+
+void GuiShell::setStatusIcon(int status)
+{
+    if (status < 0 || status >= tamro::res::kStatusIconCount)
+        return;
+    _statusIcon = status;
+    const QIcon icon = statusIconImage(status);
+    if (_tray)
+        _tray->setIcon(icon);
+    if (_statusWindow)
+        _statusWindow->setWindowIcon(icon);
+}
+
+void GuiShell::showStatus(const StatusDisplay& display)
+{
+    if (_statusWindow)
+        _statusWindow->showStatus(display);
+}
+
+void GuiShell::deviceListReloaded(int selectedRow)
+{
+    if (_statusWindow)
+        _statusWindow->selectRow(selectedRow);
+}
+
+void GuiShell::notify(NoticeKind kind, const QString& title, const QString& text)
+{
+    _lastNotification = title + QLatin1String(": ") + text;
+    if (!isUsingTray() || !QSystemTrayIcon::supportsMessages())
+        return;
+    _tray->showMessage(title, text,
+                       kind == NoticeKind::Problem ? QSystemTrayIcon::Warning
+                                                   : QSystemTrayIcon::Information);
+}
+
+void GuiShell::setSummary(const QString& text)
+{
+    _summary = text;
+    if (_tray)
+        _tray->setToolTip(text);
+}
+
+// --- ModalPresenter
+
+void GuiShell::alert(const QString& message, bool critical)
+{
+    if (ModalAnswers::instance().take(ModalAnswers::Kind::Alert, message))
+        return;
+    QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::Warning, qtTrId("MSG_Title"),
+                    message, QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("alert"));
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    box.setDefaultButton(QMessageBox::Ok);
+    ModalScope scope;
+    box.exec();
+}
+
+void GuiShell::displayPanel(const QString& text)
+{
+    if (ModalAnswers::instance().take(ModalAnswers::Kind::Notice, text))
+        return;
+    noticePanel()->run(text);
+}
+
+int GuiShell::runQuitPanel(const QString& text)
+{
+    if (const auto answer = ModalAnswers::instance().take(ModalAnswers::Kind::Quit, text))
+        return answer->code;
+    return quitPanel()->run(text);
+}
+
+std::optional<QString> GuiShell::runPasswordPanel(const QString& status)
+{
+    if (const auto answer = ModalAnswers::instance().take(ModalAnswers::Kind::Password, status)) {
+        if (answer->code == 0)
+            return std::nullopt;
+        return answer->text;
+    }
+    return passwordPanel()->run(status);
+}
+
+std::optional<QString> GuiShell::runSaveDialog(const QString& startPath)
+{
+    if (const auto answer = ModalAnswers::instance().take(ModalAnswers::Kind::Save, startPath)) {
+        if (answer->code == 0 || answer->text.isEmpty())
+            return std::nullopt;
+        return answer->text;
+    }
+    QString path;
+    {
+        ModalScope scope;
+        path = QFileDialog::getSaveFileName(nullptr, qtTrId("MSG_Title"), startPath);
+    }
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+// --- WindowPresenter
+
+void GuiShell::showStatusWindow()
+{
+    if (_statusWindow)
+        _statusWindow->orderFront();
+}
+
+void GuiShell::closeStatusWindow()
+{
+    if (_statusWindow)
+        _statusWindow->close();
+}
+
+void GuiShell::showSettingsWindow()
+{
+#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
+    if (!_controller)
+        return;
+    if (!_settingsWindow)
+        _settingsWindow = new SettingsWindow(*_controller);
+    orderFront(_settingsWindow, true);
+#endif
+}
+
+void GuiShell::closeSettingsWindow()
+{
+#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
+    if (_settingsWindow)
+        _settingsWindow->close();
+#endif
+}
+
+void GuiShell::commitSettingsEditing()
+{
+#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
+    if (_settingsWindow)
+        _settingsWindow->commitEditing();
+#endif
+}
+
+void GuiShell::showLogWindow()
+{
+#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
+    if (!_controller)
+        return;
+    if (!_logWindow)
+        _logWindow = new LogWindow(*_controller);
+    orderFront(_logWindow, false);
+#endif
+}
+
+void GuiShell::closeLogWindow()
+{
+#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
+    if (_logWindow)
+        _logWindow->close();
+#endif
+}
+
+// --- SystemPort
+
+void GuiShell::terminate()
+{
+    // After the current event, so the caller's work (a panel's action) finishes first.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+}
+
+bool GuiShell::openWithDefaultApplication(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}

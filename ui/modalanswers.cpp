@@ -1,0 +1,64 @@
+#include "ui/modalanswers.h"
+
+#include "app/logging.h"
+
+ModalAnswers::ModalAnswers()
+    : _autoAnswer(qEnvironmentVariableIntValue("TAMRO_AUTO_ANSWER_MODALS") == 1)
+{
+}
+
+ModalAnswers& ModalAnswers::instance()
+{
+    static ModalAnswers answers;
+    return answers;
+}
+
+std::optional<ModalAnswers::Answer> ModalAnswers::take(Kind kind, const QString& text)
+{
+    if (!_answers.isEmpty()) {
+        _requests.append({kind, text});
+        return _answers.takeFirst();
+    }
+    if (_autoAnswer) {
+        _requests.append({kind, text});
+        QString oneLine = text;
+        oneLine.replace(QLatin1String("\r\n"), QLatin1String("\\n"));
+        oneLine.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+        oneLine.replace(QLatin1Char('\r'), QLatin1String("\\n"));
+        qCInfo(lcMonitor).noquote() << QStringLiteral("modal: %1: %2").arg(kindName(kind), oneLine);
+        return defaultAnswer(kind);
+    }
+    return std::nullopt;
+}
+
+void ModalAnswers::reset()
+{
+    _answers.clear();
+    _requests.clear();
+}
+
+QString ModalAnswers::kindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::Alert:
+        return QStringLiteral("alert");
+    case Kind::Notice:
+        return QStringLiteral("notice");
+    case Kind::Quit:
+        return QStringLiteral("quit");
+    case Kind::Password:
+        return QStringLiteral("password");
+    case Kind::Save:
+        return QStringLiteral("save");
+    }
+    return QStringLiteral("unknown");
+}
+
+ModalAnswers::Answer ModalAnswers::defaultAnswer(Kind kind)
+{
+    // An OK without a password would only bring the panel back with its second request,
+    // again and again: the password panel and the save dialog are cancelled.
+    if (kind == Kind::Password || kind == Kind::Save)
+        return cancel();
+    return ok();
+}

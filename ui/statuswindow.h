@@ -1,0 +1,49 @@
+// The status window (w0_): one enclosure at a time with its picture, mode and rebuild texts,
+// both drive panes with their capacity bars, and the device list (fTargetTable) in which the
+// user selects and renames enclosures. It renders what the controller computed and passes the
+// user's actions back to it. Without a system tray it also carries the tray menu's commands.
+#pragma once
+
+#include "ui/statusdisplay.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class AppController;
+class QCloseEvent;
+
+namespace Ui {
+class w0_Window;
+}
+
+class StatusWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit StatusWindow(AppController& controller, QWidget* parent = nullptr);
+    ~StatusWindow() override;
+
+    void showStatus(const StatusDisplay& display);
+    // Selects a row of the device list, replacing any selection; -1 clears it.
+    void selectRow(int row);
+    // The Log, Settings, Help and Quit commands, for desktops without a tray.
+    void setTrayCommandsVisible(bool visible);
+    bool trayCommandsVisible() const;
+    // Without a tray the window is the program's only way in: closing it minimizes it.
+    void setMinimizeOnClose(bool minimize) { _minimizeOnClose = minimize; }
+    bool minimizeOnClose() const { return _minimizeOnClose; }
+    // Centred on its screen, in front, active.
+    void orderFront();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void retranslate();
+    void selectionChanged();
+
+    AppController& _controller;
+    std::unique_ptr<Ui::w0_Window> _ui;
+    bool _minimizeOnClose = false;
+};

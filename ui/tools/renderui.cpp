@@ -1,0 +1,206 @@
+// Renders the status window in its typical states, the panels and the tray menu into PNG
+// files, one folder per language. It feeds the controller the storage service's own answers
+// and lets the evaluation pass fill the window, so the pictures show what the program shows.
+// It never touches the user's settings (a temporary home) and never connects anywhere.
+//
+// Usage: tamro-render-ui [output folder]    (default: <build>/ui-renders)
+#include "app/appcontroller.h"
+#include "settings/defaultsstore.h"
+#include "ui/guishell.h"
+#include "ui/modalanswers.h"
+#include "ui/panels.h"
+#include "ui/statuswindow.h"
+#include "ui/tools/raiddocument.h"
+#include "ui/translations.h"
+
+#if __has_include("settings/renderwindows.h")
+#include "settings/renderwindows.h"
+#define TAMRO_HAVE_SETTINGS_RENDER 1
+#endif
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QMenu>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+struct Scenario
+{
+    const char* file;
+    QList<raiddoc::Enclosure> enclosures;
+};
+
+raiddoc::Enclosure enclosure(const QString& serial)
+{
+    raiddoc::Enclosure e;
+    e.serial = serial;
+    e.mode = 1;
+    e.friendlyMode = QStringLiteral("RAID 1");
+    e.drives = {raiddoc::drive(QStringLiteral("ST3500418AS"), QStringLiteral("465.76"),
+                               QStringLiteral("465.76")),
+                raiddoc::drive(QStringLiteral("WDC WD5000AAKS"), QStringLiteral("465.76"),
+                               QStringLiteral("931.51"))};
+    return e;
+}
+
+QList<Scenario> scenarios()
+{
+    raiddoc::Enclosure missing = enclosure(QStringLiteral("20071"));
+    missing.drives[1] = raiddoc::drive(QString(), QString(), QString(), 0, QString(), false);
+
+    raiddoc::Enclosure rebuilding = enclosure(QStringLiteral("20072"));
+    rebuilding.rebuildStatus = QStringLiteral("Rebuilding");
+    rebuilding.drives[1] =
+        raiddoc::drive(QStringLiteral("WDC WD5000AAKS"), QStringLiteral("465.76"),
+                       QStringLiteral("931.51"), 1, QStringLiteral("37.2"));
+
+    return {
+        {"status-healthy.png",
+         {enclosure(QStringLiteral("20070")), enclosure(QStringLiteral("31337"))}},
+        {"status-drive-missing.png", {missing}},
+        {"status-rebuilding.png", {rebuilding}},
+        {"status-no-enclosure.png", {}},
+    };
+}
+
+bool save(QWidget& widget, const QString& path)
+{
+    widget.ensurePolished();
+    if (!widget.isVisible()) {
+        widget.adjustSize();
+        widget.show();
+    }
+    QCoreApplication::processEvents();
+    const QPixmap picture = widget.grab();
+    if (picture.isNull() || !picture.save(path)) {
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// A controller with its shell, on a private store, that never connects.
+struct Stage
+{
+    explicit Stage(const QString& storePath) : store(storePath)
+    {
+        ControllerConfig config;
+        config.status = &shell;
+        config.modal = &shell;
+        config.windows = &shell;
+        config.system = &shell;
+        config.store = &store;
+        config.servicePort = 1;
+        config.timing.handOffIdleMs = 0;
+        config.timing.handOffBusyMs = 10;
+        config.timing.rescanMs = 3600000;
+        config.timing.loginMs = 3600000;
+        controller = std::make_unique<AppController>(config);
+        shell.attach(*controller);
+        controller->init();
+    }
+
+    // Hands an answer to the client and waits for the evaluation pass it causes.
+    void feed(const QByteArray& answer)
+    {
+        QEventLoop loop;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(controller.get(), &AppController::passFinished, &loop, &QEventLoop::quit);
+        guard.start(3000);
+        controller->client().handleReadBytes(answer);
+        loop.exec();
+    }
+
+    DefaultsStore store;
+    GuiShell shell;
+    std::unique_ptr<AppController> controller;
+};
+
+bool renderLanguage(const QString& dir, QTemporaryDir& home)
+{
+    bool ok = QDir().mkpath(dir);
+    int n = 0;
+    for (const Scenario& s : scenarios()) {
+        Stage stage(home.filePath(QStringLiteral("store-%1.ini").arg(++n)));
+        stage.feed(raiddoc::configAnswer(s.enclosures));
+        StatusWindow* window = stage.shell.statusWindow();
+        window->show();
+        window->resize(window->sizeHint().expandedTo(QSize(520, 500)));
+        ok = save(*window, dir + QLatin1Char('/') + QLatin1String(s.file)) && ok;
+        window->hide();
+    }
+
+    Stage stage(home.filePath(QStringLiteral("store-panels.ini")));
+    NoticePanel* notice = stage.shell.noticePanel();
+    notice->prepare(qtTrId("MSG_DiskInfo2") + qtTrId("MSG_DiskCheck"));
+    ok = save(*notice, dir + QStringLiteral("/panel-notice.png")) && ok;
+    notice->hide();
+
+    QuitPanel* quit = stage.shell.quitPanel();
+    quit->prepare(qtTrId("MSG_QuitMessage"));
+    ok = save(*quit, dir + QStringLiteral("/panel-quit.png")) && ok;
+    quit->hide();
+
+    PasswordPanel* password = stage.shell.passwordPanel();
+    password->prepare(qtTrId("MSG_EnterPassword1"));
+    ok = save(*password, dir + QStringLiteral("/panel-password.png")) && ok;
+    password->hide();
+
+    QMenu* menu = stage.shell.statusMenu();
+    menu->ensurePolished();
+    menu->resize(menu->sizeHint());
+    ok = save(*menu, dir + QStringLiteral("/tray-menu.png")) && ok;
+    menu->hide();
+
+#ifdef TAMRO_HAVE_SETTINGS_RENDER
+    renderSettingsWindows(*stage.controller, dir);
+#endif
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // A private home, so no setting, log or autostart entry of the user is read or written.
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/tamro-render-XXXXXX"));
+    const QByteArray root = home.path().toLocal8Bit();
+    for (const char* sub : {".config", ".local/share", ".cache"})
+        QDir().mkpath(QString::fromLocal8Bit(root + '/' + sub));
+    qputenv("HOME", root);
+    qputenv("XDG_CONFIG_HOME", root + "/.config");
+    qputenv("XDG_DATA_HOME", root + "/.local/share");
+    qputenv("XDG_CACHE_HOME", root + "/.cache");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("TAMRO"));
+    QApplication::setApplicationName(QStringLiteral("TAMRO RAID MONITOR"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    // No panel may wait for a click here.
+    ModalAnswers::instance().setAutoAnswer(true);
+
+    const QStringList args = QCoreApplication::arguments();
+    const QString out = args.size() > 1 ? args.at(1) : QStringLiteral(TAMRO_RENDER_DIR);
+    bool ok = true;
+    for (const QString& language : {QStringLiteral("en"), QStringLiteral("de")}) {
+        if (!installLanguage(app, language)) {
+            std::fprintf(stderr, "no string table for %s\n", qPrintable(language));
+            ok = false;
+            continue;
+        }
+        ok = renderLanguage(out + QLatin1Char('/') + language, home) && ok;
+    }
+    return ok ? 0 : 1;
+}
