@@ -10,22 +10,34 @@ private slots:
     {
         QTest::addColumn<QString>("codes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("word") << "70, 97, 105, 108" << "Fail";
-        QTest::newRow("lone comma") << "70,97,105,108" << "Fail";
-        QTest::newRow("lone space") << "70 97" << "Fa";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("word") << "70, 97, 105, 108"
+                              << "Fail";
+        QTest::newRow("lone comma") << "70,97,105,108"
+                                    << "Fail";
+        QTest::newRow("lone space") << "70 97"
+                                    << "Fa";
+        QTest::newRow("empty") << ""
+                               << "";
         QTest::newRow("null") << QString() << "";
-        QTest::newRow("only delimiters") << ", , ," << "";
-        QTest::newRow("123 first") << "123, 70" << "-";
-        QTest::newRow("123 last") << "70, 97, 123" << "-";
-        QTest::newRow("122") << "122" << "z";
+        QTest::newRow("only delimiters") << ", , ,"
+                                         << "";
+        QTest::newRow("123 first") << "123, 70"
+                                   << "-";
+        QTest::newRow("123 last") << "70, 97, 123"
+                                  << "-";
+        QTest::newRow("122") << "122"
+                             << "z";
         QTest::newRow("zero") << "0" << QString(QChar(0));
         QTest::newRow("zero inside") << "65, 0, 66" << (QStringLiteral("A") + QChar(0) + u'B');
         QTest::newRow("not a number") << "x" << QString(QChar(0));
-        QTest::newRow("number then letters") << "65abc, 66" << "AB";
-        QTest::newRow("low 16 bits") << "65601" << "A";
-        QTest::newRow("minus one") << "-1" << "-";
-        QTest::newRow("huge") << "99999999999999" << "-";
+        QTest::newRow("number then letters") << "65abc, 66"
+                                             << "AB";
+        QTest::newRow("low 16 bits") << "65601"
+                                     << "A";
+        QTest::newRow("minus one") << "-1"
+                                   << "-";
+        QTest::newRow("huge") << "99999999999999"
+                              << "-";
         QTest::newRow("removal text")
             << "70, 97, 105, 108, 101, 100, 32, 99, 111, 110, 102, 105, 103, 117, 114, 97, 116, "
                "105, 111, 110, 46"

@@ -233,12 +233,16 @@ private slots:
     void workingRecordsAreClearedAfterEachBox()
     {
         Box nameless;
-        nameless.drives[0].capacity = QStringLiteral("1.5");
-        client->handleReadBytes(answer({nameless, Box{QStringLiteral("5")}}));
+        Box driveless{QStringLiteral("5")};
+        driveless.drives.clear();
+        driveless.friendly.clear();
+        client->handleReadBytes(answer({nameless, driveless}));
         QCOMPARE(client->getDeviceCount(), 1);
         QCOMPARE(keyOf(0), 5);
-        // The nameless box's drives did not leak into the next enclosure's entry.
-        QCOMPARE(client->drive0Dict(0).value("Capacity_GB"), QStringLiteral("232.88"));
+        // Nothing of the nameless box leaked into the next enclosure's entries.
+        QCOMPARE(client->drive0Dict(0), AttrRecord());
+        QCOMPARE(client->drive1Dict(0), AttrRecord());
+        QVERIFY(!client->boxDict(0).contains("mode"));
     }
 
     void eventMovesIndexWithoutHandOff()
@@ -331,9 +335,9 @@ private slots:
 
     void execInfoIsRestoredAtDelivery()
     {
-        client->handleReadBytes(answer({Box{QStringLiteral("1001")}},
-                                       " eResult=\"0\" ExecInfo=\"" +
-                                           codeList("Scan done.").toUtf8() + "\""));
+        client->handleReadBytes(
+            answer({Box{QStringLiteral("1001")}},
+                   " eResult=\"0\" ExecInfo=\"" + codeList("Scan done.").toUtf8() + "\""));
         // An event message renews the command record before the hand-off arrives.
         client->handleReadBytes(event(5, QStringLiteral("1001")));
         QCOMPARE(client->execInfo(), QString());
@@ -347,8 +351,8 @@ private slots:
     void lookup()
     {
         QCOMPARE(client->getDeviceIndexFromSerialNumber(5), 0);
-        feedAndDeliver(answer({Box{QStringLiteral("11")}, Box{QStringLiteral("22")},
-                               Box{QStringLiteral("33")}}));
+        feedAndDeliver(answer(
+            {Box{QStringLiteral("11")}, Box{QStringLiteral("22")}, Box{QStringLiteral("33")}}));
         QCOMPARE(client->getDeviceIndexFromSerialNumber(33), 2);
         QCOMPARE(client->getDeviceIndexFromSerialNumber(22), 1);
         QCOMPARE(client->getDeviceIndexFromSerialNumber(44), 0);
@@ -405,10 +409,9 @@ private slots:
         for (int i = 0; i < 4000; ++i)
             deep += "</SVBox>";
         QTest::newRow("deep nesting") << deep << true << 1;
-        QTest::newRow("huge attribute")
-            << QByteArray("<SVConfigCmd><SVBox SerialNumber=\"" + QByteArray(60000, '7') +
-                          "\"/></SVConfigCmd>")
-            << true << 1;
+        QTest::newRow("huge attribute") << QByteArray("<SVConfigCmd><SVBox SerialNumber=\"" +
+                                                      QByteArray(60000, '7') + "\"/></SVConfigCmd>")
+                                        << true << 1;
         QTest::newRow("codes out of range")
             << QByteArray("<SVConfigCmd><SVBox SerialNumber=\"999999, -5, 70000\"/></SVConfigCmd>")
             << true << 1;
@@ -420,8 +423,8 @@ private slots:
                           "<SVPartialVolume/><SVBox/></SVConfigCmd>")
             << true << 1;
         // An event without MsgIdx reads as 0: it only moves the index, no hand-off.
-        QTest::newRow("bare event") << QByteArray("<SVEventLogCmd><SVEvent/></SVEventLogCmd>")
-                                    << true << 0;
+        QTest::newRow("bare event")
+            << QByteArray("<SVEventLogCmd><SVEvent/></SVEventLogCmd>") << true << 0;
         QTest::newRow("mismatched tags") << QByteArray("<SVBox></SVEvent>") << false << 1;
         QTest::newRow("binary") << QByteArray("<\xff\xfe\x01\x02>\x80</\xff\xfe\x01\x02>") << false
                                 << 1;
@@ -456,19 +459,30 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("info");
         const QString none;
-        QTest::newRow("both in") << "1" << "1" << "RAID 1" << 0 << "Retrieved configuration.";
-        QTest::newRow("first out") << "0" << "1" << "RAID 1" << 1 << "Disk1 is not connected.";
-        QTest::newRow("second out") << "1" << "0" << "RAID 1" << 2 << "Disk2 is not connected.";
-        QTest::newRow("both out, with volume")
-            << "0" << "0" << "RAID 1" << 3 << "Disk1/2 is not connected.";
+        QTest::newRow("both in") << "1"
+                                 << "1"
+                                 << "RAID 1" << 0 << "Retrieved configuration.";
+        QTest::newRow("first out") << "0"
+                                   << "1"
+                                   << "RAID 1" << 1 << "Disk1 is not connected.";
+        QTest::newRow("second out") << "1"
+                                    << "0"
+                                    << "RAID 1" << 2 << "Disk2 is not connected.";
+        QTest::newRow("both out, with volume") << "0"
+                                               << "0"
+                                               << "RAID 1" << 3 << "Disk1/2 is not connected.";
         QTest::newRow("both out, no volume")
-            << "0" << "0" << "" << 3 << "Device re-scan did not find any devices.";
-        QTest::newRow("absent counts as out")
-            << none << "1" << "RAID 1" << 1 << "Disk1 is not connected.";
-        QTest::newRow("2 and -1 count as in")
-            << "2" << "-1" << "RAID 1" << 0 << "Retrieved configuration.";
-        QTest::newRow("texts reading 0") << "x" << " 0" << "RAID 1" << 3
-                                         << "Disk1/2 is not connected.";
+            << "0"
+            << "0"
+            << "" << 3 << "Device re-scan did not find any devices.";
+        QTest::newRow("absent counts as out") << none << "1"
+                                              << "RAID 1" << 1 << "Disk1 is not connected.";
+        QTest::newRow("2 and -1 count as in") << "2"
+                                              << "-1"
+                                              << "RAID 1" << 0 << "Retrieved configuration.";
+        QTest::newRow("texts reading 0") << "x"
+                                         << " 0"
+                                         << "RAID 1" << 3 << "Disk1/2 is not connected.";
     }
     void plugStatusAndInfo()
     {
@@ -550,8 +564,8 @@ private slots:
         QTest::newRow("absent") << QByteArray() << QByteArray("SVConfigCmd") << 0 << QString();
         QTest::newRow("error") << QByteArray(" eResult=\"-3\" ExecInfo=\"79, 75\"")
                                << QByteArray("SVConfigCmd") << -3 << "OK";
-        QTest::newRow("scan answer") << QByteArray(" eResult=\"7x\"")
-                                     << QByteArray("SVScanDevicesCmd") << 7 << QString();
+        QTest::newRow("scan answer")
+            << QByteArray(" eResult=\"7x\"") << QByteArray("SVScanDevicesCmd") << 7 << QString();
     }
     void commandResult()
     {

@@ -53,8 +53,8 @@ private slots:
         QTest::newRow("two in one read, white space skipped")
             << QByteArrayList{"\r\n<a/>\r\n \t<b></b>\r\n"} << QByteArrayList{"<a/>", "<b></b>"}
             << "11";
-        QTest::newRow("split in a tag") << QByteArrayList{"<a><b", "/></a>"}
-                                        << QByteArrayList{"<a><b/></a>"} << "1";
+        QTest::newRow("split in a tag")
+            << QByteArrayList{"<a><b", "/></a>"} << QByteArrayList{"<a><b/></a>"} << "1";
         QTest::newRow("split at the self-closing slash")
             << QByteArrayList{"<a/", ">"} << QByteArrayList{"<a/>"} << "1";
         QTest::newRow("split after the first byte")
@@ -92,12 +92,12 @@ private slots:
         QTest::newRow("NUL inside a document is the reader's business")
             << QByteArrayList{QByteArray("<a>\0</a>", 8)}
             << QByteArrayList{QByteArray("<a>\0</a>", 8)} << "1";
-        QTest::newRow("stray end tag") << QByteArrayList{"</a><b/>"}
-                                       << QByteArrayList{"</a>", "<b/>"} << "11";
-        QTest::newRow("unfinished tail waits") << QByteArrayList{"<a/><b><c/>"}
-                                               << QByteArrayList{"<a/>"} << "1";
-        QTest::newRow("nothing but white space") << QByteArrayList{" \r\n", "\t"}
-                                                 << QByteArrayList{} << "";
+        QTest::newRow("stray end tag")
+            << QByteArrayList{"</a><b/>"} << QByteArrayList{"</a>", "<b/>"} << "11";
+        QTest::newRow("unfinished tail waits")
+            << QByteArrayList{"<a/><b><c/>"} << QByteArrayList{"<a/>"} << "1";
+        QTest::newRow("nothing but white space")
+            << QByteArrayList{" \r\n", "\t"} << QByteArrayList{} << "";
     }
     void pieces()
     {
