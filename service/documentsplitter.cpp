@@ -269,8 +269,8 @@ void DocumentSplitter::waitForMore(QList<Piece>& out)
     if (_buffer.size() > _limit) {
         out.append({_buffer, false});
         _discarding = true;
-        _discarded = 0;
         trimDiscarded();
+        _discarded = 0; // counted from here: what follows the reported part
     }
 }
 
