@@ -1,0 +1,60 @@
+#include "settings/renderwindows.h"
+
+#include "app/appcontroller.h"
+#include "settings/eventlog.h"
+#include "settings/logtablemodel.h"
+#include "settings/logwindow.h"
+#include "settings/settingswindow.h"
+
+#include <QDir>
+#include <QPixmap>
+
+namespace {
+
+void renderTo(QWidget& window, const QString& file)
+{
+    window.setAttribute(Qt::WA_DontShowOnScreen, true);
+    window.show();
+    window.grab().save(file);
+    window.hide();
+}
+
+} // namespace
+
+void renderSettingsWindows(AppController& controller, const QString& outDir)
+{
+    QDir().mkpath(outDir);
+    using Text = SettingsForm::Text;
+    SettingsForm& form = controller.form();
+    form.setText(Text::SMTPServer, QStringLiteral("smtp.example.com"));
+    form.setText(Text::SMTPPort, QStringLiteral("25"));
+    form.setText(Text::FromField, QStringLiteral("monitor@example.com"));
+    form.setText(Text::ToField1, QStringLiteral("admin@example.com"));
+    form.setText(Text::SubjectField, qtTrId("MSG_MailSubject"));
+    form.setText(Text::POP3Port, QStringLiteral("110"));
+    controller.flags()._isSendMail = true;
+    controller.flags()._isMakeLog = true;
+    controller.flags()._isAddLoginItem = true;
+    controller.flags()._isDispPanel = true;
+    controller.w1_OrderFront();
+
+    SettingsWindow settings(controller);
+    settings.adjustSize();
+    renderTo(settings, QDir(outDir).filePath(QStringLiteral("w1_Window.png")));
+
+    EventLog& log = controller.eventLog();
+    log.insert(EventLog::makeLine(QStringLiteral("Mon Dec  7 09:12:40 2026"),
+                                  QStringLiteral("Office"), QStringLiteral("RAID 1"),
+                                  QStringLiteral("Retrieved configuration.")));
+    log.insert(EventLog::makeLine(QStringLiteral("Mon Dec  7 17:03:05 2026"),
+                                  QStringLiteral("Office"), QStringLiteral("RAID 1"),
+                                  QStringLiteral("Disk2 is not connected.")));
+    log.insert(EventLog::makeLine(QStringLiteral("Mon Dec  7 17:03:09 2026"),
+                                  QStringLiteral("Office"), QStringLiteral("-"),
+                                  qtTrId("MSG_MailSuccess")));
+    controller.logTableModel()->reload();
+
+    LogWindow logWindow(controller);
+    logWindow.resize(760, 300);
+    renderTo(logWindow, QDir(outDir).filePath(QStringLiteral("w2_Window.png")));
+}

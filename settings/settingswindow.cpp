@@ -1,0 +1,127 @@
+#include "settings/settingswindow.h"
+
+#include "app/appcontroller.h"
+#include "settings/windowtexts.h"
+
+#include "ui_w1_Window.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaEnum>
+#include <QPushButton>
+
+namespace {
+
+using Text = SettingsForm::Text;
+using Box = SettingsForm::Box;
+
+template <typename Enum> QList<Enum> allValues()
+{
+    const QMetaEnum meta = QMetaEnum::fromType<Enum>();
+    QList<Enum> values;
+    for (int i = 0; i < meta.keyCount(); ++i)
+        values.append(static_cast<Enum>(meta.value(i)));
+    return values;
+}
+
+} // namespace
+
+SettingsWindow::SettingsWindow(AppController& controller, QWidget* parent)
+    : QWidget(parent, Qt::Window), _controller(controller), _ui(std::make_unique<Ui::w1_Window>())
+{
+    _ui->setupUi(this);
+    translateWindowTexts(this);
+    _ui->w1_Ok->setDefault(true);
+    bindTexts();
+    bindCheckBoxes();
+    connectButtons();
+}
+
+SettingsWindow::~SettingsWindow() = default;
+
+void SettingsWindow::bindTexts()
+{
+    SettingsForm& form = _controller.form();
+    for (const Text field : allValues<Text>()) {
+        const QString name = SettingsForm::objectName(field);
+        if (auto* edit = findChild<QLineEdit*>(name)) {
+            edit->setText(form.text(field));
+            edit->setEnabled(form.isEnabled(field));
+            // Typing goes to the form at once: mail and the event log read it from there.
+            connect(edit, &QLineEdit::textEdited, &form,
+                    [&form, field](const QString& text) { form.setText(field, text); });
+            if (auto* label = findChild<QLabel*>(QStringLiteral("label_") + name.mid(3)))
+                label->setBuddy(edit);
+        } else if (auto* label = findChild<QLabel*>(name)) {
+            label->setText(form.text(field));
+        }
+    }
+    connect(&form, &SettingsForm::textChanged, this, [this](Text field, const QString& text) {
+        const QString name = SettingsForm::objectName(field);
+        if (auto* edit = findChild<QLineEdit*>(name)) {
+            if (edit->text() != text)
+                edit->setText(text);
+        } else if (auto* label = findChild<QLabel*>(name)) {
+            label->setText(text);
+        }
+    });
+    connect(&form, &SettingsForm::enabledChanged, this, [this](Text field, bool enabled) {
+        if (auto* widget = findChild<QWidget*>(SettingsForm::objectName(field)))
+            widget->setEnabled(enabled);
+    });
+}
+
+void SettingsWindow::bindCheckBoxes()
+{
+    SettingsForm& form = _controller.form();
+    for (const Box box : allValues<Box>()) {
+        auto* check = findChild<QCheckBox*>(SettingsForm::objectName(box));
+        if (!check)
+            continue;
+        check->setChecked(form.isChecked(box));
+        connect(check, &QCheckBox::clicked, this, [this, box](bool checked) {
+            _controller.form().setChecked(box, checked);
+            switch (box) {
+            case Box::Mail:
+                _controller.w1_SendMail();
+                break;
+            case Box::RebuildMail:
+                _controller.w1_SendRebuildMail();
+                break;
+            case Box::POPbSMTP:
+                _controller.w1_POPbSMTP();
+                break;
+            case Box::Shutdown:
+                _controller.w1_GetRootPassword();
+                break;
+            default:
+                break;
+            }
+        });
+    }
+    connect(&form, &SettingsForm::checkedChanged, this, [this](Box box, bool checked) {
+        if (auto* check = findChild<QCheckBox*>(SettingsForm::objectName(box))) {
+            if (check->isChecked() != checked)
+                check->setChecked(checked);
+        }
+    });
+}
+
+void SettingsWindow::connectButtons()
+{
+    connect(_ui->w1_Ok, &QPushButton::clicked, this, [this] { _controller.w1_Ok(); });
+    connect(_ui->w1_Cancel, &QPushButton::clicked, this, [this] { _controller.w1_Cancel(); });
+    connect(_ui->w1_TestMail, &QPushButton::clicked, this, [this] { _controller.w1_TestMail(); });
+    connect(_ui->w1_SetFilePath, &QPushButton::clicked, this,
+            [this] { _controller.w1_SetFilePath(); });
+}
+
+void SettingsWindow::commitEditing()
+{
+    SettingsForm& form = _controller.form();
+    for (const Text field : allValues<Text>()) {
+        if (auto* edit = findChild<QLineEdit*>(SettingsForm::objectName(field)))
+            form.setText(field, edit->text());
+    }
+}

@@ -1,0 +1,33 @@
+// The settings window (w1_Window): mail, POP before SMTP, event log and options. Its fields
+// and check-boxes are bound both ways to the controller's SettingsForm, so what the user types
+// is in use at once; the buttons and check-boxes call the controller's actions.
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class AppController;
+
+namespace Ui {
+class w1_Window;
+}
+
+class SettingsWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SettingsWindow(AppController& controller, QWidget* parent = nullptr);
+    ~SettingsWindow() override;
+
+    // Commits the text being typed in any field to the form (before OK saves it).
+    void commitEditing();
+
+private:
+    void bindTexts();
+    void bindCheckBoxes();
+    void connectButtons();
+
+    AppController& _controller;
+    std::unique_ptr<Ui::w1_Window> _ui;
+};

@@ -1,0 +1,227 @@
+// The settings window and the log window: their controls, the live binding to the form, and
+// the buttons reaching the controller.
+#include "settingsfakes.h"
+#include "testmain.h"
+
+#include "settings/logtablemodel.h"
+#include "settings/logwindow.h"
+#include "settings/renderwindows.h"
+#include "settings/settingswindow.h"
+
+#include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Text = SettingsForm::Text;
+using Box = SettingsForm::Box;
+
+class TestSettingsWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ControllerRig> makeRig()
+    {
+        auto rig = std::make_unique<ControllerRig>(_dir->filePath(QStringLiteral("settings.conf")));
+        rig->controller->loadUserDefaults();
+        rig->controller->form().setText(Text::LogFilePath,
+                                        _dir->filePath(QStringLiteral("log.csv")));
+        rig->controller->readCSVFile();
+        rig->controller->w1_OrderFront();
+        return rig;
+    }
+
+    std::unique_ptr<QTemporaryDir> _dir;
+
+private slots:
+    void initTestCase() { nameApplication(); }
+
+    void init()
+    {
+        _dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(_dir->isValid());
+    }
+
+    void controlsCarryTheirNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("className");
+        for (const char* name : {"w1_SMTPServer", "w1_SMTPPort", "w1_FromField", "w1_ToField1",
+                                 "w1_ToField2", "w1_ToField3", "w1_SubjectField", "w1_POP3Server",
+                                 "w1_POP3Port", "w1_Username", "w1_Password", "w1_LogFilePath"})
+            QTest::newRow(name) << name << "QLineEdit";
+        for (const char* name : {"w1_Mail", "w1_RebuildMail", "w1_POPbSMTP", "w1_LoginItem",
+                                 "w1_Log", "w1_DispPanel", "w1_Shutdown"})
+            QTest::newRow(name) << name << "QCheckBox";
+        for (const char* name : {"w1_Ok", "w1_Cancel", "w1_TestMail", "w1_SetFilePath"})
+            QTest::newRow(name) << name << "QPushButton";
+        QTest::newRow("w1_MailStatus") << "w1_MailStatus"
+                                       << "QLabel";
+    }
+
+    void controlsCarryTheirNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, className);
+        auto rig = makeRig();
+        SettingsWindow window(*rig->controller);
+        QCOMPARE(window.objectName(), QStringLiteral("w1_Window"));
+        QObject* control = window.findChild<QObject*>(name);
+        QVERIFY2(control, qPrintable(name));
+        QCOMPARE(QString::fromLatin1(control->metaObject()->className()), className);
+    }
+
+    void passwordIsHidden()
+    {
+        auto rig = makeRig();
+        SettingsWindow window(*rig->controller);
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_Password"))->echoMode(),
+                 QLineEdit::Password);
+    }
+
+    void labelsShowTexts()
+    {
+        auto rig = makeRig();
+        SettingsWindow window(*rig->controller);
+        // No translator is installed here, so a text shows as its id: every label must
+        // have gone through the string table, and none is left empty.
+        QCOMPARE(window.windowTitle(), QStringLiteral("UI_SettingsWindowTitle"));
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("label_SMTPServer"))->text(),
+                 QStringLiteral("UI_SMTPServer"));
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("label_SMTPServer"))->buddy(),
+                 window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPServer")));
+    }
+
+    void typingUpdatesTheFormLive()
+    {
+        auto rig = makeRig();
+        rig->controller->flags()._isSendMail = true;
+        rig->controller->w1_OrderFront();
+        SettingsWindow window(*rig->controller);
+        window.show();
+        auto* edit = window.findChild<QLineEdit*>(QStringLiteral("w1_SubjectField"));
+        QVERIFY(edit->isEnabled());
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("Disk alarm"));
+        QCOMPARE(rig->controller->form().text(Text::SubjectField), QStringLiteral("Disk alarm"));
+    }
+
+    void formChangesShowInTheWindow()
+    {
+        auto rig = makeRig();
+        AppController& c = *rig->controller;
+        SettingsWindow window(c);
+        c.form().setText(Text::POP3Server, QStringLiteral("pop.example.com"));
+        c.form().setText(Text::MailStatus, QStringLiteral("sent"));
+        c.form().setChecked(Box::Shutdown, true);
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_POP3Server"))->text(),
+                 QStringLiteral("pop.example.com"));
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("w1_MailStatus"))->text(),
+                 QStringLiteral("sent"));
+        QVERIFY(window.findChild<QCheckBox*>(QStringLiteral("w1_Shutdown"))->isChecked());
+        // Opening with POP off left the POP fields disabled.
+        QVERIFY(!window.findChild<QLineEdit*>(QStringLiteral("w1_POP3Server"))->isEnabled());
+    }
+
+    void checkBoxesCallTheActions()
+    {
+        auto rig = makeRig();
+        SettingsWindow window(*rig->controller);
+        window.show();
+        auto* server = window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPServer"));
+        auto* pop = window.findChild<QLineEdit*>(QStringLiteral("w1_Password"));
+        QVERIFY(!server->isEnabled());
+        QVERIFY(!pop->isEnabled());
+        window.findChild<QCheckBox*>(QStringLiteral("w1_Mail"))->click();
+        QVERIFY(rig->controller->form().isChecked(Box::Mail));
+        QVERIFY(server->isEnabled());
+        window.findChild<QCheckBox*>(QStringLiteral("w1_POPbSMTP"))->click();
+        QVERIFY(pop->isEnabled());
+    }
+
+    void commitEditingTakesTheFieldsText()
+    {
+        auto rig = makeRig();
+        SettingsWindow window(*rig->controller);
+        window.findChild<QLineEdit*>(QStringLiteral("w1_Username"))
+            ->setText(QStringLiteral("typed"));
+        window.commitEditing();
+        QCOMPARE(rig->controller->form().text(Text::Username), QStringLiteral("typed"));
+    }
+
+    void okWritesTheStoreAndTheAutostartEntry()
+    {
+        auto rig = makeRig();
+        AppController& c = *rig->controller;
+        c.flags()._isAddLoginItem = false;
+        c.w1_OrderFront();
+        SettingsWindow window(c);
+        window.show();
+        auto* login = window.findChild<QCheckBox*>(QStringLiteral("w1_LoginItem"));
+        QVERIFY(!login->isChecked());
+        login->click();
+        auto* server = window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPServer"));
+        window.findChild<QCheckBox*>(QStringLiteral("w1_Mail"))->click();
+        QTest::keyClicks(server, QStringLiteral("smtp.example.org"));
+        QFile::remove(c.autostartEntryPath());
+        window.findChild<QPushButton*>(QStringLiteral("w1_Ok"))->click();
+
+        QVERIFY(c.flags()._isAddLoginItem);
+        QVERIFY(c.flags()._isSendMail);
+        DefaultsStore reread(_dir->filePath(QStringLiteral("settings.conf")));
+        QCOMPARE(reread.stringForKey(QStringLiteral("SMTPServer")),
+                 QStringLiteral("smtp.example.org"));
+        QVERIFY(reread.boolForKey(QStringLiteral("AddLoginItem")));
+        QVERIFY(QFile::exists(c.autostartEntryPath()));
+    }
+
+    void cancelButtonClosesOnly()
+    {
+        auto rig = makeRig();
+        SettingsWindow window(*rig->controller);
+        rig->windows.calls.clear();
+        window.findChild<QPushButton*>(QStringLiteral("w1_Cancel"))->click();
+        QCOMPARE(rig->windows.calls, QStringList{QStringLiteral("closeSettings")});
+        QVERIFY(!rig->store.hasStoredValue(QStringLiteral("SMTPPort")));
+    }
+
+    void logWindowShowsTheLog()
+    {
+        auto rig = makeRig();
+        AppController& c = *rig->controller;
+        c.writeCSVFile(QStringLiteral("older"), 0);
+        c.writeCSVFile(QStringLiteral("newest"), 0);
+        LogWindow window(c);
+        QCOMPARE(window.objectName(), QStringLiteral("w2_Window"));
+        auto* table = window.findChild<QTableView*>(QStringLiteral("w2_Table"));
+        QVERIFY(table);
+        QCOMPARE(table->model(), c.logTableModel());
+        QCOMPARE(table->model()->rowCount(), 2);
+        QCOMPARE(table->model()->index(0, 4).data().toString(), QStringLiteral("newest"));
+        QVERIFY(window.findChild<QPushButton*>(QStringLiteral("w2_Rescan")));
+        rig->windows.calls.clear();
+        window.findChild<QPushButton*>(QStringLiteral("w2_Ok"))->click();
+        QCOMPARE(rig->windows.calls, QStringList{QStringLiteral("closeLog")});
+    }
+
+    void rendersBothWindows()
+    {
+        auto rig = makeRig();
+        const QString out = _dir->filePath(QStringLiteral("render"));
+        renderSettingsWindows(*rig->controller, out);
+        for (const QString& name :
+             {QStringLiteral("w1_Window.png"), QStringLiteral("w2_Window.png")}) {
+            const QImage image(out + u'/' + name);
+            QVERIFY2(!image.isNull(), qPrintable(name));
+            QVERIFY(image.width() > 200 && image.height() > 150);
+        }
+    }
+};
+
+TAMRO_TEST_MAIN(TestSettingsWindow)
+#include "test_settingswindow.moc"
