@@ -333,6 +333,7 @@ private slots:
     void rawOutput_data();
     void rawOutput();
     void splitWritesKeepContent();
+    void eventAndConfigurationApart();
     void pushesReachEveryClientAndDropClosesThem();
     void standardInputControlAndEnd();
     void helpDocumentsEveryCommand_data();
@@ -847,6 +848,21 @@ void TestStorageSim::splitWritesKeepContent()
     const Message config = client.next();
     QVERIFY2(config.error.isEmpty(), qPrintable(config.error));
     QCOMPARE(config.boxes.size(), 2);
+}
+
+void TestStorageSim::eventAndConfigurationApart()
+{
+    // The monitor parses each read as one document, so by default the event message and the
+    // configuration after it go out in separate writes, --gap-ms apart.
+    Sim sim;
+    QVERIFY(sim.start({QStringLiteral("--gap-ms"), QStringLiteral("400")}));
+    Client client;
+    QVERIFY(client.connectTo(sim.port));
+    QCOMPARE(sim.reply(QStringLiteral("status")), QStringLiteral("ok"));
+    QCOMPARE(sim.reply(QStringLiteral("unplug 0 0")), QStringLiteral("ok"));
+    QCOMPARE(client.next().root, QStringLiteral("SVEventLogCmd"));
+    QVERIFY2(client.pending().isEmpty(), client.pending().left(80).constData());
+    QCOMPARE(client.next().root, QStringLiteral("SVConfigCmd"));
 }
 
 void TestStorageSim::pushesReachEveryClientAndDropClosesThem()

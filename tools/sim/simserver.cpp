@@ -147,7 +147,8 @@ private:
             const Piece piece = _queue.takeFirst();
             _socket->write(piece.bytes);
             _socket->flush();
-            if (piece.pauseAfterMs > 0 && !_queue.isEmpty()) {
+            // The pause holds back whatever is queued next, including pieces queued later.
+            if (piece.pauseAfterMs > 0) {
                 _timer.start(piece.pauseAfterMs);
                 return;
             }
