@@ -30,6 +30,7 @@ inline QByteArray attr(const char* name, const QString& value)
 
 struct Drive
 {
+    explicit Drive(int driveId = 0) : id(driveId) {}
     int id = 0;
     QString plugged = QStringLiteral("1");
     QString model = QStringLiteral("Disk Model");
@@ -40,6 +41,7 @@ struct Drive
 
 struct Box
 {
+    explicit Box(const QString& serialText = QString()) : serial(serialText) {}
     QString serial;                              // plain text, sent as a code list; null: none
     QString friendly = QStringLiteral("RAID 1"); // plain text; empty: no volume element
     QString mode = QStringLiteral("1");
@@ -81,7 +83,7 @@ inline QByteArray answer(const QList<Box>& boxes, const QByteArray& commandAttrs
     return xml;
 }
 
-inline QByteArray event(int msgIdx, const QString& serial)
+inline QByteArray eventMessage(int msgIdx, const QString& serial)
 {
     return "<SVEventLogCmd><SVEvent" + attr("MsgIdx", QString::number(msgIdx)) +
            attr("BoxSN", codeList(serial)) + attr("Time", "12") + "/></SVEventLogCmd>\r\n";
@@ -107,14 +109,18 @@ public:
     {
         ++depth;
         maxDepth = std::max(maxDepth, depth);
+        Delivery seen;
         if (client) {
-            const int index = client->getDeviceIndex();
-            deliveries.append({index, client->getDeviceCount(), client->serialNumber(index),
-                               client->isEvent(), client->eventMsgIdx(), client->isParse(),
-                               client->isProcess(), client->execInfo()});
-        } else {
-            deliveries.append({});
+            seen.deviceIndex = client->getDeviceIndex();
+            seen.deviceCount = client->getDeviceCount();
+            seen.serial = client->serialNumber(seen.deviceIndex);
+            seen.isEvent = client->isEvent();
+            seen.eventMsgIdx = client->eventMsgIdx();
+            seen.isParse = client->isParse();
+            seen.isProcess = client->isProcess();
+            seen.execInfo = client->execInfo();
         }
+        deliveries.append(seen);
         if (onProcess)
             onProcess();
         --depth;

@@ -250,7 +250,7 @@ private slots:
         feedAndDeliver(answer({Box{QStringLiteral("1001")}, Box{QStringLiteral("2002")}},
                               " eResult=\"4\" ExecInfo=\"" + codeList("Done").toUtf8() + "\""));
         QCOMPARE(client->eResult(), 4);
-        client->handleReadBytes(event(5, QStringLiteral("1001")));
+        client->handleReadBytes(eventMessage(5, QStringLiteral("1001")));
         QVERIFY(client->isParse());
         QCOMPARE(client->getDeviceIndex(), 0);
         QCOMPARE(client->pendingHandOffs(), 0);
@@ -266,7 +266,7 @@ private slots:
     {
         feedAndDeliver(answer({Box{QStringLiteral("1001")}, Box{QStringLiteral("2002")}}));
         const AttrRecord box = client->boxDict(1);
-        client->handleReadBytes(event(5, QStringLiteral("999")));
+        client->handleReadBytes(eventMessage(5, QStringLiteral("999")));
         QCOMPARE(client->getDeviceIndex(), 1);
         QCOMPARE(client->getDeviceCount(), 2);
         QCOMPARE(client->boxDict(1), box);
@@ -276,7 +276,7 @@ private slots:
     {
         feedAndDeliver(answer({Box{QStringLiteral("1001")}, Box{QStringLiteral("2002")},
                                Box{QStringLiteral("3003")}}));
-        client->handleReadBytes(event(13, QStringLiteral("2002")));
+        client->handleReadBytes(eventMessage(13, QStringLiteral("2002")));
         QCOMPARE(client->getDeviceIndex(), 1);
         QCOMPARE(client->boxDict(1).size(), 1);
         QCOMPARE(client->boxDict(1).value("SerialNumber"), codeList(QStringLiteral("2002")));
@@ -305,7 +305,7 @@ private slots:
     void removalEventForUnknownEnclosureStillHandsOff()
     {
         feedAndDeliver(answer({Box{QStringLiteral("1001")}}));
-        client->handleReadBytes(event(13, QStringLiteral("4242")));
+        client->handleReadBytes(eventMessage(13, QStringLiteral("4242")));
         QCOMPARE(client->getDeviceCount(), 1);
         QVERIFY(client->boxDict(0).size() > 1);
         deliver();
@@ -339,7 +339,7 @@ private slots:
             answer({Box{QStringLiteral("1001")}},
                    " eResult=\"0\" ExecInfo=\"" + codeList("Scan done.").toUtf8() + "\""));
         // An event message renews the command record before the hand-off arrives.
-        client->handleReadBytes(event(5, QStringLiteral("1001")));
+        client->handleReadBytes(eventMessage(5, QStringLiteral("1001")));
         QCOMPARE(client->execInfo(), QString());
         deliver();
         QCOMPARE(listener->deliveries.size(), 1);
@@ -370,7 +370,8 @@ private slots:
     void failedDocumentKeepsWhatWasMergedAndStillHandsOff()
     {
         QByteArray broken = answer({Box{QStringLiteral("1001")}});
-        broken.replace("</SVConfigCmd>", "<SVBox SerialNumber=\"50\"></SVConfigCmd>");
+        // Balanced, so it frames as one document, but the reader stops at the bare value.
+        broken.replace("</SVConfigCmd>", "<SVBox SerialNumber=\"50\" a=1></SVBox></SVConfigCmd>");
         client->handleReadBytes(broken);
         QVERIFY(!client->isParse());
         QCOMPARE(client->getDeviceCount(), 1);
@@ -518,7 +519,7 @@ private slots:
         QCOMPARE(client->eResult(), 0);
         QCOMPARE(client->plugInfo(0), QStringLiteral("Device re-scan did not find any devices."));
         // A removal event on an empty table.
-        client->handleReadBytes(event(13, QStringLiteral("1")));
+        client->handleReadBytes(eventMessage(13, QStringLiteral("1")));
         QCOMPARE(client->plugInfo(0), QStringLiteral("Failed configuration."));
     }
 

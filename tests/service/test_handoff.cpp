@@ -111,7 +111,7 @@ private slots:
 
     void failedDocumentIsHandedOffTooAndClientKeepsWorking()
     {
-        client->handleReadBytes("<SVConfigCmd><SVBox></SVConfigCmd>");
+        client->handleReadBytes("<SVConfigCmd><SVBox a=1/></SVConfigCmd>");
         QVERIFY(!client->isParse());
         QTRY_COMPARE(listener->deliveries.size(), 1);
         QVERIFY(!listener->deliveries[0].isParse);

@@ -53,7 +53,7 @@ private:
     }
     static QByteArray readBytes(QTcpSocket* peer, qsizetype count)
     {
-        QTest::qWaitFor([&] { return peer->bytesAvailable() >= count; }, 5000);
+        (void)QTest::qWaitFor([&] { return peer->bytesAvailable() >= count; }, 5000);
         return peer->read(count);
     }
     static void send(QTcpSocket* peer, const QByteArray& bytes)
@@ -181,7 +181,7 @@ private slots:
     {
         QTcpSocket* peer = connectAndTakeCommand();
         QVERIFY(peer);
-        send(peer, answer({Box{QStringLiteral("11")}}) + event(5, QStringLiteral("11")) +
+        send(peer, answer({Box{QStringLiteral("11")}}) + eventMessage(5, QStringLiteral("11")) +
                        answer({Box{QStringLiteral("22")}}));
         QTRY_COMPARE(parsed->size(), 3);
         QCOMPARE(verdicts(*parsed), (QList<bool>{true, true, true}));
@@ -214,7 +214,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bad");
         QTest::newRow("garbage") << QByteArray("garbage\r\n");
-        QTest::newRow("NUL inside") << QByteArray("<SVConfigCmd>\0\0</SVConfigCmd>", 30);
+        QTest::newRow("NUL inside") << QByteArray("<SVConfigCmd>\0\0</SVConfigCmd>", 29);
         QTest::newRow("NUL before") << QByteArray("\0\0\0", 3);
         QTest::newRow("malformed") << QByteArray("<SVConfigCmd><SVBox a=1/></SVConfigCmd>");
         QTest::newRow("binary") << QByteArray("\x01\x02\xff\xfe\x80");
