@@ -56,10 +56,13 @@ int main(int argc, char** argv)
         // The alert was shown and termination requested: let the loop end the program.
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
         app.exec();
+        shell.detach();
         return 1;
     }
     qCInfo(lcMonitor, "connecting to 127.0.0.1:%d", int(config.servicePort));
     controller.applicationDidFinishLaunching();
     shell.launch();
-    return app.exec();
+    const int code = app.exec();
+    shell.detach();
+    return code;
 }

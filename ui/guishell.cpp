@@ -4,15 +4,11 @@
 #include "app/logging.h"
 #include "platform/modalgate.h"
 #include "resourcepaths.h"
+#include "settings/logwindow.h"
+#include "settings/settingswindow.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
 #include "ui/statuswindow.h"
-
-#if __has_include("settings/settingswindow.h") && __has_include("settings/logwindow.h")
-#include "settings/logwindow.h"
-#include "settings/settingswindow.h"
-#define TAMRO_HAVE_SETTINGS_WINDOWS 1
-#endif
 
 #include <QAction>
 #include <QCoreApplication>
@@ -31,7 +27,7 @@ namespace {
 constexpr int kDefaultTrayPollMs = 5000;
 
 // Shows a non-modal window centred on its screen, in front.
-[[maybe_unused]] void orderFront(QWidget* window, bool makeKey)
+void orderFront(QWidget* window, bool makeKey)
 {
     if (window->isMinimized())
         window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
@@ -52,10 +48,7 @@ GuiShell::GuiShell(QObject* parent) : QObject(parent) {}
 
 GuiShell::~GuiShell()
 {
-#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
-    delete _settingsWindow;
-    delete _logWindow;
-#endif
+    detach();
 }
 
 void GuiShell::attach(AppController& controller)
@@ -63,6 +56,19 @@ void GuiShell::attach(AppController& controller)
     _controller = &controller;
     _statusWindow = std::make_unique<StatusWindow>(controller);
     buildMenu();
+}
+
+void GuiShell::detach()
+{
+    delete _settingsWindow;
+    delete _logWindow;
+    if (_tray)
+        _tray->hide();
+    delete _tray;
+    _tray = nullptr;
+    _menu.reset();
+    _statusWindow.reset();
+    _controller = nullptr;
 }
 
 void GuiShell::buildMenu()
@@ -181,20 +187,12 @@ PasswordPanel* GuiShell::passwordPanel()
 
 SettingsWindow* GuiShell::settingsWindow() const
 {
-#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
     return _settingsWindow;
-#else
-    return nullptr;
-#endif
 }
 
 LogWindow* GuiShell::logWindow() const
 {
-#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
     return _logWindow;
-#else
-    return nullptr;
-#endif
 }
 
 // --- StatusPresenter
@@ -312,48 +310,38 @@ void GuiShell::closeStatusWindow()
 
 void GuiShell::showSettingsWindow()
 {
-#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
     if (!_controller)
         return;
     if (!_settingsWindow)
         _settingsWindow = new SettingsWindow(*_controller);
     orderFront(_settingsWindow, true);
-#endif
 }
 
 void GuiShell::closeSettingsWindow()
 {
-#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
     if (_settingsWindow)
         _settingsWindow->close();
-#endif
 }
 
 void GuiShell::commitSettingsEditing()
 {
-#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
     if (_settingsWindow)
         _settingsWindow->commitEditing();
-#endif
 }
 
 void GuiShell::showLogWindow()
 {
-#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
     if (!_controller)
         return;
     if (!_logWindow)
         _logWindow = new LogWindow(*_controller);
     orderFront(_logWindow, false);
-#endif
 }
 
 void GuiShell::closeLogWindow()
 {
-#ifdef TAMRO_HAVE_SETTINGS_WINDOWS
     if (_logWindow)
         _logWindow->close();
-#endif
 }
 
 // --- SystemPort

@@ -42,6 +42,8 @@ public:
 
     // Builds the status window and the status menu for the controller.
     void attach(AppController& controller);
+    // Removes every window that refers to the controller; call before the controller goes.
+    void detach();
     // Puts the icon into the tray, or, without a tray, shows the status window and starts
     // looking for one.
     void launch();

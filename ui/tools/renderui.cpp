@@ -6,17 +6,13 @@
 // Usage: tamro-render-ui [output folder]    (default: <build>/ui-renders)
 #include "app/appcontroller.h"
 #include "settings/defaultsstore.h"
+#include "settings/renderwindows.h"
 #include "ui/guishell.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
 #include "ui/statuswindow.h"
 #include "ui/tools/raiddocument.h"
 #include "ui/translations.h"
-
-#if __has_include("settings/renderwindows.h")
-#include "settings/renderwindows.h"
-#define TAMRO_HAVE_SETTINGS_RENDER 1
-#endif
 
 #include <QApplication>
 #include <QDir>
@@ -108,6 +104,8 @@ struct Stage
         controller->init();
     }
 
+    ~Stage() { shell.detach(); }
+
     // Hands an answer to the client and waits for the evaluation pass it causes.
     void feed(const QByteArray& answer)
     {
@@ -162,9 +160,7 @@ bool renderLanguage(const QString& dir, QTemporaryDir& home)
     ok = save(*menu, dir + QStringLiteral("/tray-menu.png")) && ok;
     menu->hide();
 
-#ifdef TAMRO_HAVE_SETTINGS_RENDER
     renderSettingsWindows(*stage.controller, dir);
-#endif
     return ok;
 }
 

@@ -1,0 +1,221 @@
+// The shell between the controller and the desktop: answered panels and alerts, the
+// end-to-end answer mode, the status menu, the status window without a tray, and the icon
+// and summary it keeps.
+#include "guitestsupport.h"
+#include "testmain.h"
+#include "ui/modalanswers.h"
+#include "ui/panels.h"
+#include "ui/statuswindow.h"
+
+#include <QAction>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+#include "settings/logwindow.h"
+#include "settings/settingswindow.h"
+
+namespace {
+
+QStringList capturedLines;
+
+void captureMessages(QtMsgType, const QMessageLogContext& context, const QString& message)
+{
+    if (context.category && QByteArray(context.category) == "tamro.monitor")
+        capturedLines << message;
+}
+
+QAction* menuAction(GuiShell& shell, const char* name)
+{
+    return shell.statusMenu()->findChild<QAction*>(QString::fromLatin1(name));
+}
+
+} // namespace
+
+class GuiShellTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        ModalAnswers::instance().reset();
+        ModalAnswers::instance().setAutoAnswer(false);
+    }
+
+    void cleanup()
+    {
+        ModalAnswers::instance().reset();
+        ModalAnswers::instance().setAutoAnswer(false);
+    }
+
+    void queuedAnswersAnswerPanels()
+    {
+        GuiStage stage;
+        ModalAnswers& answers = ModalAnswers::instance();
+        answers.enqueue(ModalAnswers::ok());
+        answers.enqueue(ModalAnswers::cancel());
+        answers.enqueue(ModalAnswers::ok());
+        answers.enqueue(ModalAnswers::ok(QStringLiteral("pw")));
+        answers.enqueue(ModalAnswers::cancel());
+        answers.enqueue(ModalAnswers::ok(QStringLiteral("/tmp/log.csv")));
+        answers.enqueue(ModalAnswers::ok());
+
+        stage.shell.displayPanel(QStringLiteral("notice text"));
+        QCOMPARE(stage.shell.runQuitPanel(QStringLiteral("quit?")), 0);
+        QCOMPARE(stage.shell.runQuitPanel(QStringLiteral("quit?")), 1);
+        QCOMPARE(stage.shell.runPasswordPanel(QStringLiteral("password?")),
+                 std::optional<QString>(QStringLiteral("pw")));
+        QCOMPARE(stage.shell.runPasswordPanel(QStringLiteral("again?")), std::nullopt);
+        QCOMPARE(stage.shell.runSaveDialog(QStringLiteral("/home/x/log.csv")),
+                 std::optional<QString>(QStringLiteral("/tmp/log.csv")));
+        stage.shell.alert(QStringLiteral("alert text"), true);
+        QVERIFY(!answers.hasAnswers());
+
+        const QList<ModalAnswers::Request>& r = answers.requests();
+        QCOMPARE(r.size(), 7);
+        QCOMPARE(r[0].kind, ModalAnswers::Kind::Notice);
+        QCOMPARE(r[0].text, QStringLiteral("notice text"));
+        QCOMPARE(r[1].kind, ModalAnswers::Kind::Quit);
+        QCOMPARE(r[3].kind, ModalAnswers::Kind::Password);
+        QCOMPARE(r[4].text, QStringLiteral("again?"));
+        QCOMPARE(r[5].kind, ModalAnswers::Kind::Save);
+        QCOMPARE(r[5].text, QStringLiteral("/home/x/log.csv"));
+        QCOMPARE(r[6].kind, ModalAnswers::Kind::Alert);
+        QCOMPARE(r[6].text, QStringLiteral("alert text"));
+        // Nothing was shown.
+        QVERIFY(!stage.shell.noticePanel()->isVisible());
+    }
+
+    void quitThroughTheMenu()
+    {
+        GuiStage stage;
+        ModalAnswers::instance().enqueue(ModalAnswers::cancel());
+        menuAction(stage.shell, "sbMenu_Quit")->trigger();
+        QCOMPARE(ModalAnswers::instance().requests().size(), 1);
+        QCOMPARE(ModalAnswers::instance().requests().first().kind, ModalAnswers::Kind::Quit);
+        QCOMPARE(ModalAnswers::instance().requests().first().text,
+                 QStringLiteral("MSG_QuitMessage"));
+    }
+
+    void autoAnswerModeLogsEveryRequest()
+    {
+        GuiStage stage;
+        ModalAnswers::instance().setAutoAnswer(true);
+        QLoggingCategory::setFilterRules(QStringLiteral("tamro.monitor.info=true"));
+        capturedLines.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(captureMessages);
+
+        stage.shell.displayPanel(QStringLiteral("Disk2 is not connected.\nCheck it."));
+        const int quit = stage.shell.runQuitPanel(QStringLiteral("Quit?"));
+        const auto password = stage.shell.runPasswordPanel(QStringLiteral("Password?"));
+        stage.shell.alert(QStringLiteral("No service"), false);
+
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+        QCOMPARE(quit, 1);
+        QCOMPARE(password, std::nullopt); // an empty password would only be asked again
+        QVERIFY2(capturedLines.contains(
+                     QStringLiteral("modal: notice: Disk2 is not connected.\\nCheck it.")),
+                 qPrintable(capturedLines.join(QLatin1Char('|'))));
+        QVERIFY(capturedLines.contains(QStringLiteral("modal: quit: Quit?")));
+        QVERIFY(capturedLines.contains(QStringLiteral("modal: password: Password?")));
+        QVERIFY(capturedLines.contains(QStringLiteral("modal: alert: No service")));
+    }
+
+    void queuedAnswersComeBeforeTheAutoMode()
+    {
+        GuiStage stage;
+        ModalAnswers::instance().setAutoAnswer(true);
+        ModalAnswers::instance().enqueue(ModalAnswers::cancel());
+        QCOMPARE(stage.shell.runQuitPanel(QStringLiteral("Quit?")), 0);
+        QCOMPARE(stage.shell.runQuitPanel(QStringLiteral("Quit?")), 1);
+    }
+
+    void statusMenuHasEveryCommand()
+    {
+        GuiStage stage;
+        QMenu* menu = stage.shell.statusMenu();
+        QVERIFY(menu);
+        QCOMPARE(menu->objectName(), QStringLiteral("sbMenu"));
+        for (const char* name :
+             {"sbMenu_Status", "sbMenu_Log", "sbMenu_Settings", "sbMenu_Help", "sbMenu_Quit"}) {
+            QAction* action = menuAction(stage.shell, name);
+            QVERIFY2(action, name);
+            QVERIFY2(!action->text().isEmpty(), name);
+        }
+        StatusWindow* w = stage.shell.statusWindow();
+        QVERIFY(!w->isVisible());
+        menuAction(stage.shell, "sbMenu_Status")->trigger();
+        QVERIFY(w->isVisible());
+        stage.controller->w0_Close();
+        QVERIFY(!w->isVisible());
+    }
+
+    void settingsAndLogWindowsOpenOnce()
+    {
+        GuiStage stage;
+        QVERIFY(!stage.shell.settingsWindow());
+        stage.shell.showSettingsWindow();
+        QPointer<SettingsWindow> settings = stage.shell.settingsWindow();
+        QVERIFY(settings);
+        QVERIFY(settings->isVisible());
+        stage.shell.showSettingsWindow();
+        QCOMPARE(stage.shell.settingsWindow(), settings.data());
+        stage.shell.commitSettingsEditing();
+        stage.shell.closeSettingsWindow();
+        QVERIFY(!settings->isVisible());
+
+        stage.shell.showLogWindow();
+        QVERIFY(stage.shell.logWindow());
+        QVERIFY(stage.shell.logWindow()->isVisible());
+        stage.shell.closeLogWindow();
+        QVERIFY(!stage.shell.logWindow()->isVisible());
+    }
+
+    void withoutATrayTheWindowCarriesTheMenu()
+    {
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable()); // the offscreen platform has none
+        GuiStage stage;
+        stage.shell.launch();
+        StatusWindow* w = stage.shell.statusWindow();
+        QVERIFY(w->isVisible());
+        QVERIFY(w->trayCommandsVisible());
+        QVERIFY(w->minimizeOnClose());
+        QVERIFY(!stage.shell.isUsingTray());
+        // Closing it keeps the program reachable.
+        stage.controller->w0_Close();
+        QVERIFY(w->isVisible());
+        QVERIFY(w->isMinimized());
+        stage.controller->w0_OrderFront();
+        QVERIFY(!w->isMinimized());
+        // Notifications need the tray: without one, nothing is shown and nothing breaks.
+        stage.shell.notify(NoticeKind::Problem, QStringLiteral("T"), QStringLiteral("text"));
+        QCOMPARE(stage.shell.lastNotification(), QStringLiteral("T: text"));
+    }
+
+    void iconAndSummary()
+    {
+        GuiStage stage;
+        QCOMPARE(stage.shell.statusIcon(), 0);
+        stage.shell.setStatusIcon(2);
+        QCOMPARE(stage.shell.statusIcon(), 2);
+        stage.shell.setStatusIcon(7); // no such icon: ignored
+        QCOMPARE(stage.shell.statusIcon(), 2);
+        QVERIFY(!stage.shell.statusWindow()->windowIcon().isNull());
+        stage.shell.setSummary(QStringLiteral("1234: healthy"));
+        QCOMPARE(stage.shell.summary(), QStringLiteral("1234: healthy"));
+    }
+
+    void passSetsTheIcon()
+    {
+        GuiStage stage;
+        QVERIFY(stage.feed({GuiStage::enclosure(QStringLiteral("1")),
+                            GuiStage::enclosure(QStringLiteral("2"), false)}));
+        QCOMPARE(stage.shell.statusIcon(), stage.controller->statusIcon());
+        QCOMPARE(stage.shell.statusIcon(), 2);
+    }
+};
+
+TAMRO_TEST_MAIN(GuiShellTest)
+#include "test_guishell.moc"
