@@ -2,6 +2,7 @@
 // name and plug-state text shared with mail and log, the device list's selection and
 // renaming, the notice panel and the window commands.
 #include "app/appcontroller.h"
+#include "app/logging.h"
 #include "settings/defaultsstore.h"
 #include "ui/devicelistmodel.h"
 
@@ -78,7 +79,9 @@ void AppController::renameDevice(int row, const QString& value)
     const QString key = QString::number(_raidInfo->serialNumber(row));
     _nameDict.insert(key, value);
     _store->setDictionary(QStringLiteral("RAIDName"), _nameDict);
-    _store->synchronize();
+    if (!_store->synchronize())
+        qCWarning(lcMonitor, "could not write the enclosure names to %s",
+                  qPrintable(_store->fileName()));
 }
 
 void AppController::w0_OrderFront()

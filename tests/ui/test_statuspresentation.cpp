@@ -7,6 +7,7 @@
 #include "ui/tools/raiddocument.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -189,6 +190,22 @@ private slots:
         QVERIFY(QFile::remove(iniPath()));
         c.renameDevice(0, QStringLiteral("Office"));
         QVERIFY(!QFileInfo::exists(iniPath()));
+    }
+
+    void renameThatCannotBeWrittenIsReported()
+    {
+        // A store whose folder is a plain file cannot be written.
+        QFile blocker(_dir.filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        _store = std::make_unique<DefaultsStore>(blocker.fileName() + QStringLiteral("/prefs.ini"));
+        AppController& c = make();
+        feed(c, {enclosure(QStringLiteral("1234"))});
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "could not write the enclosure names")));
+        c.renameDevice(0, QStringLiteral("Office"));
+        // The name holds for this run even though it could not be kept.
+        QCOMPARE(c.deviceName(0), QStringLiteral("Office"));
     }
 
     void renameKeysTheEditedRowNotTheSelection()
