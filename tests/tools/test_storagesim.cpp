@@ -478,6 +478,12 @@ void TestStorageSim::changePushesEventThenConfiguration_data()
                                   << "100001" << 2
                                   << QStringList{"100001 drive1 PluggedIn=1",
                                                  "100001 drive1 ModelName=SimDisk 500GB"};
+    QTest::newRow("plug back starting a rebuild")
+        << QStringList{"unplug 0 1"} << "plug 0 1 rebuild"
+        << "100001" << 2
+        << QStringList{"100001 drive1 PluggedIn=1", "100001 box BoxRebuildStatus=Rebuilding",
+                       "100001 part1 Status=1", "100001 part1 RebuildProgress=0",
+                       "100001 part0 Status=0"};
     QTest::newRow("rebuild starts")
         << QStringList{"unplug 0 1", "plug 0 1"} << "rebuild 0 10"
         << "100001" << 2
@@ -679,10 +685,13 @@ void TestStorageSim::timelineRebuildsToNormal()
             QCOMPARE(box->part[1].value(QStringLiteral("Status")), QStringLiteral("0"));
             QCOMPARE(box->drive[1].value(QStringLiteral("PluggedIn")), QStringLiteral("1"));
             break;
+        } else if (sawPulled) {
+            // The drive comes back already rebuilding, never as a healthy pair first.
+            QCOMPARE(box->drive[1].value(QStringLiteral("PluggedIn")), QStringLiteral("0"));
         }
     }
     QCOMPARE(lastProgress, 100.0);
-    QCOMPARE(events, 14); // one per timeline entry
+    QCOMPARE(events, 13); // one per timeline entry
 }
 
 void TestStorageSim::badScenarioRejected_data()

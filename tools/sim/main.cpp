@@ -40,7 +40,9 @@ Scenario file (JSON; every key optional):
 Control commands (one per line, from the control port or standard input; the reply is
 "ok" or "error: <reason>", on the control socket or as "sim: ..." on standard error).
 <encl> is the 0-based enclosure position, <drive> is 0 or 1:
-  plug <encl> <drive>          plug a drive in (it becomes the drive a rebuild runs on)
+  plug <encl> <drive> [rebuild]
+                               plug a drive in (it becomes the drive a rebuild runs on);
+                               with "rebuild" its rebuild starts at 0 in the same change
   unplug <encl> <drive>        pull a drive (listed with PluggedIn="0" and empty values)
   rebuild <encl> <progress> [1|2]
                                box status "Rebuilding"; the rebuild drive gets Status 1

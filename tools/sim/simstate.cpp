@@ -267,14 +267,16 @@ SimOutcome SimState::apply(const QStringList& words, const QString& line)
     int d = 0;
 
     if (cmd == QLatin1String("plug") || cmd == QLatin1String("unplug")) {
-        if (argc != 2)
-            return usage(cmd == QLatin1String("plug") ? "plug <encl> <drive>"
-                                                      : "unplug <encl> <drive>");
+        const bool plug = cmd == QLatin1String("plug");
+        // "plug <encl> <drive> rebuild" puts a drive back and starts its rebuild in one change,
+        // as the service reports a re-inserted mirror drive.
+        const bool startRebuild = plug && argc == 3 && words.at(3) == QLatin1String("rebuild");
+        if (argc != 2 && !startRebuild)
+            return usage(plug ? "plug <encl> <drive> [rebuild]" : "unplug <encl> <drive>");
         if (QString err = checkEnclosure(words.at(1), &e); !err.isEmpty())
             return failed(err);
         if (QString err = checkDrive(words.at(2), &d); !err.isEmpty())
             return failed(err);
-        const bool plug = cmd == QLatin1String("plug");
         SimEnclosure& box = _enclosures[e];
         SimDrive& drive = box.drives[d];
         if (drive.plugged == plug)
@@ -287,6 +289,10 @@ SimOutcome SimState::apply(const QStringList& words, const QString& line)
         drive.rebuildProgress = 0;
         if (plug)
             box.rebuildDrive = d;
+        if (startRebuild) {
+            box.rebuildStatus = Rebuilding;
+            drive.status = 1;
+        }
         return changed(SimOutcome::Push::Change, box.serial);
     }
     if (cmd == QLatin1String("rebuild")) {
