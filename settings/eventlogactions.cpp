@@ -18,10 +18,14 @@ void AppController::writeCSVFile(const QString& message, int index)
 {
     const QString timeText = ctimeTextNow();
     const QString name = deviceName(index);
-    const QString line = message.isEmpty()
-                             ? EventLog::makeLine(timeText, name, _raidInfo->friendlyMode(index),
-                                                  _raidInfo->plugInfo(index))
-                             : EventLog::makeLine(timeText, name, QStringLiteral("-"), message);
+    QString line;
+    if (!message.isEmpty())
+        line = EventLog::makeLine(timeText, name, QStringLiteral("-"), message);
+    else if (_raidInfo)
+        line = EventLog::makeLine(timeText, name, _raidInfo->friendlyMode(index),
+                                  _raidInfo->plugInfo(index));
+    else
+        line = EventLog::makeLine(timeText, name, QString(), QString());
     _eventLog.insert(line);
 
     // The path is read afresh at each write: a path changed in the settings window takes
