@@ -132,6 +132,7 @@ bool AppController::init()
 void AppController::applicationDidFinishLaunching()
 {
     setStatusIcon(0);
+    qCInfo(lcMonitor, "icon=0");
     updateSummary();
     loadUserDefaults();
     readCSVFile();

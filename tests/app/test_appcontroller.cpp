@@ -125,6 +125,7 @@ void TestAppController::launchWritesConfigCommand()
     QVERIFY(h.start());
     h.c().applicationDidFinishLaunching();
     QCOMPARE(h.status.icons.value(0, -1), 0);
+    QCOMPARE(h.status.summary, QStringLiteral("UI_StateWaiting"));
     QTRY_COMPARE(service.commands.size(), 1);
     QCOMPARE(service.commands.first(), kConfigCommand);
     QTRY_COMPARE(h.c().client().getCommand(), int(ParseRaidInfo::kIdle));
