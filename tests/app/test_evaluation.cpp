@@ -97,6 +97,7 @@ private slots:
     void parseFailureRetries();
     void parseFailureWithCommandPending();
     void handOffWaitsForMail();
+    void tableGrowsDuringMail();
     void passLogLine();
 };
 
@@ -550,6 +551,47 @@ void TestEvaluation::handOffWaitsForMail()
     QTest::qWait(20);
     QCOMPARE(h.passes, 3); // delivered once
     QCOMPARE(describeEvents(h.newEvents()), QStringList{"problem 1234"});
+}
+
+// The table can grow while a pass waits on the mail tool. The pass goes on over what fits its
+// slots; the next pass ends the program at the enclosure limit. Nothing reads past the slots.
+void TestEvaluation::tableGrowsDuringMail()
+{
+    Harness h;
+    QVERIFY(h.start());
+    h.c().flags()._isSendMail = true;
+    QVERIFY(h.feed(answer({healthyBox(QStringLiteral("1000"))})));
+
+    const QString hold = h.dir.filePath(QStringLiteral("hold"));
+    const QString started = h.dir.filePath(QStringLiteral("mail-started"));
+    QVERIFY(QFile(hold).open(QIODevice::WriteOnly));
+    BoxSpec degraded = healthyBox(QStringLiteral("1000"));
+    degraded.unplug(1);
+    QList<BoxSpec> many{degraded};
+    for (int i = 1; i < 20; ++i)
+        many << healthyBox(QString::number(1000 + i));
+
+    int countDuringWait = 0;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!QFile::exists(started))
+            return;
+        h.c().client().handleReadBytes(answer(many));
+        countDuringWait = h.c().client().getDeviceCount();
+        QFile::remove(hold);
+        poll.stop();
+    });
+    poll.start();
+    h.c().client().handleReadBytes(answer({degraded}));
+    QVERIFY(h.settle(3));
+
+    QCOMPARE(countDuringWait, 20);
+    // The pass that waited evaluated every enclosure its slots hold, none beyond.
+    for (int i = 1; i < AppController::kSlots; ++i)
+        QCOMPARE(h.c().recoveryType(i), 2);
+    QCOMPARE(h.modal.alerts, QStringList{"MSG_ErrorMessage3"});
+    QCOMPARE(h.system.terminations, 1);
 }
 
 void TestEvaluation::passLogLine()
