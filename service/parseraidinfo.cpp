@@ -64,6 +64,8 @@ ParseRaidInfo::ParseRaidInfo(RaidInfoListener* appController, QObject* parent)
 
 ParseRaidInfo::~ParseRaidInfo()
 {
+    // Closed without a word: nobody hears from a client that is going away.
+    blockSignals(true);
     dropSocket();
 }
 

@@ -1,5 +1,25 @@
 // The storage service's only client: the loopback connection, the command exchange, the
 // parsing of answers and event messages into the device table, and the queries over it.
+//
+// How the connection maps onto Qt (one QTcpSocket stands for both stream sides):
+// - connected, and bytesWritten afterwards, are "has space available": a pending command is
+//   written then, once, and the code returns to 0 (an unknown code writes nothing and
+//   returns to 0 as well, so the client is never left busy for ever);
+// - readyRead is "has bytes available": everything available is read, 64 KiB at a time; a
+//   failed read is never taken as data;
+// - errorOccurred (a refused connection included) and disconnected (the service closed the
+//   connection or died) are reported to the controller as errorOccurredStreamEvent, once per
+//   connection, so its retry can reconnect. Closing or replacing the connection ourselves
+//   reports nothing, and a replaced connection delivers nothing more.
+// Every socket and timer handler goes through ModalGate, so it waits behind a modal panel.
+//
+// TCP carries bytes, not messages: DocumentSplitter cuts the stream into whole documents,
+// and each is parsed once, on its own. Garbage and documents over 64 KiB count as failed
+// parses that still reach the document end, so the controller's failure path runs. A read of
+// a single byte between documents changes nothing; inside a document it is kept. Documents
+// with a document type declaration are refused, so no entity is ever expanded.
+// Queries given an index outside a non-empty table read an empty record instead of running
+// past its end.
 #pragma once
 
 #include "service/documentsplitter.h"
