@@ -54,7 +54,7 @@ int main(int argc, char** argv)
     shell.attach(controller);
     if (!controller.init()) {
         // The alert was shown and termination requested: let the loop end the program.
-        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+        QTimer::singleShot(0, &app, [] { QCoreApplication::exit(1); });
         app.exec();
         shell.detach();
         return 1;

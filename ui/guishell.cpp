@@ -349,8 +349,10 @@ void GuiShell::closeLogWindow()
 void GuiShell::terminate()
 {
     // After the current event, so the caller's work (a panel's action) finishes first.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                              Qt::QueuedConnection);
+    // exit() rather than quit(): quit() first asks every window to close, and the status
+    // window refuses when there is no tray to fall back to.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 bool GuiShell::openWithDefaultApplication(const QString& path)
