@@ -1,0 +1,299 @@
+// End-to-end scenarios: the real monitor against the real simulator and a real SMTP server,
+// checked by what a user would see.
+#include "harness.h"
+#include "testmain.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QTcpServer>
+#include <QXmlStreamReader>
+
+using e2e::Harness;
+using e2e::waitUntil;
+
+namespace {
+
+// English texts of the string table, read from its source so the test follows the table.
+QHash<QString, QString> englishTexts()
+{
+    QHash<QString, QString> texts;
+    QFile f(QStringLiteral(TAMRO_TS_EN));
+    if (!f.open(QIODevice::ReadOnly))
+        return texts;
+    QXmlStreamReader xml(&f);
+    QString id, source, translation;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"message") {
+            id = xml.attributes().value(QLatin1String("id")).toString();
+            source.clear();
+            translation.clear();
+        } else if (xml.isStartElement() && xml.name() == u"source") {
+            source = xml.readElementText();
+        } else if (xml.isStartElement() && xml.name() == u"translation") {
+            translation = xml.readElementText();
+        } else if (xml.isEndElement() && xml.name() == u"message") {
+            texts.insert(id, translation.isEmpty() ? source : translation);
+        }
+    }
+    return texts;
+}
+
+const QString kRetrieved = QStringLiteral("Retrieved configuration.");
+
+} // namespace
+
+class E2ETest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QHash<QString, QString> _text = englishTexts();
+    std::unique_ptr<Harness> _h;
+    int _case = 0;
+
+    // Rows about enclosures, without the rows that record a mail's outcome.
+    int stateRows() const
+    {
+        return int(_h->logRows().size()) - _h->countRows(_text.value(u"MSG_MailSuccess"_qs)) -
+               _h->countRows(_text.value(u"MSG_MailFail"_qs));
+    }
+
+    // Simulator, SMTP server, settings and monitor, up to the first evaluated answer.
+    void bringUp(const QStringList& simArgs = {}, int expectedRows = 2)
+    {
+        QVERIFY(_h->startSim(simArgs));
+        QVERIFY(_h->startSmtp());
+        _h->writeSettings(_h->smtpPort());
+        QVERIFY(_h->startMonitor());
+        QVERIFY2(waitUntil([&] { return _h->logRows().size() >= expectedRows; }, 20000),
+                 qPrintable(_h->monitor().err()));
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY2(!_text.isEmpty(), "the English string table could not be read");
+        const QString home = tamro::test::homePath() + QStringLiteral("/case%1").arg(++_case);
+        QDir().mkpath(home);
+        _h = std::make_unique<Harness>(home);
+    }
+    void cleanup()
+    {
+        if (QTest::currentTestFailed() && _h) {
+            qWarning().noquote() << "monitor stderr:\n" << _h->monitor().err().right(6000);
+        }
+        _h.reset();
+    }
+
+    void healthyStart()
+    {
+        bringUp();
+        QVERIFY(_h->waitIcon(1));
+        QTest::qWait(500);
+        QCOMPARE(_h->countRows(kRetrieved), 2);
+        QCOMPARE(_h->logRows().size(), 2);
+        QVERIFY(_h->mails().isEmpty());
+        QVERIFY(_h->monitor().running());
+    }
+
+    void drivePulledRebuildAndBack()
+    {
+        bringUp();
+        QVERIFY(_h->waitIcon(1));
+
+        _h->simCommand(QStringLiteral("unplug 0 1"));
+        QVERIFY(waitUntil([&] { return _h->mails().size() == 1; }, 20000));
+        QVERIFY(_h->waitIcon(2));
+        QCOMPARE(_h->countRows(QStringLiteral("Disk2 is not connected.")), 1);
+        const QJsonObject problem = _h->mails().at(0);
+        QVERIFY(problem.value(u"body").toString().contains(u"DeviceName:100001"));
+        QVERIFY(problem.value(u"body").toString().contains(_text.value(u"MSG_DiskInfo2"_qs)));
+        QCOMPARE(problem.value(u"rcpt_tos").toArray().first().toString(), u"admin@example.com"_qs);
+
+        // The drive comes back and the rebuild runs with rising progress: no row, no mail.
+        const int rowsBefore = stateRows();
+        QCOMPARE(_h->countRows(_text.value(u"MSG_MailSuccess"_qs)), 1);
+        const int passesBefore = _h->passes();
+        _h->simCommand(QStringLiteral("plug 0 1 rebuild"));
+        for (int p = 20; p <= 90; p += 35)
+            _h->simCommand(QStringLiteral("progress 0 %1").arg(p));
+        QVERIFY(_h->waitPasses(passesBefore + 4, 20000));
+        QCOMPARE(stateRows(), rowsBefore);
+        QCOMPARE(_h->mails().size(), 1);
+
+        // Back to "Normal": one row and one rebuild-complete mail.
+        _h->simCommand(QStringLiteral("finish 0"));
+        QVERIFY(waitUntil([&] { return _h->mails().size() == 2; }, 20000));
+        QVERIFY(_h->waitIcon(1));
+        QTest::qWait(300);
+        QCOMPARE(stateRows(), rowsBefore + 1);
+        QCOMPARE(_h->countRows(_text.value(u"MSG_MailSuccess"_qs)), 2);
+        QCOMPARE(_h->countRows(kRetrieved), 3);
+        QVERIFY(_h->mails().at(1).value(u"body").toString().contains(
+            _text.value(u"MSG_EndRebuildMessage"_qs)));
+        QVERIFY(_h->monitor().running());
+    }
+
+    void removalOfOneOfThree()
+    {
+        bringUp({QStringLiteral("--scenario"), _h->paths.scenarios + u"/removal.json"_qs}, 3);
+        QVERIFY(waitUntil(
+            [&] { return _h->countRows(QStringLiteral("Failed configuration.")) == 1; }, 20000));
+        QVERIFY(waitUntil([&] { return _h->mails().size() == 1; }, 20000));
+        QVERIFY(_h->mails().at(0).value(u"body").toString().contains(u"DeviceName:100002"));
+        // The other two are kept and evaluated.
+        QVERIFY(_h->monitor().waitErr(QStringLiteral("enclosures=2")));
+        QTest::qWait(300);
+        QCOMPARE(_h->countRows(kRetrieved), 3);
+        QVERIFY(_h->monitor().running());
+    }
+
+    void nineEnclosuresEndTheProgram()
+    {
+        QVERIFY(
+            _h->startSim({QStringLiteral("--scenario"), _h->paths.scenarios + u"/nine.json"_qs}));
+        QVERIFY(_h->startSmtp());
+        _h->writeSettings(_h->smtpPort());
+        QVERIFY(_h->startMonitor());
+        QVERIFY(_h->monitor().process().waitForFinished(20000));
+        QVERIFY(_h->monitor().err().contains(u"modal: alert"));
+        QVERIFY(_h->logRows().isEmpty());
+    }
+
+    void serviceKilledMidAnswerAndRestarted()
+    {
+        bringUp();
+        QVERIFY(_h->waitIcon(1));
+        const quint16 port = _h->simPort();
+        // Slow, chunked output, then a kill in the middle of a pushed answer.
+        _h->simCommand(QStringLiteral("split 40"));
+        _h->simCommand(QStringLiteral("push 0"));
+        QTest::qWait(30);
+        _h->sim().kill();
+        QVERIFY2(_h->waitIcon(2), "no service must not show a healthy icon");
+        QVERIFY(_h->monitor().running());
+
+        const int passes = _h->passes();
+        QVERIFY(_h->startSim({}, port));
+        QVERIFY(_h->waitPasses(passes + 1, 20000));
+        QVERIFY(_h->waitIcon(1));
+        QCOMPARE(_h->countRows(kRetrieved), 2);
+        QVERIFY(_h->monitor().running());
+    }
+
+    void splitAndCoalescedAnswers()
+    {
+        bringUp();
+        QVERIFY(_h->waitIcon(1));
+        _h->simCommand(QStringLiteral("split 7"));
+        _h->simCommand(QStringLiteral("unplug 0 0"));
+        QVERIFY(waitUntil(
+            [&] { return _h->countRows(QStringLiteral("Disk1 is not connected.")) == 1; }, 20000));
+        _h->simCommand(QStringLiteral("split 0"));
+        _h->simCommand(QStringLiteral("coalesce on"));
+        _h->simCommand(QStringLiteral("unplug 1 1"));
+        QVERIFY(waitUntil(
+            [&] { return _h->countRows(QStringLiteral("Disk2 is not connected.")) == 1; }, 20000));
+        QTest::qWait(500);
+        QCOMPARE(stateRows(), 4);
+        QCOMPARE(_h->mails().size(), 2);
+        QCOMPARE(_h->countRows(_text.value(u"MSG_MailSuccess"_qs)), 2);
+        QVERIFY(_h->monitor().running());
+    }
+
+    void garbageAndOversizedMessages()
+    {
+        bringUp();
+        QVERIFY(_h->waitIcon(1));
+        const int passes = _h->passes();
+        _h->simCommand(QStringLiteral("garbage 500"));
+        _h->simCommand(QStringLiteral("big 70000"));
+        // A failed parse shows status2 and asks for a rescan, whose answer is good again.
+        QVERIFY(_h->waitPasses(passes + 2, 20000));
+        QVERIFY(_h->waitIcon(1, 20000));
+        _h->simCommand(QStringLiteral("unplug 0 1"));
+        QVERIFY(waitUntil(
+            [&] { return _h->countRows(QStringLiteral("Disk2 is not connected.")) == 1; }, 20000));
+        QVERIFY(_h->monitor().running());
+    }
+
+    void serviceThatNeverAnswers()
+    {
+        QVERIFY(_h->startSim());
+        _h->simCommand(QStringLiteral("silent on"));
+        QVERIFY(_h->sim().waitErr(QStringLiteral("silent")));
+        QVERIFY(_h->startSmtp());
+        _h->writeSettings(_h->smtpPort());
+        QVERIFY(_h->startMonitor());
+        QVERIFY(_h->sim().waitErr(QStringLiteral("connect")));
+        QTest::qWait(1500);
+        QVERIFY(_h->monitor().running());
+        QVERIFY(_h->icon() != 1);
+        QVERIFY(_h->logRows().isEmpty());
+        // When the service speaks again, the monitor evaluates.
+        _h->simCommand(QStringLiteral("silent off"));
+        _h->simCommand(QStringLiteral("push 0"));
+        QVERIFY(_h->waitIcon(1, 20000));
+    }
+
+    void logFolderRemovedWhileRunning()
+    {
+        bringUp();
+        QVERIFY(_h->waitIcon(1));
+        const QString folder = QFileInfo(_h->logPath()).absolutePath();
+        QVERIFY(QDir(folder).removeRecursively());
+        _h->simCommand(QStringLiteral("unplug 0 1"));
+        QVERIFY(
+            _h->monitor().waitErr(QStringLiteral("modal: alert: ") +
+                                  QRegularExpression::escape(_text.value(u"MSG_FileMessage2"_qs))));
+        QVERIFY(!QFile::exists(_h->logPath()));
+        // The next good write stores everything, the row that failed included.
+        QVERIFY(QDir().mkpath(folder));
+        _h->simCommand(QStringLiteral("unplug 1 0"));
+        QVERIFY(waitUntil(
+            [&] { return _h->countRows(QStringLiteral("Disk1 is not connected.")) == 1; }, 20000));
+        QCOMPARE(_h->countRows(QStringLiteral("Disk2 is not connected.")), 1);
+        QCOMPARE(_h->countRows(kRetrieved), 2);
+        QVERIFY(_h->monitor().running());
+    }
+
+    void mailServerDownOrSilent()
+    {
+        bringUp();
+        QVERIFY(_h->waitIcon(1));
+        const QString failText = _text.value(u"MSG_MailFail"_qs);
+        // Server down.
+        _h->stopSmtp();
+        _h->simCommand(QStringLiteral("unplug 0 1"));
+        QVERIFY(waitUntil([&] { return _h->countRows(failText) == 1; }, 20000));
+        QCOMPARE(_h->countRows(QStringLiteral("Disk2 is not connected.")), 1);
+
+        // Monitoring goes on.
+        _h->simCommand(QStringLiteral("unplug 1 0"));
+        QVERIFY(waitUntil([&] { return _h->countRows(failText) == 2; }, 20000));
+        QCOMPARE(_h->countRows(QStringLiteral("Disk1 is not connected.")), 1);
+        QVERIFY(_h->monitor().running());
+    }
+
+    void mailServerThatNeverGreets()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QVERIFY(_h->startSim());
+        QVERIFY(_h->startSmtp());
+        _h->writeSettings(silent.serverPort());
+        QVERIFY(_h->startMonitor());
+        QVERIFY(waitUntil([&] { return _h->logRows().size() >= 2; }, 20000));
+        _h->simCommand(QStringLiteral("unplug 0 1"));
+        const QString failText = _text.value(u"MSG_MailFail"_qs);
+        QVERIFY(waitUntil([&] { return _h->countRows(failText) == 1; }, 30000));
+        _h->simCommand(QStringLiteral("plug 0 1"));
+        QVERIFY(_h->waitIcon(1, 20000));
+        QVERIFY(_h->monitor().running());
+    }
+};
+
+TAMRO_TEST_GUILESS_MAIN(E2ETest)
+#include "test_e2e.moc"
