@@ -410,6 +410,26 @@ Bitte prüfen Sie das Gehäuse und seine Laufwerke.</translation>
         <extracomment>Settings check box</extracomment>
         <translation>Computer nach einer Wiederherstellung herunterfahren</translation>
     </message>
+    <message id="UI_GroupMail">
+        <source>E-mail notification</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>E-Mail-Benachrichtigung</translation>
+    </message>
+    <message id="UI_GroupPOP">
+        <source>POP before SMTP</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>POP vor SMTP</translation>
+    </message>
+    <message id="UI_GroupLog">
+        <source>Event log</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Ereignisprotokoll</translation>
+    </message>
+    <message id="UI_GroupOptions">
+        <source>Options</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Optionen</translation>
+    </message>
     <message id="UI_PasswordTooLong">
         <source>The password must be shorter than 30 bytes.</source>
         <extracomment>Settings: stored mail password limit</extracomment>

@@ -410,6 +410,26 @@ Please check the enclosure and its drives.</translation>
         <extracomment>Settings check box</extracomment>
         <translation>Shut down the computer when a rebuild has finished</translation>
     </message>
+    <message id="UI_GroupMail">
+        <source>E-mail notification</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>E-mail notification</translation>
+    </message>
+    <message id="UI_GroupPOP">
+        <source>POP before SMTP</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>POP before SMTP</translation>
+    </message>
+    <message id="UI_GroupLog">
+        <source>Event log</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Event log</translation>
+    </message>
+    <message id="UI_GroupOptions">
+        <source>Options</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Options</translation>
+    </message>
     <message id="UI_PasswordTooLong">
         <source>The password must be shorter than 30 bytes.</source>
         <extracomment>Settings: stored mail password limit</extracomment>
