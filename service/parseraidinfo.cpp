@@ -14,10 +14,10 @@
 
 #include <array>
 
+namespace {
+
 // Connection and parse diagnostics; quiet unless enabled (QT_LOGGING_RULES).
 Q_LOGGING_CATEGORY(lcService, "tamro.service", QtWarningMsg)
-
-namespace {
 
 const QString kSerialNumber = QStringLiteral("SerialNumber");
 const QString kExecInfo = QStringLiteral("ExecInfo");
