@@ -108,13 +108,26 @@ private slots:
         QVERIFY(_h->waitIcon(2));
         QCOMPARE(_h->countRows(QStringLiteral("Disk2 is not connected.")), 1);
         const QJsonObject problem = _h->mails().at(0);
+        // Body layout: the ctime text, "DeviceName:" and the name, then the plug-state text
+        // with the check text right after it.
+        const QStringList problemLines =
+            problem.value(u"body").toString().remove(u'\r').split(u'\n');
+        QVERIFY(problemLines.size() >= 3);
+        QVERIFY(QRegularExpression(
+                    QStringLiteral("^\\w{3} \\w{3} [ \\d]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}$"))
+                    .match(problemLines.at(0))
+                    .hasMatch());
+        QCOMPARE(problemLines.at(1), u"DeviceName:100001"_qs);
+        QVERIFY(problemLines.mid(2).join(u'\n').startsWith(_text.value(u"MSG_DiskInfo2"_qs) +
+                                                           _text.value(u"MSG_DiskCheck"_qs)));
         QVERIFY(problem.value(u"body").toString().contains(u"DeviceName:100001"));
         QVERIFY(problem.value(u"body").toString().contains(_text.value(u"MSG_DiskInfo2"_qs)));
         QCOMPARE(problem.value(u"rcpt_tos").toArray().first().toString(), u"admin@example.com"_qs);
 
         // The drive comes back and the rebuild runs with rising progress: no row, no mail.
         const int rowsBefore = stateRows();
-        QCOMPARE(_h->countRows(_text.value(u"MSG_MailSuccess"_qs)), 1);
+        QVERIFY(waitUntil([&] { return _h->countRows(_text.value(u"MSG_MailSuccess"_qs)) == 1; },
+                          20000));
         const int passesBefore = _h->passes();
         _h->simCommand(QStringLiteral("plug 0 1 rebuild"));
         for (int p = 20; p <= 90; p += 35)
@@ -128,11 +141,15 @@ private slots:
         QVERIFY(waitUntil([&] { return _h->mails().size() == 2; }, 20000));
         QVERIFY(_h->waitIcon(1));
         QTest::qWait(300);
+        QVERIFY(waitUntil([&] { return _h->countRows(_text.value(u"MSG_MailSuccess"_qs)) == 2; },
+                          20000));
         QCOMPARE(stateRows(), rowsBefore + 1);
-        QCOMPARE(_h->countRows(_text.value(u"MSG_MailSuccess"_qs)), 2);
         QCOMPARE(_h->countRows(kRetrieved), 3);
-        QVERIFY(_h->mails().at(1).value(u"body").toString().contains(
-            _text.value(u"MSG_EndRebuildMessage"_qs)));
+        const QStringList doneLines =
+            _h->mails().at(1).value(u"body").toString().remove(u'\r').split(u'\n');
+        QVERIFY(doneLines.size() >= 3);
+        QCOMPARE(doneLines.at(1), u"DeviceName:100001"_qs);
+        QCOMPARE(doneLines.at(2), _text.value(u"MSG_EndRebuildMessage"_qs));
         QVERIFY(_h->monitor().running());
     }
 
@@ -197,9 +214,10 @@ private slots:
         QVERIFY(waitUntil(
             [&] { return _h->countRows(QStringLiteral("Disk2 is not connected.")) == 1; }, 20000));
         QTest::qWait(500);
+        QVERIFY(waitUntil([&] { return _h->countRows(_text.value(u"MSG_MailSuccess"_qs)) == 2; },
+                          20000));
         QCOMPARE(stateRows(), 4);
         QCOMPARE(_h->mails().size(), 2);
-        QCOMPARE(_h->countRows(_text.value(u"MSG_MailSuccess"_qs)), 2);
         QVERIFY(_h->monitor().running());
     }
 
