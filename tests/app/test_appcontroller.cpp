@@ -262,8 +262,9 @@ void TestAppController::serviceUnreachableThenBack()
     QVERIFY(!h.status.icons.contains(1));
     QCOMPARE(h.passes, 0);
 
-    // The hourly refetch reaches the service once it answers again.
-    QTRY_COMPARE_WITH_TIMEOUT(h.passes, 1, 20000);
+    // The hourly refetch reaches the service once it answers again (it keeps repeating, so
+    // more passes may follow before the check).
+    QTRY_VERIFY_WITH_TIMEOUT(h.passes >= 1, 20000);
     QTRY_COMPARE(h.c().statusIcon(), 1);
     QCOMPARE(h.c().rescanCount(), 0);
     QCOMPARE(h.modal.alerts.size(), 1);
