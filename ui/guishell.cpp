@@ -75,22 +75,24 @@ void GuiShell::buildMenu()
 {
     _menu = std::make_unique<QMenu>();
     _menu->setObjectName(QStringLiteral("sbMenu"));
-    const auto add = [this](const char* textId, const char* name, auto action) {
+    // Each item runs one controller action; plain lambdas rather than member-function
+    // pointers keep the call simple for the sanitizers and the reader.
+    const auto add = [this](const char* textId, const char* name, void (*action)(AppController&)) {
         QAction* item = _menu->addAction(qtTrId(textId));
         item->setObjectName(QString::fromLatin1(name));
         connect(item, &QAction::triggered, this, [this, action] {
             if (_controller)
-                (_controller->*action)();
+                action(*_controller);
         });
         return item;
     };
-    add("UI_MenuStatus", "sbMenu_Status", &AppController::w0_OrderFront);
-    add("UI_MenuLog", "sbMenu_Log", &AppController::w2_OrderFront);
-    add("UI_MenuSettings", "sbMenu_Settings", &AppController::w1_OrderFront);
+    add("UI_MenuStatus", "sbMenu_Status", [](AppController& c) { c.w0_OrderFront(); });
+    add("UI_MenuLog", "sbMenu_Log", [](AppController& c) { c.w2_OrderFront(); });
+    add("UI_MenuSettings", "sbMenu_Settings", [](AppController& c) { c.w1_OrderFront(); });
     _menu->addSeparator();
-    add("UI_MenuHelp", "sbMenu_Help", &AppController::showHelp);
+    add("UI_MenuHelp", "sbMenu_Help", [](AppController& c) { c.showHelp(); });
     _menu->addSeparator();
-    add("UI_MenuQuit", "sbMenu_Quit", &AppController::terminateApp);
+    add("UI_MenuQuit", "sbMenu_Quit", [](AppController& c) { c.terminateApp(); });
 }
 
 void GuiShell::launch()

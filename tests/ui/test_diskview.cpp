@@ -79,9 +79,18 @@ private slots:
                 return qAbs(a.x() - b.x()) < 1e-3 && qAbs(a.y() - b.y()) < 1e-3 &&
                        qAbs(a.width() - b.width()) < 1e-3 && qAbs(a.height() - b.height()) < 1e-3;
             };
-            QVERIFY2(close(parts[i].button, rects[3 * i]), QTest::toString(parts[i].button));
-            QVERIFY2(close(parts[i].fill, rects[3 * i + 1]), QTest::toString(parts[i].fill));
-            QVERIFY2(close(parts[i].frame, rects[3 * i + 2]), QTest::toString(parts[i].frame));
+            // QTest::toString hands over a buffer the caller must free.
+            const auto text = [](const QRectF& r) {
+                return QStringLiteral("(%1, %2, %3, %4)")
+                    .arg(r.x())
+                    .arg(r.y())
+                    .arg(r.width())
+                    .arg(r.height())
+                    .toLatin1();
+            };
+            QVERIFY2(close(parts[i].button, rects[3 * i]), text(parts[i].button).constData());
+            QVERIFY2(close(parts[i].fill, rects[3 * i + 1]), text(parts[i].fill).constData());
+            QVERIFY2(close(parts[i].frame, rects[3 * i + 2]), text(parts[i].frame).constData());
             QCOMPARE(parts[i].color, colors[i]);
         }
     }
