@@ -52,8 +52,8 @@ QString key(const char* name)
     return QString::fromLatin1(name);
 }
 
-// The default log file: the application's data folder (the folder named by the fixed default
-// of the original platform does not exist on this one).
+// The default log file lives in the user's application data folder, which every Linux
+// desktop has (it is created when missing).
 QString defaultLogFilePath()
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
