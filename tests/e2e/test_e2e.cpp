@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QXmlStreamReader>
 
@@ -269,6 +270,46 @@ private slots:
         QVERIFY(!QFile::exists(_h->logPath()));
         // The next good write stores everything, the row that failed included.
         QVERIFY(QDir().mkpath(folder));
+        _h->simCommand(QStringLiteral("unplug 1 0"));
+        QVERIFY(waitUntil(
+            [&] { return _h->countRows(QStringLiteral("Disk1 is not connected.")) == 1; }, 20000));
+        QCOMPARE(_h->countRows(QStringLiteral("Disk2 is not connected.")), 1);
+        QCOMPARE(_h->countRows(kRetrieved), 2);
+        QVERIFY(_h->monitor().running());
+    }
+
+    void logOnAFullDisk()
+    {
+        // A small file system of its own for the log, filled up while the monitor runs.
+        const QString folder = tamro::test::homePath() + QStringLiteral("/full%1").arg(_case);
+        QVERIFY(QDir().mkpath(folder));
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QStringLiteral("size=256k"), QStringLiteral("tmpfs"), folder}) != 0)
+            QSKIP("mounting a small tmpfs needs root");
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), folder});
+        });
+        _h->setLogPath(folder + QStringLiteral("/TAMRORAIDLOG.csv"));
+        bringUp();
+        QVERIFY(_h->waitIcon(1));
+        const QStringList before = _h->logRows();
+
+        QFile filler(folder + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.close();
+
+        _h->simCommand(QStringLiteral("unplug 0 1"));
+        QVERIFY(
+            _h->monitor().waitErr(QStringLiteral("modal: alert: ") +
+                                  QRegularExpression::escape(_text.value(u"MSG_FileMessage2"_qs))));
+        QCOMPARE(_h->logRows(), before); // the old file is intact, not cut short
+
+        // Room again: the next event stores everything, the row that failed included.
+        QVERIFY(QFile::remove(filler.fileName()));
         _h->simCommand(QStringLiteral("unplug 1 0"));
         QVERIFY(waitUntil(
             [&] { return _h->countRows(QStringLiteral("Disk1 is not connected.")) == 1; }, 20000));
