@@ -268,20 +268,20 @@ class Bench:
         return (int(fields[11]) + int(fields[12])) / ticks  # utime, stime
 
     def run_ns(self):
-        """Time on a CPU summed over every thread, in nanoseconds (schedstat)."""
-        total = 0
+        """Time on a CPU of every thread, in nanoseconds (schedstat), by thread id."""
+        times = {}
         task_dir = f"/proc/{self.monitor.pid}/task"
         for tid in os.listdir(task_dir):
             try:
                 with open(f"{task_dir}/{tid}/schedstat") as f:
-                    total += int(f.read().split()[0])
+                    times[tid] = int(f.read().split()[0])
             except (FileNotFoundError, IndexError, ValueError):
                 continue
-        return total
+        return times
 
     def context_switches(self):
-        """Voluntary and involuntary switches summed over every thread; the thread count."""
-        vol = invol = threads = 0
+        """Voluntary and involuntary switches of every thread, by thread id."""
+        counts = {}
         task_dir = f"/proc/{self.monitor.pid}/task"
         for tid in os.listdir(task_dir):
             try:
@@ -289,10 +289,10 @@ class Bench:
                     text = f.read()
             except FileNotFoundError:
                 continue
-            threads += 1
-            vol += int(re.search(r"^voluntary_ctxt_switches:\s+(\d+)", text, re.M).group(1))
-            invol += int(re.search(r"^nonvoluntary_ctxt_switches:\s+(\d+)", text, re.M).group(1))
-        return vol, invol, threads
+            counts[tid] = (
+                int(re.search(r"^voluntary_ctxt_switches:\s+(\d+)", text, re.M).group(1)),
+                int(re.search(r"^nonvoluntary_ctxt_switches:\s+(\d+)", text, re.M).group(1)))
+        return counts
 
     def stop(self):
         for p in (self.monitor, self.sim):
@@ -329,16 +329,25 @@ def reaction_idle(args):
 
         # ---- idle: connected, nothing changing
         passes0 = bench.passes()
-        cpu0, ns0, (v0, i0, _) = bench.cpu_seconds(), bench.run_ns(), bench.context_switches()
+        cpu0, ns0, sw0 = bench.cpu_seconds(), bench.run_ns(), bench.context_switches()
         t0 = now()
         time.sleep(args.idle_seconds)
-        cpu1, ns1, (v1, i1, threads) = bench.cpu_seconds(), bench.run_ns(), bench.context_switches()
+        cpu1, ns1, sw1 = bench.cpu_seconds(), bench.run_ns(), bench.context_switches()
+        # Threads that ended in the window (the thread pool retires idle threads after 30 s)
+        # are left out: their last switches and CPU time cannot be read any more.
+        exited = len(set(sw0) - set(sw1))
+        threads = len(sw1)
+        v0 = sum(sw0.get(tid, (0, 0))[0] for tid in sw1)
+        i0 = sum(sw0.get(tid, (0, 0))[1] for tid in sw1)
+        v1 = sum(c[0] for c in sw1.values())
+        i1 = sum(c[1] for c in sw1.values())
         span = now() - t0
         rss, hwm = bench.status_kib("VmRSS"), bench.status_kib("VmHWM")
         idle_passes = bench.passes() - passes0
-        run_ms = (ns1 - ns0) / 1e6
+        run_ms = sum(ns - ns0.get(tid, 0) for tid, ns in ns1.items()) / 1e6
         log(f"idle {span:.1f} s: cpu {cpu1 - cpu0:.3f} s (schedstat {run_ms:.2f} ms), "
-            f"voluntary {v1 - v0}, involuntary {i1 - i0}, threads {threads}, passes {idle_passes}, "
+            f"voluntary {v1 - v0}, involuntary {i1 - i0}, threads {threads} (+{exited} ended), "
+            f"passes {idle_passes}, "
             f"VmRSS {rss} KiB, VmHWM {hwm} KiB")
 
         # ---- reaction: alternate pulling and plugging disk 2 of the first enclosure
@@ -391,12 +400,14 @@ def reaction_idle(args):
           f"from the simulator's push line: median {pmed:.1f} ms, p95 {pp95:.1f} ms); "
           f"missed {missed} |")
     print(f"| 3a | Idle CPU, {span:.0f} s connected, nothing changing | "
-          f"{run_ms:.2f} ms | – | on-CPU time of all threads (schedstat), "
+          f"{run_ms:.2f} ms | – | on-CPU time of the threads still running at the end (schedstat), "
           f"{100 * run_ms / 1000 / span:.4f} % of one core; utime+stime "
           f"{cpu1 - cpu0:.2f} s ({1000 // os.sysconf('SC_CLK_TCK')} ms ticks) |")
     print(f"| 3b | Idle wake-ups, {span:.0f} s | {(v1 - v0) + (i1 - i0)} | – | "
-          f"context switches over {threads} threads: {v1 - v0} voluntary, {i1 - i0} involuntary "
-          f"({((v1 - v0) + (i1 - i0)) / span:.2f}/s); passes during idle: {idle_passes} |")
+          f"context switches of the {threads} thread(s) still running at the end: {v1 - v0} "
+          f"voluntary, {i1 - i0} involuntary ({((v1 - v0) + (i1 - i0)) / span:.2f}/s); "
+          f"{exited} pooled thread(s) retired in the window, not counted; passes during idle: "
+          f"{idle_passes} |")
     print(f"| 3c | Resident memory after idle (offscreen, status window open) | "
           f"VmRSS {rss / 1024:.1f} MiB | – | VmHWM {hwm / 1024:.1f} MiB |")
 
@@ -520,13 +531,21 @@ def soak(args):
     rss_warm = warm[0][2]
     after = [s[2] for s in warm] or [rss_end]
     delta = rss_end - rss_warm
+    # Least-squares trend of the samples after the warm-up, in KiB per 10,000 pushes.
+    slope = 0.0
+    if len(warm) > 1:
+        mx = sum(w[0] for w in warm) / len(warm)
+        my = sum(w[2] for w in warm) / len(warm)
+        sxx = sum((w[0] - mx) ** 2 for w in warm)
+        slope = sum((w[0] - mx) * (w[2] - my) for w in warm) / sxx * 10000 if sxx else 0.0
     expected = launch_passes + per_push * sent + reconnects
     log(f"soak done in {elapsed:.0f} s")
     print("| Pushes (state changes) | VmRSS after warm-up | VmRSS at the end | Change | "
           "Passes run / expected | Notes |")
     print("|---|---|---|---|---|---|")
     print(f"| {sent} ({changes}) | {rss_warm} KiB (at {warm[0][0]} pushes) | "
-          f"{rss_end} KiB | {delta:+d} KiB ({100 * delta / rss_warm:+.2f} %) | "
+          f"{rss_end} KiB | {delta:+d} KiB ({100 * delta / rss_warm:+.2f} %); trend "
+          f"{slope:+.1f} KiB per 10,000 pushes | "
           f"{final_passes} / {expected} | min/max after warm-up {min(after)}/{max(after)} KiB, "
           f"VmHWM {hwm_end} KiB; expected = {per_push} pass per push + {launch_passes} at "
           f"launch + {reconnects} refetch reconnects; {expected - final_passes} documents were "
