@@ -400,7 +400,8 @@ def reaction_idle(args):
           f"from the simulator's push line: median {pmed:.1f} ms, p95 {pp95:.1f} ms); "
           f"missed {missed} |")
     print(f"| 3a | Idle CPU, {span:.0f} s connected, nothing changing | "
-          f"{run_ms:.2f} ms | – | on-CPU time of the threads still running at the end (schedstat), "
+          f"{run_ms:.2f} ms | – | on-CPU time of the threads still running at the end "
+          f"(schedstat), "
           f"{100 * run_ms / 1000 / span:.4f} % of one core; utime+stime "
           f"{cpu1 - cpu0:.2f} s ({1000 // os.sysconf('SC_CLK_TCK')} ms ticks) |")
     print(f"| 3b | Idle wake-ups, {span:.0f} s | {(v1 - v0) + (i1 - i0)} | – | "
