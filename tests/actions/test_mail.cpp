@@ -5,6 +5,7 @@
 #include "fakemodal.h"
 #include "platform/modalgate.h"
 #include "settings/defaultsstore.h"
+#include "testfiles.h"
 #include "testmain.h"
 #include "util/timetext.h"
 
@@ -23,34 +24,12 @@
 
 namespace {
 
+using tamro::test::readFile;
+using tamro::test::splitNul;
+using tamro::test::writeFile;
+
 const QString kPassword = QStringLiteral("s3cret pass;word");
 const QByteArray kSuccess = QByteArrayLiteral("Email was sent successfully!");
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-// NUL-separated items (the recorded arguments and /proc/<pid>/cmdline).
-QStringList splitNul(const QByteArray& bytes)
-{
-    QStringList items;
-    for (const QByteArray& item : bytes.split('\0'))
-        items.append(QString::fromLocal8Bit(item));
-    if (!items.isEmpty() && bytes.endsWith('\0'))
-        items.removeLast();
-    return items;
-}
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "app/appcontroller.h"
 #include "fakemodal.h"
 #include "settings/defaultsstore.h"
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <QFile>
@@ -15,30 +16,9 @@
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-QStringList splitNul(const QByteArray& bytes)
-{
-    QStringList items;
-    for (const QByteArray& item : bytes.split('\0'))
-        items.append(QString::fromLocal8Bit(item));
-    if (!items.isEmpty() && bytes.endsWith('\0'))
-        items.removeLast();
-    return items;
-}
+using tamro::test::readFile;
+using tamro::test::splitNul;
+using tamro::test::writeFile;
 
 const QString kAsk1 = QStringLiteral("MSG_EnterPassword1");
 const QString kAsk2 = QStringLiteral("MSG_EnterPassword2");

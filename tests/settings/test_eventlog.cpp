@@ -1,6 +1,7 @@
 // The event log: reading and writing the CSV file, the size bound, the line format, failed
 // writes, and the log table.
 #include "settingsfakes.h"
+#include "testfiles.h"
 #include "testmain.h"
 
 #include "settings/eventlog.h"
@@ -24,6 +25,8 @@ using Text = SettingsForm::Text;
 
 namespace {
 
+using tamro::test::readFile;
+
 const QByteArray kHeaderLine = "DiscoveryTime,DeviceName,FriendlyMode,ExecInfo\r\n";
 
 QByteArray eventLine(int n)
@@ -45,12 +48,6 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The lines of a file that must end every line with CR LF.
