@@ -389,9 +389,24 @@ void ParseRaidInfo::parseData(const AttrRecord& handOff)
         armHandOff(handOff, _handOffBusyMs);
         return;
     }
-    _deviceIndex = getDeviceIndexFromSerialNumber(intValue(handOff.value(kSerialNumber)));
-    _isEvent = intValue(handOff.value(kIsEvent)) != 0;
-    _eventMsgIdx = intValue(handOff.value(kEventMsgIdx));
+    const int key = intValue(handOff.value(kSerialNumber));
+    const bool isEvent = intValue(handOff.value(kIsEvent)) != 0;
+    const int eventMsgIdx = intValue(handOff.value(kEventMsgIdx));
+    if (isEvent && eventMsgIdx == kRemovalEvent && getDeviceCount() > 0) {
+        // A removal whose enclosure has left the table meanwhile (the same removal sent
+        // twice, say) has nothing left to remove: falling back to index 0 would make the
+        // controller drop an enclosure that is still there.
+        bool present = false;
+        for (int i = 0; i < getDeviceCount() && !present; ++i)
+            present = serialNumber(i) == key;
+        if (!present) {
+            qCInfo(lcService) << "removal of enclosure" << key << "that is no longer listed";
+            return;
+        }
+    }
+    _deviceIndex = getDeviceIndexFromSerialNumber(key);
+    _isEvent = isEvent;
+    _eventMsgIdx = eventMsgIdx;
     const QString execInfo = handOff.value(kExecInfo);
     if (!execInfo.isEmpty())
         _configDict.insert(kExecInfo, execInfo);

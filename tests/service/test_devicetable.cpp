@@ -315,6 +315,62 @@ private slots:
         QCOMPARE(listener->deliveries[1].serial, 1001);
     }
 
+    // A removal hand-off whose enclosure has left the table by the time it is delivered has
+    // nothing left to remove: it must not fall back to index 0 and drop an enclosure that
+    // is still there.
+    void removalOfAnEnclosureAlreadyGone_data()
+    {
+        QTest::addColumn<QByteArrayList>("reads");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("deliveries");
+        QTest::newRow("same enclosure removed twice")
+            << QByteArrayList{eventMessage(13, QStringLiteral("2002")),
+                              eventMessage(13, QStringLiteral("2002"))}
+            << QList<int>{1001, 3003} << 1;
+        QTest::newRow("removal of the enclosure at index 0 twice")
+            << QByteArrayList{eventMessage(13, QStringLiteral("1001")),
+                              eventMessage(13, QStringLiteral("1001"))}
+            << QList<int>{2002, 3003} << 1;
+        QTest::newRow("a later answer moves nothing back")
+            << QByteArrayList{eventMessage(13, QStringLiteral("3003")),
+                              eventMessage(13, QStringLiteral("3003")),
+                              answer({Box{QStringLiteral("1001")}})}
+            << QList<int>{1001, 2002} << 2;
+    }
+    void removalOfAnEnclosureAlreadyGone()
+    {
+        QFETCH(QByteArrayList, reads);
+        QFETCH(QList<int>, keys);
+        QFETCH(int, deliveries);
+        feedAndDeliver(answer({Box{QStringLiteral("1001")}, Box{QStringLiteral("2002")},
+                               Box{QStringLiteral("3003")}}));
+        listener->deliveries.clear();
+        listener->onProcess = [this] {
+            // As the controller does: a removal event drops the enclosure it names.
+            if (client->eventMsgIdx() == ParseRaidInfo::kRemovalEvent)
+                client->removeDictAry(client->getDeviceIndex());
+        };
+        // Every read arrives before the first hand-off is delivered.
+        for (const QByteArray& read : reads)
+            client->handleReadBytes(read);
+        deliver();
+        QList<int> seen;
+        for (int i = 0; i < client->getDeviceCount(); ++i)
+            seen.append(keyOf(i));
+        QCOMPARE(seen, keys);
+        QCOMPARE(listener->deliveries.size(), deliveries);
+    }
+
+    void removalOnAnEmptyTableStillHandsOff()
+    {
+        // Nothing to point at by mistake: the controller still hears of the event.
+        client->handleReadBytes(eventMessage(13, QStringLiteral("1001")));
+        deliver();
+        QCOMPARE(listener->deliveries.size(), 1);
+        QVERIFY(listener->deliveries[0].isEvent);
+        QCOMPARE(listener->deliveries[0].eventMsgIdx, 13);
+    }
+
     void handOffFollowsTheEnclosure()
     {
         feedAndDeliver(answer({Box{QStringLiteral("1001")}, Box{QStringLiteral("2002")}}));
