@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <cmath>
 #include <optional>
 
 namespace {
@@ -63,9 +64,11 @@ QString rebuildProgressText(const ParseRaidInfo& client, int index)
         if (state == 1 || state == 2)
             progress = drive.value(QStringLiteral("RebuildProgress")).toDouble();
     }
-    if (!progress)
+    // The service's text may hold anything: a value that is no number shows no progress, and
+    // one outside 0..100 is held to that range before it is rounded to a whole percent.
+    if (!progress || std::isnan(*progress))
         return {};
-    return QStringLiteral(" %1%").arg(qRound(*progress));
+    return QStringLiteral(" %1%").arg(qRound(qBound(0.0, *progress, 100.0)));
 }
 
 } // namespace
