@@ -2,6 +2,7 @@
 // settings window's fields at launch, saving them when the settings window is confirmed, the
 // settings window's actions and the start-at-login entry.
 #include "app/appcontroller.h"
+#include "app/logging.h"
 #include "settings/defaultsstore.h"
 #include "settings/scramble.h"
 
@@ -194,7 +195,10 @@ void AppController::saveUserDefaults()
     _store->setBool(QStringLiteral("MakeLog"), _flags._isMakeLog);
     _store->setString(QStringLiteral("LogFilePath"), _form.text(Text::LogFilePath));
     _store->setBool(QStringLiteral("DispPanel"), _flags._isDispPanel);
-    _store->synchronize();
+    // The options hold for this run either way, but a store that cannot be written must not
+    // pass as saved.
+    if (!_store->synchronize())
+        qCWarning(lcMonitor, "could not write the settings to %s", qPrintable(_store->fileName()));
 }
 
 void AppController::SetMailController(bool enabled)

@@ -6,6 +6,7 @@
 #include "settings/scramble.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -664,6 +665,24 @@ private slots:
         // QSettings may write on its own from the event loop; the file stays private.
         QCoreApplication::processEvents();
         QCOMPARE(fileMode(iniPath()), 0600);
+    }
+
+    void okWithAStoreThatCannotBeWrittenIsReported()
+    {
+        // A store whose folder is a plain file cannot be written.
+        QFile blocker(_dir->filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        ControllerRig rig(blocker.fileName() + QStringLiteral("/settings.conf"));
+        AppController& c = *rig.controller;
+        c.loadUserDefaults();
+        c.w1_OrderFront();
+        c.form().setChecked(Box::Mail, true);
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("could not write the settings")));
+        c.w1_Ok();
+        // The options hold for this run even though they could not be kept.
+        QVERIFY(c.flags()._isSendMail);
     }
 
     void raidNamesAreLoaded_data()
