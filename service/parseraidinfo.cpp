@@ -291,6 +291,7 @@ void ParseRaidInfo::parserDidStartDocument()
     _configDict.clear();
     _diskId = 0;
     _isEvent = false;
+    _removalMatched = false;
     _eventMsgIdx = 0;
     clearParseParam();
 }
@@ -359,6 +360,11 @@ void ParseRaidInfo::didEndElement(const QString& name)
 void ParseRaidInfo::parserDidEndDocument()
 {
     if (_isEvent && _eventMsgIdx != kRemovalEvent)
+        return;
+    // A removal naming no enclosure of the table (one plugged in and out between two
+    // fetches, say) has nothing to drop; handing it off would make the controller drop the
+    // current enclosure, which is still attached.
+    if (_isEvent && !_removalMatched && getDeviceCount() > 0)
         return;
     AttrRecord handOff;
     handOff.insert(kSerialNumber, QString::number(serialNumber(_deviceIndex)));
@@ -451,6 +457,7 @@ void ParseRaidInfo::buildParseParam()
             reduced.insert(kSerialNumber, _boxAry.at(found).value(kSerialNumber));
             _boxAry[found] = reduced;
             _deviceIndex = found;
+            _removalMatched = true;
         }
     } else if (!_isEvent) {
         _deviceIndex = getDeviceCount();

@@ -151,6 +151,7 @@ private:
     QList<AttrRecord> _drive1Ary;
     int _diskId = 0;
     bool _isEvent = false;
+    bool _removalMatched = false; // the document's removal event named a known enclosure
     int _eventMsgIdx = 0;
     int _command = kConfig;
     int _deviceIndex = 0;
