@@ -315,5 +315,12 @@ void AppController::updateSummary()
             state = qtTrId("UI_StateHealthy");
         lines << QStringLiteral("%1: %2").arg(deviceName(i), state);
     }
-    _status->setSummary(lines.join(QLatin1Char('\n')));
+    const QString summary = lines.join(QLatin1Char('\n'));
+    // The same text on the terminal when it changes, so a headless run says what it sees.
+    if (summary != _lastSummary) {
+        _lastSummary = summary;
+        qCInfo(lcMonitor).noquote()
+            << "state:" << QString(summary).replace(QLatin1Char('\n'), QStringLiteral("; "));
+    }
+    _status->setSummary(summary);
 }

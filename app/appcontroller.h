@@ -223,6 +223,7 @@ private:
     SettingsForm _form;
     StatusDisplay _statusDisplay;
     int _statusIcon = 0;
+    QString _lastSummary;
     bool _passRunning = false;
     DeviceListModel* _deviceListModel = nullptr; // owned through QObject parenting
     LogTableModel* _logTableModel = nullptr;     // owned through QObject parenting

@@ -51,28 +51,40 @@ service_listening() {
   (exec 3<>/dev/tcp/127.0.0.1/51115) 2>/dev/null
 }
 
+SIM_PID=""
+stop_simulator() {
+  if [ -n "$SIM_PID" ]; then
+    kill "$SIM_PID" 2>/dev/null || true
+    wait "$SIM_PID" 2>/dev/null || true
+    SIM_PID=""
+  fi
+}
+
 run() {
-  local sim_pid=""
   if service_listening; then
     say "a storage service already listens on 127.0.0.1:51115; using it"
   else
     say "starting the storage-service simulator on 127.0.0.1:51115"
     "$BUILD_DIR/tools/sim/tamro-storage-sim" --port 51115 \
       --scenario "$ROOT/tools/sim/scenarios/${TAMRO_SCENARIO:-drive-pulled}.json" &
-    sim_pid=$!
-    trap '[ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true' EXIT
+    SIM_PID=$!
+    trap stop_simulator EXIT
     for _ in $(seq 50); do service_listening && break; sleep 0.1; done
   fi
   if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     say "no display: running headless (Qt offscreen platform); what the monitor does is logged below"
+    say "no one can click a panel headless: notices and alerts are answered at once and logged"
     export QT_QPA_PLATFORM=offscreen
+    export TAMRO_AUTO_ANSWER_MODALS=1
   fi
   say "starting the monitor (Ctrl+C ends it)"
   if [ -n "${TAMRO_RUN_SECONDS:-}" ]; then
     timeout --preserve-status -s INT "$TAMRO_RUN_SECONDS" "$BUILD_DIR/app/tamro-raid-monitor" || true
   else
-    "$BUILD_DIR/app/tamro-raid-monitor"
+    "$BUILD_DIR/app/tamro-raid-monitor" || true
   fi
+  stop_simulator
+  say "monitor ended"
 }
 
 test_suite() {
