@@ -286,19 +286,19 @@ Bitte prüfen Sie das Gehäuse und seine Laufwerke.</translation>
         <translation>Warte auf den Speicherdienst</translation>
     </message>
     <message id="UI_StateHealthy">
-        <source>All RAID enclosures are working normally</source>
-        <extracomment>Tray tooltip</extracomment>
-        <translation>Alle RAID-Gehäuse arbeiten normal</translation>
+        <source>working normally</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>arbeitet normal</translation>
     </message>
     <message id="UI_StateProblem">
-        <source>A RAID enclosure needs attention</source>
-        <extracomment>Tray tooltip</extracomment>
-        <translation>Ein RAID-Gehäuse benötigt Aufmerksamkeit</translation>
+        <source>needs attention</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>benötigt Aufmerksamkeit</translation>
     </message>
     <message id="UI_StateRebuilding">
-        <source>A rebuild is in progress</source>
-        <extracomment>Tray tooltip</extracomment>
-        <translation>Eine Wiederherstellung läuft</translation>
+        <source>rebuilding</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>Wiederherstellung läuft</translation>
     </message>
     <message id="UI_NoService">
         <source>The storage service is not reachable</source>

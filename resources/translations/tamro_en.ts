@@ -286,19 +286,19 @@ Please check the enclosure and its drives.</translation>
         <translation>Waiting for the storage service</translation>
     </message>
     <message id="UI_StateHealthy">
-        <source>All RAID enclosures are working normally</source>
-        <extracomment>Tray tooltip</extracomment>
-        <translation>All RAID enclosures are working normally</translation>
+        <source>working normally</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>working normally</translation>
     </message>
     <message id="UI_StateProblem">
-        <source>A RAID enclosure needs attention</source>
-        <extracomment>Tray tooltip</extracomment>
-        <translation>A RAID enclosure needs attention</translation>
+        <source>needs attention</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>needs attention</translation>
     </message>
     <message id="UI_StateRebuilding">
-        <source>A rebuild is in progress</source>
-        <extracomment>Tray tooltip</extracomment>
-        <translation>A rebuild is in progress</translation>
+        <source>rebuilding</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>rebuilding</translation>
     </message>
     <message id="UI_NoService">
         <source>The storage service is not reachable</source>
