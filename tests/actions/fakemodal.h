@@ -2,6 +2,7 @@
 // (Cancel once the queue is empty, so a test can never loop forever).
 #pragma once
 
+#include "app/appcontroller.h"
 #include "app/ports.h"
 
 #include <QList>
@@ -29,3 +30,23 @@ public:
     }
     std::optional<QString> runSaveDialog(const QString&) override { return std::nullopt; }
 };
+
+// A controller configuration for the actions tests: the given store, modal fake, mail tool
+// and sudo, with short delays everywhere else.
+inline ControllerConfig actionsTestConfig(DefaultsStore* store, ModalPresenter* modal,
+                                          const QString& mailTool, const QString& sudoProgram,
+                                          int mailTimeoutMs, int sudoTimeoutMs)
+{
+    ControllerConfig config;
+    config.store = store;
+    config.modal = modal;
+    config.timing.rescanMs = 10;
+    config.timing.loginMs = 10;
+    config.timing.handOffIdleMs = 1;
+    config.timing.handOffBusyMs = 1;
+    config.timing.mailTimeoutMs = mailTimeoutMs;
+    config.timing.sudoTimeoutMs = sudoTimeoutMs;
+    config.mailToolPath = mailTool;
+    config.sudoProgram = sudoProgram;
+    return config;
+}

@@ -122,17 +122,9 @@ void TestMail::cleanup()
 void TestMail::makeController(const QString& toolPath, int mailTimeoutMs)
 {
     _c.reset();
-    ControllerConfig config;
-    config.store = _store.get();
-    config.modal = _modal.get();
-    config.timing.rescanMs = 10;
-    config.timing.loginMs = 10;
-    config.timing.handOffIdleMs = 1;
-    config.timing.handOffBusyMs = 1;
-    config.timing.mailTimeoutMs = mailTimeoutMs;
-    config.timing.sudoTimeoutMs = 10000;
-    config.mailToolPath = toolPath;
-    config.sudoProgram = path(QStringLiteral("no-sudo-here"));
+    const ControllerConfig config =
+        actionsTestConfig(_store.get(), _modal.get(), toolPath,
+                          path(QStringLiteral("no-sudo-here")), mailTimeoutMs, 10000);
     _c = std::make_unique<AppController>(config);
     fillForm();
 }

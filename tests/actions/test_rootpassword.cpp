@@ -126,17 +126,9 @@ void TestRootPassword::cleanup()
 void TestRootPassword::makeController(const QString& sudoProgram, int sudoTimeoutMs)
 {
     _c.reset();
-    ControllerConfig config;
-    config.store = _store.get();
-    config.modal = _modal.get();
-    config.timing.rescanMs = 10;
-    config.timing.loginMs = 10;
-    config.timing.handOffIdleMs = 1;
-    config.timing.handOffBusyMs = 1;
-    config.timing.mailTimeoutMs = 10000;
-    config.timing.sudoTimeoutMs = sudoTimeoutMs;
-    config.mailToolPath = path(QStringLiteral("no-mail-tool"));
-    config.sudoProgram = sudoProgram;
+    const ControllerConfig config =
+        actionsTestConfig(_store.get(), _modal.get(), path(QStringLiteral("no-mail-tool")),
+                          sudoProgram, 10000, sudoTimeoutMs);
     _c = std::make_unique<AppController>(config);
 }
 

@@ -70,6 +70,14 @@ struct ControllerRig
         initialised = controller->init();
     }
 
+    // The launch steps that matter here: preferences loaded, the log read from logPath.
+    void launchWithLog(const QString& logPath)
+    {
+        controller->loadUserDefaults();
+        controller->form().setText(SettingsForm::Text::LogFilePath, logPath);
+        controller->readCSVFile();
+    }
+
     DefaultsStore store;
     RecordingModal modal;
     RecordingWindows windows;

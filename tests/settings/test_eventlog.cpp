@@ -118,9 +118,7 @@ private:
     std::unique_ptr<ControllerRig> rigWithLog(const QString& logPath)
     {
         auto rig = std::make_unique<ControllerRig>(path(QStringLiteral("settings.conf")));
-        rig->controller->loadUserDefaults();
-        rig->controller->form().setText(Text::LogFilePath, logPath);
-        rig->controller->readCSVFile();
+        rig->launchWithLog(logPath);
         return rig;
     }
 

@@ -28,10 +28,7 @@ private:
     std::unique_ptr<ControllerRig> makeRig()
     {
         auto rig = std::make_unique<ControllerRig>(_dir->filePath(QStringLiteral("settings.conf")));
-        rig->controller->loadUserDefaults();
-        rig->controller->form().setText(Text::LogFilePath,
-                                        _dir->filePath(QStringLiteral("log.csv")));
-        rig->controller->readCSVFile();
+        rig->launchWithLog(_dir->filePath(QStringLiteral("log.csv")));
         rig->controller->w1_OrderFront();
         return rig;
     }
