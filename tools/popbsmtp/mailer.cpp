@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace popbsmtp {
 
 namespace {
@@ -48,11 +50,15 @@ std::size_t discard(char*, std::size_t size, std::size_t count, void*)
     return size * count;
 }
 
-// Settings both protocols share: time limits from the common budget, TLS whenever the server
-// offers it (implicit TLS is chosen by the URL scheme), certificate checks always on.
-std::string prepare(CURL* curl, const std::string& url, const char* protocols, bool implicitTls,
-                    const std::string& user, const std::string& password, const Deadline& deadline,
-                    char* errorBuffer)
+// Where the system keeps its certificate authorities, one file per CA (hashed names). Used
+// beside an extra CA file so that file adds to the system's trust instead of replacing it.
+constexpr const char* kSystemCaPath = "/etc/ssl/certs";
+
+// Settings both protocols share: time limits from the common budget, TLS as asked (implicit
+// TLS is chosen by the URL scheme), certificate checks always on.
+std::string prepare(CURL* curl, const std::string& url, const char* protocols, curl_usessl useSsl,
+                    const Trust& trust, const std::string& user, const std::string& password,
+                    const Deadline& deadline, char* errorBuffer)
 {
     const long remaining = deadline.remainingMs();
     if (remaining <= 0)
@@ -64,13 +70,17 @@ std::string prepare(CURL* curl, const std::string& url, const char* protocols, b
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, remaining);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, std::min(remaining, kConnectTimeoutMs));
     curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, std::max(1L, remaining / 1000 + 1));
-    curl_easy_setopt(curl, CURLOPT_USE_SSL,
-                     static_cast<long>(implicitTls ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(useSsl));
     curl_easy_setopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (const char* caFile = std::getenv("POPBSMTP_CA_FILE"); caFile && *caFile)
+    if (!trust.caFile.empty()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, trust.caFile.c_str());
+        if (struct stat info{}; ::stat(kSystemCaPath, &info) == 0 && S_ISDIR(info.st_mode))
+            curl_easy_setopt(curl, CURLOPT_CAPATH, kSystemCaPath);
+    } else if (const char* caFile = std::getenv("POPBSMTP_CA_FILE"); caFile && *caFile) {
         curl_easy_setopt(curl, CURLOPT_CAINFO, caFile);
+    }
     if (!user.empty()) {
         curl_easy_setopt(curl, CURLOPT_USERNAME, user.c_str());
         curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
@@ -84,6 +94,32 @@ std::string describe(CURLcode code, const char* errorBuffer)
     if (errorBuffer[0] != '\0' && text != errorBuffer)
         text += std::string(" (") + errorBuffer + ")";
     return text;
+}
+
+Cause causeOf(CURLcode code, const char* errorBuffer)
+{
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+        return Cause::Unreachable;
+    case CURLE_OPERATION_TIMEDOUT:
+        return Cause::TimedOut;
+    case CURLE_USE_SSL_FAILED:
+    case CURLE_SSL_CONNECT_ERROR:
+        return Cause::TlsRefused;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+        return Cause::Untrusted;
+    case CURLE_LOGIN_DENIED:
+        return Cause::SignInRefused;
+    default:
+        break;
+    }
+    // libcurl reports a recipient the server refused as a failed send with this text.
+    if (std::strncmp(errorBuffer, "RCPT failed", 11) == 0)
+        return Cause::RecipientRefused;
+    return Cause::Other;
 }
 
 std::string serverText(const Server& server)
@@ -100,51 +136,61 @@ long Deadline::remainingMs() const
     return static_cast<long>(left.count());
 }
 
-std::string popLogin(const Server& server, const std::string& user, const std::string& password,
-                     const Deadline& deadline)
+StepResult popLogin(const Server& server, const std::string& user, const std::string& password,
+                    const Trust& trust, const Deadline& deadline)
 {
     const std::string host = urlHost(server.host);
     if (host.empty())
-        return "invalid POP3 server name \"" + server.host + "\"";
+        return {"invalid POP3 server name \"" + server.host + "\""};
     const bool implicitTls = server.port == 995;
     const std::string url = std::string(implicitTls ? "pop3s://" : "pop3://") + host + ":" +
                             std::to_string(server.port) + "/";
     Easy curl(curl_easy_init());
     if (!curl)
-        return "cannot initialise libcurl";
+        return {"cannot initialise libcurl"};
     char errorBuffer[CURL_ERROR_SIZE] = {};
-    if (auto error = prepare(curl.get(), url, "pop3,pop3s", implicitTls, user, password, deadline,
-                             errorBuffer);
+    if (auto error =
+            prepare(curl.get(), url, "pop3,pop3s", implicitTls ? CURLUSESSL_ALL : CURLUSESSL_TRY,
+                    trust, user, password, deadline, errorBuffer);
         !error.empty())
-        return "POP3 " + serverText(server) + ": " + error;
+        return {"POP3 " + serverText(server) + ": " + error, Cause::TimedOut};
     // A NOOP after the login proves the login; no mail is listed or fetched.
     curl_easy_setopt(curl.get(), CURLOPT_CUSTOMREQUEST, "NOOP");
     curl_easy_setopt(curl.get(), CURLOPT_NOBODY, 1L);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, discard);
     const CURLcode code = curl_easy_perform(curl.get());
     if (code != CURLE_OK)
-        return "POP3 " + serverText(server) + ": " + describe(code, errorBuffer);
+        return {"POP3 " + serverText(server) + ": " + describe(code, errorBuffer),
+                causeOf(code, errorBuffer)};
     return {};
 }
 
-SendResult smtpSend(const Server& server, const std::string& user, const std::string& password,
-                    const std::string& from, const std::vector<std::string>& recipients,
-                    const std::string& message, const Deadline& deadline)
+StepResult smtpSend(const Server& server, Security security, const Trust& trust,
+                    const std::string& user, const std::string& password, const std::string& from,
+                    const std::vector<std::string>& recipients, const std::string& message,
+                    const Deadline& deadline)
 {
     const std::string host = urlHost(server.host);
     if (host.empty())
-        return {"invalid SMTP server name \"" + server.host + "\"", false};
-    const bool implicitTls = server.port == 465;
+        return {"invalid SMTP server name \"" + server.host + "\""};
+    // Without a choice, port 465 keeps meaning implicit TLS.
+    const bool implicitTls =
+        security == Security::Tls || (security == Security::IfOffered && server.port == 465);
+    curl_usessl useSsl = CURLUSESSL_TRY;
+    if (implicitTls || security == Security::StartTls)
+        useSsl = CURLUSESSL_ALL; // libcurl then stops after EHLO when STARTTLS is not offered
+    else if (security == Security::None)
+        useSsl = CURLUSESSL_NONE;
     const std::string url = std::string(implicitTls ? "smtps://" : "smtp://") + host + ":" +
                             std::to_string(server.port);
     Easy curl(curl_easy_init());
     if (!curl)
-        return {"cannot initialise libcurl", false};
+        return {"cannot initialise libcurl"};
     char errorBuffer[CURL_ERROR_SIZE] = {};
-    if (auto error = prepare(curl.get(), url, "smtp,smtps", implicitTls, user, password, deadline,
+    if (auto error = prepare(curl.get(), url, "smtp,smtps", useSsl, trust, user, password, deadline,
                              errorBuffer);
         !error.empty())
-        return {"SMTP " + serverText(server) + ": " + error, false};
+        return {"SMTP " + serverText(server) + ": " + error, Cause::TimedOut};
 
     const std::string sender = "<" + from + ">";
     curl_easy_setopt(curl.get(), CURLOPT_MAIL_FROM, sender.c_str());
@@ -153,7 +199,7 @@ SendResult smtpSend(const Server& server, const std::string& user, const std::st
         const std::string item = "<" + address + ">";
         curl_slist* grown = curl_slist_append(rcpt.get(), item.c_str());
         if (!grown)
-            return {"out of memory", false};
+            return {"out of memory"};
         (void)rcpt.release();
         rcpt.reset(grown);
     }
@@ -170,7 +216,7 @@ SendResult smtpSend(const Server& server, const std::string& user, const std::st
     const CURLcode code = curl_easy_perform(curl.get());
     if (code != CURLE_OK)
         return {"SMTP " + serverText(server) + ": " + describe(code, errorBuffer),
-                code == CURLE_LOGIN_DENIED};
+                causeOf(code, errorBuffer)};
     return {};
 }
 

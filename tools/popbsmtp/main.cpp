@@ -1,7 +1,9 @@
 // popbsmtp: sends one plain-text mail through an SMTP server, optionally after a POP3 login
 // (POP before SMTP). Prints "Email was sent successfully!" only when the server accepted it.
 //
-// Exit status: 0 sent, 1 the sending failed, 2 the command line or its values are unusable.
+// Exit status: 0 sent; 2 the command line or its values are unusable; otherwise the sending
+// failed and the status says why: 1 for a cause without a code of its own, 3..8 for the
+// causes of popbsmtp::Cause at the SMTP server, 13..18 for the same at the POP3 server.
 #include "mailer.h"
 #include "message.h"
 #include "options.h"
@@ -43,6 +45,13 @@ std::chrono::milliseconds totalTimeout()
     return std::chrono::seconds(seconds);
 }
 
+// The exit status for a failed network step.
+int failureStatus(popbsmtp::Cause cause, bool atPopServer)
+{
+    const int code = static_cast<int>(cause);
+    return cause == popbsmtp::Cause::Other || !atPopServer ? code : code + 10;
+}
+
 class CurlGlobal
 {
 public:
@@ -75,10 +84,33 @@ int main(int argc, char** argv)
         std::fputs(usage().c_str(), stdout);
         return 0;
     }
-    // "-p -" keeps the password out of the process list: it comes on standard input.
+    // "-p -" and "--smtp-password -" keep the passwords out of the process list: they come
+    // on standard input, the POP3 password first.
     if (options.passwordFromStdin) {
         if (const std::string error = readPasswordLine(stdin, options.password); !error.empty())
             return fail(2, error);
+    }
+    if (options.smtpPasswordFromStdin) {
+        if (const std::string error = readPasswordLine(stdin, options.smtpPassword); !error.empty())
+            return fail(2, "SMTP: " + error);
+    }
+    // A line break in a user name or password would end the protocol command it goes into
+    // and let the rest through as commands of its own.
+    if (!isSingleLine(options.user))
+        return fail(2, "the user name (-u) holds a line break");
+    if (!isSingleLine(options.password))
+        return fail(2, "the password (-p) holds a line break");
+    if (!isSingleLine(options.smtpUser))
+        return fail(2, "the SMTP user name (--smtp-user) holds a line break");
+    if (options.smtpUserGiven && options.smtpUser.empty())
+        return fail(2, "no SMTP user given (--smtp-user)");
+    if (options.smtpUserGiven != options.smtpPasswordFromStdin)
+        return fail(2, "--smtp-user and --smtp-password - go together");
+    if (!options.caFile.empty()) {
+        std::FILE* ca = std::fopen(options.caFile.c_str(), "r");
+        if (!ca)
+            return fail(2, "cannot read the CA file \"" + options.caFile + "\" (--cacert)");
+        std::fclose(ca);
     }
 
     if (options.smtpServer.empty())
@@ -114,10 +146,11 @@ int main(int argc, char** argv)
         return fail(1, "cannot initialise libcurl");
     const Deadline deadline(totalTimeout());
 
+    const Trust trust{options.caFile};
     if (options.popBeforeSmtp) {
-        if (const std::string error = popLogin(pop, options.user, options.password, deadline);
-            !error.empty())
-            return fail(1, error);
+        if (const StepResult login = popLogin(pop, options.user, options.password, trust, deadline);
+            !login.ok())
+            return fail(failureStatus(login.cause, true), login.error);
     }
 
     MessageParts parts;
@@ -129,14 +162,22 @@ int main(int argc, char** argv)
     parts.when = std::time(nullptr);
     const std::string message = buildMessage(parts);
 
-    SendResult sent =
-        smtpSend(smtp, options.user, options.password, from, recipients, message, deadline);
-    // With POP before SMTP the POP3 login is what lets this host send. A server that also
-    // offers SMTP AUTH but does not take the POP3 account there gets the mail without AUTH.
-    if (sent.loginDenied && options.popBeforeSmtp)
-        sent = smtpSend(smtp, {}, {}, from, recipients, message, deadline);
-    if (!sent.error.empty())
-        return fail(1, sent.error);
+    StepResult sent;
+    if (options.smtpUserGiven) {
+        sent = smtpSend(smtp, options.security, trust, options.smtpUser, options.smtpPassword, from,
+                        recipients, message, deadline);
+    } else {
+        sent = smtpSend(smtp, options.security, trust, options.user, options.password, from,
+                        recipients, message, deadline);
+        // With POP before SMTP the POP3 login is what lets this host send. A server that also
+        // offers SMTP AUTH but does not take the POP3 account there gets the mail without
+        // AUTH.
+        if (sent.cause == Cause::SignInRefused && options.popBeforeSmtp)
+            sent = smtpSend(smtp, options.security, trust, {}, {}, from, recipients, message,
+                            deadline);
+    }
+    if (!sent.ok())
+        return fail(failureStatus(sent.cause, false), sent.error);
 
     std::fputs("Email was sent successfully!\n", stdout);
     std::fflush(stdout);

@@ -39,6 +39,8 @@ std::string parseArguments(int argc, const char* const* argv, Options& out)
             continue;
         }
         std::string* target = nullptr;
+        std::string security;
+        std::string smtpPassword;
         if (arg.size() == 2 && arg[0] == '-') {
             switch (arg[1]) {
             case 'h':
@@ -77,14 +79,38 @@ std::string parseArguments(int argc, const char* const* argv, Options& out)
             default:
                 break;
             }
+        } else if (arg == "--security") {
+            target = &security;
+        } else if (arg == "--cacert") {
+            target = &out.caFile;
+        } else if (arg == "--smtp-user") {
+            target = &out.smtpUser;
+            out.smtpUserGiven = true;
+        } else if (arg == "--smtp-password") {
+            target = &smtpPassword;
         }
         if (!target)
             return "unknown option \"" + arg + "\" (see --help)";
         if (i + 1 >= argc)
             return "option " + arg + " needs a value";
         *target = argv[++i];
-        if (target == &out.password)
+        if (target == &out.password) {
             out.passwordFromStdin = (out.password == "-");
+        } else if (target == &security) {
+            if (security == "none")
+                out.security = Security::None;
+            else if (security == "starttls")
+                out.security = Security::StartTls;
+            else if (security == "tls")
+                out.security = Security::Tls;
+            else
+                return "invalid --security value \"" + security + "\" (none, starttls or tls)";
+        } else if (target == &smtpPassword) {
+            // The SMTP password never goes on the command line, where every user can read it.
+            if (smtpPassword != "-")
+                return "--smtp-password takes \"-\": the password comes on standard input";
+            out.smtpPasswordFromStdin = true;
+        }
     }
     return {};
 }
@@ -107,7 +133,14 @@ std::string readPasswordLine(std::FILE* in, std::string& password, std::size_t m
     }
     if (!password.empty() && password.back() == '\r')
         password.pop_back();
+    if (!isSingleLine(password))
+        return "the password on standard input holds a line break or a NUL byte";
     return {};
+}
+
+bool isSingleLine(const std::string& text)
+{
+    return text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
 }
 
 std::string parseAddress(const std::string& text, std::string& out)
@@ -192,6 +225,8 @@ int parsePort(const std::string& text, int fallback)
 std::string usage()
 {
     return "Usage: popbsmtp [-b -h POP3-SERVER -i POP3-PORT] [-u USER -p PASSWORD|-]\n"
+           "                [--security none|starttls|tls] [--cacert FILE]\n"
+           "                [--smtp-user USER --smtp-password -]\n"
            "                -j SMTP-SERVER -k SMTP-PORT -f FROM -t RECIPIENTS\n"
            "                -s SUBJECT -z ZONE -m BODY\n"
            "\n"
@@ -200,7 +235,7 @@ std::string usage()
            "  -b          POP before SMTP: log in to the POP3 server first\n"
            "  -h SERVER   POP3 server              -i PORT  POP3 port (default 110,\n"
            "                                                995 means implicit TLS)\n"
-           "  -u USER     user name for POP3 and for SMTP AUTH\n"
+           "  -u USER     user name for POP3 (and for SMTP AUTH without --smtp-user)\n"
            "  -p PASSWORD password; \"-\" reads it from the first line of standard input\n"
            "  -j SERVER   SMTP server              -k PORT  SMTP port (default 25,\n"
            "                                                465 means implicit TLS)\n"
@@ -209,14 +244,23 @@ std::string usage()
            "  -s SUBJECT  subject (UTF-8)\n"
            "  -z ZONE     abbreviation of the local time zone (added as a comment to Date)\n"
            "  -m BODY     message text (UTF-8)\n"
+           "  --security none|starttls|tls\n"
+           "              none: never TLS; starttls: STARTTLS required, nothing is sent\n"
+           "              without it; tls: implicit TLS on any port. Without the option\n"
+           "              STARTTLS is used whenever the server offers it.\n"
+           "  --cacert FILE  certificate authorities to trust besides the system's\n"
+           "  --smtp-user USER  sign in to the SMTP server with this account\n"
+           "  --smtp-password -  its password, read from standard input (after the\n"
+           "              POP3 password when \"-p -\" is given too)\n"
            "  --help      show this text\n"
            "\n"
-           "STARTTLS is used whenever the server offers it; certificates are always checked.\n"
-           "On success prints \"Email was sent successfully!\" and exits with status 0.\n"
+           "Certificates are always checked.\n"
+           "On success prints \"Email was sent successfully!\" and exits with status 0;\n"
+           "the exit status tells why a mail was not sent (see the README).\n"
            "\n"
            "Environment:\n"
            "  POPBSMTP_TIMEOUT  total time limit in seconds for all network work (default 90)\n"
-           "  POPBSMTP_CA_FILE  extra CA bundle to trust (for tests)\n";
+           "  POPBSMTP_CA_FILE  extra CA bundle to trust (for tests; --cacert wins)\n";
 }
 
 } // namespace popbsmtp

@@ -9,6 +9,7 @@ Run it with the system interpreter (/usr/bin/python3, which has python3-aiosmtpd
 It listens on free ports and prints one line per server on standard output, then "READY":
 
     SMTP <port>
+    SMTPS <port>         (only with --implicit-tls)
     POP3 <port>          (only with --pop3)
     READY
 
@@ -18,15 +19,22 @@ mail_from, rcpt_tos, tls (STARTTLS was used), auth_login (user of SMTP AUTH or n
 subject (decoded), from, to, date, message_id, mime_version, content_type,
 transfer_encoding (header values) and body (decoded text).
 POP3 logins are appended to OUT/pop3.log as "LOGIN-OK <user>" or "LOGIN-FAIL <user>".
+SMTP sign-ins and senders are appended to OUT/smtp.log as "AUTH <mechanism> OK <user>",
+"AUTH <mechanism> FAIL <user>" and "MAIL <address>", so a test can tell that nothing was
+sent, not even a password.
 
 Options:
-    --tls DIR             offer STARTTLS with a self-signed certificate made at start-up
-                          into DIR/cert.pem and DIR/key.pem (trust DIR/cert.pem in clients)
+    --tls DIR             offer STARTTLS with a certificate issued at start-up by a
+                          throw-away certificate authority: DIR/ca.pem (trust it in
+                          clients), DIR/cert.pem and DIR/key.pem
     --tls-names NAMES     subjectAltName of that certificate
                           (default "IP:127.0.0.1,DNS:localhost")
     --require-tls         refuse mail until STARTTLS was done
+    --implicit-tls        also listen for implicit TLS (needs --tls; a free port, so never
+                          465) and print "SMTPS <port>"
     --auth USER PASS      require SMTP AUTH with these credentials (after STARTTLS when
                           --tls is given)
+    --auth-mechanism M    offer only this AUTH mechanism (PLAIN or LOGIN; default both)
     --reject ADDR         answer RCPT for ADDR with 550 (may be repeated)
     --pop3 USER PASS      run a POP3 responder that accepts this login
     --require-pop         refuse MAIL with 530 until a POP3 login succeeded (POP before SMTP)
@@ -62,13 +70,20 @@ def write_atomically(path, data):
     os.replace(tmp, path)
 
 
+def log_smtp(state, line):
+    with open(os.path.join(state.out_dir, "smtp.log"), "a", encoding="utf-8") as f:
+        f.write(line + "\n")
+
+
 class Handler:
-    def __init__(self, state, reject, require_pop):
+    def __init__(self, state, reject, require_pop, implicit_tls=False):
         self.state = state
         self.reject = {a.lower() for a in reject}
         self.require_pop = require_pop
+        self.implicit_tls = implicit_tls
 
     async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        log_smtp(self.state, "MAIL " + address)
         if self.require_pop and self.state.pop_logins == 0:
             return "530 5.7.0 Log in with POP3 first"
         envelope.mail_from = address
@@ -95,7 +110,7 @@ class Handler:
         record = {
             "mail_from": envelope.mail_from,
             "rcpt_tos": list(envelope.rcpt_tos),
-            "tls": session.ssl is not None,
+            "tls": self.implicit_tls or session.ssl is not None,
             "auth_login": login.login.decode("utf-8") if isinstance(login, LoginPassword)
             else None,
             "subject": str(message.get("Subject", "")),
@@ -170,16 +185,27 @@ class Pop3Responder(asyncio.Protocol):
 
 
 def make_certificate(directory, names):
+    """A throw-away certificate authority and a server certificate it issued."""
     os.makedirs(directory, exist_ok=True)
-    cert = os.path.join(directory, "cert.pem")
-    key = os.path.join(directory, "key.pem")
-    subprocess.run(
-        ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out",
-         cert, "-days", "2", "-subj", "/CN=popbsmtp test server", "-addext",
-         "subjectAltName=" + names],
-        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    path = lambda name: os.path.join(directory, name)
+
+    def openssl(*args):
+        subprocess.run(["openssl"] + list(args), check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+
+    ec = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
+    openssl("req", "-x509", *ec, "-keyout", path("ca-key.pem"), "-out", path("ca.pem"),
+            "-days", "2", "-subj", "/CN=popbsmtp throw-away test CA")
+    openssl("req", "-new", *ec, "-keyout", path("key.pem"), "-out", path("cert.csr"),
+            "-subj", "/CN=popbsmtp test server")
+    with open(path("cert.ext"), "w", encoding="ascii") as f:
+        f.write("basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n"
+                "subjectAltName=%s\n" % names)
+    openssl("x509", "-req", "-in", path("cert.csr"), "-CA", path("ca.pem"), "-CAkey",
+            path("ca-key.pem"), "-CAcreateserial", "-out", path("cert.pem"), "-days", "2",
+            "-extfile", path("cert.ext"))
     context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-    context.load_cert_chain(cert, key)
+    context.load_cert_chain(path("cert.pem"), path("key.pem"))
     return context
 
 
@@ -189,7 +215,9 @@ async def main():
     parser.add_argument("--tls")
     parser.add_argument("--tls-names", default="IP:127.0.0.1,DNS:localhost")
     parser.add_argument("--require-tls", action="store_true")
+    parser.add_argument("--implicit-tls", action="store_true")
     parser.add_argument("--auth", nargs=2, metavar=("USER", "PASS"))
+    parser.add_argument("--auth-mechanism", choices=["PLAIN", "LOGIN"])
     parser.add_argument("--reject", action="append", default=[])
     parser.add_argument("--pop3", nargs=2, metavar=("USER", "PASS"))
     parser.add_argument("--require-pop", action="store_true")
@@ -199,25 +227,41 @@ async def main():
     state = State(args.dir)
     context = make_certificate(args.tls, args.tls_names) if args.tls else None
 
+    if args.implicit_tls and not context:
+        parser.error("--implicit-tls needs --tls")
+
     def authenticator(server, session, envelope, mechanism, auth_data):
-        ok = (isinstance(auth_data, LoginPassword)
-              and auth_data.login.decode("utf-8", "replace") == args.auth[0]
+        user = (auth_data.login.decode("utf-8", "replace")
+                if isinstance(auth_data, LoginPassword) else "?")
+        ok = (isinstance(auth_data, LoginPassword) and user == args.auth[0]
               and auth_data.password.decode("utf-8", "replace") == args.auth[1])
+        log_smtp(state, "AUTH %s %s %s" % (mechanism, "OK" if ok else "FAIL", user))
         return AuthResult(success=ok, handled=False, auth_data=auth_data)
 
-    handler = Handler(state, args.reject, args.require_pop)
+    excluded = ([m for m in ("PLAIN", "LOGIN") if m != args.auth_mechanism]
+                if args.auth_mechanism else [])
 
-    def smtp_factory():
-        return SMTP(handler, hostname="sink.test", tls_context=context,
-                    require_starttls=bool(context) and args.require_tls,
-                    auth_required=bool(args.auth),
-                    auth_require_tls=bool(context),
-                    authenticator=authenticator if args.auth else None,
-                    timeout=60)
+    def smtp_factory(handler, starttls_context, auth_require_tls):
+        return lambda: SMTP(handler, hostname="sink.test", tls_context=starttls_context,
+                            require_starttls=bool(starttls_context) and args.require_tls,
+                            auth_required=bool(args.auth),
+                            auth_require_tls=auth_require_tls,
+                            authenticator=authenticator if args.auth else None,
+                            auth_exclude_mechanism=excluded,
+                            timeout=60)
 
     loop = asyncio.get_running_loop()
-    smtp_server = await loop.create_server(smtp_factory, "127.0.0.1", 0)
+    smtp_server = await loop.create_server(
+        smtp_factory(Handler(state, args.reject, args.require_pop), context, bool(context)),
+        "127.0.0.1", 0)
     print("SMTP %d" % smtp_server.sockets[0].getsockname()[1])
+    if args.implicit_tls:
+        # The connection is TLS from its first byte: no STARTTLS, AUTH offered at once.
+        smtps_server = await loop.create_server(
+            smtp_factory(Handler(state, args.reject, args.require_pop, implicit_tls=True),
+                         None, False),
+            "127.0.0.1", 0, ssl=context)
+        print("SMTPS %d" % smtps_server.sockets[0].getsockname()[1])
     if args.pop3:
         pop_server = await loop.create_server(
             lambda: Pop3Responder(state, args.pop3[0], args.pop3[1]), "127.0.0.1", 0)

@@ -56,6 +56,8 @@ public:
         for (const QByteArray& line : out.split('\n')) {
             if (line.startsWith("SMTP "))
                 smtpPort = line.mid(5).toUShort();
+            else if (line.startsWith("SMTPS "))
+                smtpsPort = line.mid(6).toUShort();
             else if (line.startsWith("POP3 "))
                 pop3Port = line.mid(5).toUShort();
         }
@@ -64,7 +66,8 @@ public:
 
     QString outDir() const { return _dir.filePath(QStringLiteral("out")); }
     QString certDir() const { return _dir.filePath(QStringLiteral("cert")); }
-    QString certFile() const { return certDir() + QStringLiteral("/cert.pem"); }
+    // The throw-away certificate authority that issued the server's certificate.
+    QString certFile() const { return certDir() + QStringLiteral("/ca.pem"); }
 
     QList<QJsonObject> mails() const
     {
@@ -90,7 +93,15 @@ public:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // The SMTP sign-ins and senders the server saw.
+    QByteArray smtpLog() const
+    {
+        QFile file(outDir() + QStringLiteral("/smtp.log"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     quint16 smtpPort = 0;
+    quint16 smtpsPort = 0;
     quint16 pop3Port = 0;
 
 private:
@@ -217,6 +228,8 @@ private slots:
     void tls();
     void auth_data();
     void auth();
+    void securityAndSignIn_data();
+    void securityAndSignIn();
     void popBeforeSmtp_data();
     void popBeforeSmtp();
     void silentServer_data();
@@ -470,7 +483,7 @@ void TestPopbsmtp::rejectedRecipient()
         runTool(mailArgs(sink.smtpPort, QStringLiteral("<a@x.test>;<gone@x.test>;<b@y.test>")));
     QVERIFY(r.finished);
     QCOMPARE(r.out, QString());
-    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.exitCode, 8); // a recipient refused
     QVERIFY2(isOneErrorLine(r.err) && r.err.contains(QLatin1String("550")), qPrintable(r.err));
     QCOMPARE(sink.mails().size(), 0);
 
@@ -487,6 +500,7 @@ void TestPopbsmtp::tls_data()
     QTest::addColumn<bool>("delivered");
     QTest::addColumn<bool>("overTls");
 
+    // Not delivered: the exit status says the certificate is not trusted (6).
     const QStringList tls{QStringLiteral("--tls"), QStringLiteral("@certdir")};
     QTest::newRow("STARTTLS offered is used") << tls << true << true << true;
     QTest::newRow("STARTTLS required")
@@ -513,7 +527,7 @@ void TestPopbsmtp::tls()
     QVERIFY(r.finished);
     if (!delivered) {
         QCOMPARE(r.out, QString());
-        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.exitCode, 6);
         QVERIFY2(isOneErrorLine(r.err), qPrintable(r.err));
         QCOMPARE(sink.mails().size(), 0);
         return;
@@ -546,9 +560,9 @@ void TestPopbsmtp::auth_data()
     QTest::newRow("after STARTTLS") << true << "bob"
                                     << "-" << QByteArray("s3cr3t pw\n") << 0;
     QTest::newRow("wrong password") << false << "bob"
-                                    << "-" << QByteArray("wrong\n") << 1;
+                                    << "-" << QByteArray("wrong\n") << 7;
     QTest::newRow("empty stdin") << false << "bob"
-                                 << "-" << QByteArray() << 1;
+                                 << "-" << QByteArray() << 7;
     QTest::newRow("stdin too long") << false << "bob"
                                     << "-" << QByteArray(5000, 'p') << 2;
     QTest::newRow("no user, server wants AUTH") << false << ""
@@ -591,6 +605,91 @@ void TestPopbsmtp::auth()
     QCOMPARE(mails[0].value(QLatin1String("tls")).toBool(), withTls);
 }
 
+void TestPopbsmtp::securityAndSignIn_data()
+{
+    QTest::addColumn<QStringList>("sinkOptions");
+    QTest::addColumn<QString>("security");  // empty: no --security
+    QTest::addColumn<bool>("implicitPort"); // the sink's implicit-TLS listener
+    QTest::addColumn<bool>("trustCa");      // --cacert with the sink's throw-away CA
+    QTest::addColumn<QString>("user");      // empty: no SMTP sign-in
+    QTest::addColumn<QByteArray>("input");  // standard input: the SMTP password
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("smtpLog"); // sign-ins and senders the server saw
+
+    const QStringList tls{QStringLiteral("--tls"), QStringLiteral("@certdir")};
+    const QStringList auth{QStringLiteral("--auth"), QStringLiteral("bob"),
+                           QStringLiteral("s3cr3t pw")};
+    const QStringList strict = tls + QStringList{"--require-tls"} + auth;
+    const QByteArray pw("s3cr3t pw\n");
+    const QByteArray sent("MAIL monitor@example.org\n");
+
+    QTest::newRow("STARTTLS required, AUTH PLAIN")
+        << (strict + QStringList{"--auth-mechanism", "PLAIN"}) << "starttls" << false << true
+        << "bob" << pw << 0 << "AUTH PLAIN OK bob\n" + sent;
+    QTest::newRow("STARTTLS required, AUTH LOGIN")
+        << (strict + QStringList{"--auth-mechanism", "LOGIN"}) << "starttls" << false << true
+        << "bob" << pw << 0 << "AUTH LOGIN OK bob\n" + sent;
+    QTest::newRow("implicit TLS on a port other than 465")
+        << (tls + QStringList{"--implicit-tls"} + auth) << "tls" << true << true << "bob" << pw << 0
+        << "AUTH PLAIN OK bob\n" + sent;
+    // The server offers AUTH in the clear but no STARTTLS: not even the user name goes out.
+    QTest::newRow("STARTTLS required but not offered: nothing sent")
+        << auth << "starttls" << false << false << "bob" << pw << 5 << QByteArray();
+    QTest::newRow("wrong password: sign-in refused")
+        << strict << "starttls" << false << true << "bob" << QByteArray("wrong\n") << 7
+        << QByteArray("AUTH PLAIN FAIL bob\n");
+    QTest::newRow("CA not given: certificate not trusted")
+        << strict << "starttls" << false << false << "bob" << pw << 6 << QByteArray();
+    QTest::newRow("none: STARTTLS offered but not used")
+        << tls << "none" << false << false << "" << QByteArray() << 0 << sent;
+    QTest::newRow("SMTP user name with CR LF refused")
+        << strict << "starttls" << false << true << "bob\r\nRSET" << pw << 2 << QByteArray();
+    QTest::newRow("bare CR in the SMTP password refused")
+        << strict << "starttls" << false << true << "bob" << QByteArray("s3cr3t\rpw\n") << 2
+        << QByteArray();
+}
+
+// The SMTP protection and sign-in options, against a server with a certificate from a
+// throw-away CA.
+void TestPopbsmtp::securityAndSignIn()
+{
+    QFETCH(QStringList, sinkOptions);
+    QFETCH(QString, security);
+    QFETCH(bool, implicitPort);
+    QFETCH(bool, trustCa);
+    QFETCH(QString, user);
+    QFETCH(QByteArray, input);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, smtpLog);
+
+    Sink sink;
+    START_SINK(sink, sinkOptions);
+    QStringList args;
+    if (!security.isEmpty())
+        args << QStringLiteral("--security") << security;
+    if (trustCa)
+        args << QStringLiteral("--cacert") << sink.certFile();
+    if (!user.isEmpty())
+        args << QStringLiteral("--smtp-user") << user << QStringLiteral("--smtp-password")
+             << QStringLiteral("-");
+    args += mailArgs(implicitPort ? sink.smtpsPort : sink.smtpPort);
+    const Result r = runTool(args, input);
+    QVERIFY(r.finished);
+    QVERIFY2(r.exitCode == exitCode, qPrintable(QString::number(r.exitCode) + u' ' + r.err));
+    QCOMPARE(sink.smtpLog(), smtpLog);
+    if (exitCode != 0) {
+        QCOMPARE(r.out, QString());
+        QVERIFY2(isOneErrorLine(r.err), qPrintable(r.err));
+        QCOMPARE(sink.mails().size(), 0);
+        return;
+    }
+    QCOMPARE(r.out, kSuccess);
+    const QList<QJsonObject> mails = sink.mails();
+    QCOMPARE(mails.size(), 1);
+    QCOMPARE(mails[0].value(QLatin1String("tls")).toBool(), security != QLatin1String("none"));
+    QCOMPARE(mails[0].value(QLatin1String("auth_login")).toString(), user);
+}
+
 void TestPopbsmtp::popBeforeSmtp_data()
 {
     QTest::addColumn<bool>("serverRequiresPop");
@@ -611,16 +710,28 @@ void TestPopbsmtp::popBeforeSmtp_data()
         << true << true << "bob" << QByteArray("pop pw\n") << 0 << QByteArray("LOGIN-OK bob\n")
         << true << "bob";
     // The server would take the mail without POP: a failed login must still send nothing.
+    // Failures at the POP3 server: the cause's exit status plus 10.
     QTest::newRow("wrong password sends nothing")
-        << false << true << "bob" << QByteArray("nope\n") << 1 << QByteArray("LOGIN-FAIL bob\n")
+        << false << true << "bob" << QByteArray("nope\n") << 17 << QByteArray("LOGIN-FAIL bob\n")
         << false << "";
     QTest::newRow("unknown user sends nothing")
-        << false << true << "eve" << QByteArray("pop pw\n") << 1 << QByteArray("LOGIN-FAIL eve\n")
+        << false << true << "eve" << QByteArray("pop pw\n") << 17 << QByteArray("LOGIN-FAIL eve\n")
         << false << "";
     QTest::newRow("POP3 server down sends nothing")
-        << false << false << "bob" << QByteArray("pop pw\n") << 1 << QByteArray() << false << "";
+        << false << false << "bob" << QByteArray("pop pw\n") << 13 << QByteArray() << false << "";
     QTest::newRow("no user") << false << true << "" << QByteArray("pop pw\n") << 2 << QByteArray()
                              << false << "";
+    // A line break in the user name or password would turn the rest into commands of their
+    // own (here a DELE): refused before anything reaches the server.
+    QTest::newRow("user name with CR LF refused")
+        << false << true << "bob\r\nDELE 1\r\n"
+        << QByteArray("pop pw\n") << 2 << QByteArray() << false << "";
+    QTest::newRow("bare CR in the password refused")
+        << false << true << "bob" << QByteArray("pop pw\rDELE 1\n") << 2 << QByteArray() << false
+        << "";
+    QTest::newRow("NUL in the password refused")
+        << false << true << "bob" << QByteArray("pop pw\0DELE 1\n", 15) << 2 << QByteArray()
+        << false << "";
 }
 
 void TestPopbsmtp::popBeforeSmtp()
@@ -678,7 +789,7 @@ void TestPopbsmtp::silentServer()
     args << mailArgs(pop ? closedPort() : silent.serverPort());
     const Result r = runTool(args, {}, {{QStringLiteral("POPBSMTP_TIMEOUT"), QStringLiteral("2")}});
     QVERIFY2(r.finished, "popbsmtp kept waiting for a silent server");
-    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.exitCode, pop ? 14 : 4); // timed out, at the POP3 or the SMTP server
     QCOMPARE(r.out, QString());
     QVERIFY2(isOneErrorLine(r.err), qPrintable(r.err));
     QVERIFY2(r.err.contains(QLatin1String(pop ? "POP3" : "SMTP")), qPrintable(r.err));
@@ -712,7 +823,18 @@ void TestPopbsmtp::commandLine_data()
     QTest::newRow("POP3 port not a number")
         << (QStringList{"-b", "-h", "127.0.0.1", "-i", "pop", "-u", "bob", "-p", "x"} + good) << 2
         << "invalid POP3 port";
-    QTest::newRow("nothing listening") << good << 1 << "connect";
+    QTest::newRow("security not known")
+        << (QStringList{"--security", "ssl"} + good) << 2 << "invalid --security";
+    QTest::newRow("SMTP password on the command line")
+        << (QStringList{"--smtp-user", "bob", "--smtp-password", "pw"} + good) << 2
+        << "standard input";
+    QTest::newRow("SMTP user without password")
+        << (QStringList{"--smtp-user", "bob"} + good) << 2 << "go together";
+    QTest::newRow("CA file missing")
+        << (QStringList{"--cacert", "/nonexistent/ca.pem"} + good) << 2 << "CA file";
+    QTest::newRow("password argument with a line break")
+        << (QStringList{"-u", "bob", "-p", "pw\nRSET"} + good) << 2 << "line break";
+    QTest::newRow("nothing listening") << good << 3 << "connect";
 }
 
 void TestPopbsmtp::commandLine()
@@ -736,8 +858,9 @@ void TestPopbsmtp::help()
     QCOMPARE(r.exitCode, 0);
     QVERIFY(r.out.startsWith(QLatin1String("Usage: popbsmtp")));
     QVERIFY(!r.out.contains(kSuccess));
-    for (const char* option : {"-b", "-h", "-i", "-u", "-p", "-j", "-k", "-f", "-t", "-s", "-z",
-                               "-m", "POPBSMTP_TIMEOUT", "POPBSMTP_CA_FILE"})
+    for (const char* option :
+         {"-b", "-h", "-i", "-u", "-p", "-j", "-k", "-f", "-t", "-s", "-z", "-m", "--security",
+          "--cacert", "--smtp-user", "--smtp-password", "POPBSMTP_TIMEOUT", "POPBSMTP_CA_FILE"})
         QVERIFY2(r.out.contains(QLatin1String(option)), option);
 }
 
