@@ -22,8 +22,7 @@ void prepare(QProcess& process, const ProcessRequest& request)
 
 void feedInput(QProcess& process, const ProcessRequest& request)
 {
-    if (request.inputLine) {
-        const QByteArrayView line = *request.inputLine;
+    for (const QByteArrayView line : request.inputLines) {
         if (!line.isEmpty())
             process.write(line.data(), line.size());
         process.write("\n", 1);

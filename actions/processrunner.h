@@ -10,7 +10,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
+#include <vector>
 
 Q_DECLARE_LOGGING_CATEGORY(lcActions)
 
@@ -18,9 +18,9 @@ struct ProcessRequest
 {
     QString program; // a path, or a name looked up on PATH
     QStringList arguments;
-    // Written once to standard input, followed by a line feed; standard input is then
-    // closed. Without it standard input is closed at once, so nothing waits on it.
-    std::optional<QByteArrayView> inputLine;
+    // Written to standard input in order, each followed by a line feed; standard input is
+    // then closed. Without any, standard input is closed at once, so nothing waits on it.
+    std::vector<QByteArrayView> inputLines;
     bool mergeChannels = false; // standard error joined to standard output
     int timeoutMs = 0;          // 0 or less: no limit of our own
 };

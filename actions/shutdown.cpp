@@ -28,7 +28,7 @@ SudoResult runSudo(const QString& program, const QStringList& arguments, bool wi
     request.timeoutMs = timeoutMs;
     const RootPassword& root = RootPassword::instance();
     if (withPassword && root.isHeld())
-        request.inputLine = root.bytes().view();
+        request.inputLines.push_back(root.bytes().view());
     const ProcessOutcome outcome = ProcessRunner::runBlocking(request);
     if (!outcome.started)
         qCWarning(lcActions) << "could not start" << program << arguments.join(u' ');

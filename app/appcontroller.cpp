@@ -86,6 +86,8 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
         _ownedStore = std::make_unique<DefaultsStore>();
         _store = _ownedStore.get();
     }
+    _smtpPassword = std::make_unique<SmtpPasswordKeeper>(
+        *_store, config.secrets ? *config.secrets : static_cast<SecretStore&>(_noSecrets));
     makeClient();
     _deviceListModel = new DeviceListModel(this);
     _logTableModel = new LogTableModel(&_eventLog, this);

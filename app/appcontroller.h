@@ -10,7 +10,9 @@
 #include "service/parseraidinfo.h"
 #include "service/raidinfolistener.h"
 #include "settings/eventlog.h"
+#include "settings/secretstore.h"
 #include "settings/settingsform.h"
+#include "settings/smtppassword.h"
 #include "ui/statusdisplay.h"
 
 #include <QByteArray>
@@ -49,6 +51,7 @@ struct ControllerConfig
     WindowPresenter* windows = nullptr;
     SystemPort* system = nullptr;
     DefaultsStore* store = nullptr; // null: the user's store, owned by the controller
+    SecretStore* secrets = nullptr; // null: no keyring, the settings file keeps the SMTP password
     ControllerTiming timing;
     quint16 servicePort = ParseRaidInfo::kDefaultPort;
     Misc::VersionQuery versionQuery = Misc::runningSystemVersion;
@@ -109,7 +112,8 @@ public:
     void w1_TestMail();
     // The recipient list of the three recipient fields: "<a>;<b>".
     QString recipientList() const;
-    // The argument list handed to the mail tool (14 or 23 items) for a body.
+    // The argument list handed to the mail tool for a body: 14 items, 23 with POP before
+    // SMTP, and the SMTP security, CA file and sign-in options only when they are set.
     QStringList mailArguments(const QString& body) const;
     QString mailBody(int test, int index, const QString& timeText) const;
 
@@ -134,7 +138,11 @@ public:
     void w1_SendMail();
     void w1_SendRebuildMail();
     void w1_POPbSMTP();
+    void w1_SMTPAuth();
     void w1_SetFilePath();
+    void w1_SetCAFile();
+    // Where the SMTP password is kept now.
+    SecretPlace smtpPasswordPlace() const { return _smtpPassword->place(); }
     // The autostart entry path ($XDG_CONFIG_HOME/autostart/<executable>.desktop).
     QString autostartEntryPath() const;
 
@@ -175,6 +183,7 @@ public:
         bool _isMakeLog = false;
         bool _isDispPanel = false;
         bool _isShutdown = false;
+        bool _isSMTPAuth = false;
     };
     Flags& flags() { return _flags; }
     const Flags& flags() const { return _flags; }
@@ -195,7 +204,12 @@ private:
     void makeClient();
     void onConnectionStateChanged(bool connected);
     QString locateMailTool() const;
+    // The status line's text for a test mail the tool did not send, from its exit status.
+    QString testMailFailureText(int exitCode) const;
     void writeAutostartEntry();
+    // The check-boxes and the fields' enabling as the flags say (at launch and at opening).
+    void setCheckBoxesFromFlags();
+    void showSmtpPasswordPlace();
 
     ControllerConfig _config;
     NullStatusPresenter _nullStatus;
@@ -205,6 +219,8 @@ private:
     ModalPresenter* _modal = nullptr;
     WindowPresenter* _windows = nullptr;
     SystemPort* _system = nullptr;
+    NoSecretStore _noSecrets;
+    std::unique_ptr<SmtpPasswordKeeper> _smtpPassword;
 
     QPointer<QTimer> _reloadTimer;
     std::unique_ptr<ParseRaidInfo> _raidInfo;
@@ -232,4 +248,5 @@ private:
     bool _hasEvaluated = false;                  // at least one pass has run
     bool _refetchQueued = false;                 // a repeating refetch waits behind a modal panel
     bool _destroying = false;
+    bool _testMailRunning = false; // a test mail is on its way: the button starts no second one
 };

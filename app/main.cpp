@@ -1,6 +1,7 @@
 // Entry: the application, the string table, the desktop shell and the one controller.
 #include "app/appcontroller.h"
 #include "app/logging.h"
+#include "platform/keychainstore.h"
 #include "ui/guishell.h"
 #include "ui/translations.h"
 
@@ -43,7 +44,10 @@ int main(int argc, char** argv)
     installTranslations(app);
 
     GuiShell shell;
+    // The SMTP password goes to the desktop's keyring when one answers on the session bus.
+    KeychainSecretStore keyring(QApplication::applicationName());
     ControllerConfig config;
+    config.secrets = &keyring;
     config.status = &shell;
     config.modal = &shell;
     config.windows = &shell;

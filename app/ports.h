@@ -45,6 +45,11 @@ public:
     virtual std::optional<QString> runPasswordPanel(const QString& status) = 0;
     // The modal save dialog: the chosen full path, nothing when cancelled.
     virtual std::optional<QString> runSaveDialog(const QString& startPath) = 0;
+    // The modal dialog choosing an existing file: its full path, nothing when cancelled.
+    virtual std::optional<QString> runOpenDialog(const QString& /*startPath*/)
+    {
+        return std::nullopt;
+    }
 };
 
 // The non-modal windows.

@@ -61,8 +61,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # wayland or offscreen, all in qt6-qpa-plugins) the program cannot start at all.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # sudo: the shutdown after a finished rebuild; xdg-utils: opening the help file in the browser;
-# ca-certificates: mail over TLS.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "sudo, xdg-utils, ca-certificates")
+# ca-certificates: mail over TLS; libsecret-1-0: QtKeychain loads it at run time to keep the
+# SMTP password in the desktop's Secret Service (without it the settings file keeps it).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "sudo, xdg-utils, ca-certificates, libsecret-1-0")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

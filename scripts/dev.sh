@@ -16,7 +16,9 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libgl-dev libvulkan-dev libxkbcommon-dev
   libcurl4-openssl-dev ca-certificates openssl
+  qtkeychain-qt6-dev libsecret-1-0
   python3 python3-aiosmtpd
+  dbus gnome-keyring libsecret-tools
 )
 
 say() { printf 'tamro: %s\n' "$*"; }

@@ -146,6 +146,11 @@ void DefaultsStore::setDictionary(const QString& key, const QVariantMap& value)
     _settings->setValue(key, value);
 }
 
+void DefaultsStore::removeValue(const QString& key)
+{
+    _settings->remove(key);
+}
+
 bool DefaultsStore::synchronize()
 {
     prepareFile();

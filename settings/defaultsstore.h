@@ -36,6 +36,8 @@ public:
     void setString(const QString& key, const QString& value);
     void setData(const QString& key, const QByteArray& value);
     void setDictionary(const QString& key, const QVariantMap& value);
+    // Removes the store's own value: the registered default applies again.
+    void removeValue(const QString& key);
 
     // Writes the store out; false when it could not be written.
     bool synchronize();

@@ -25,9 +25,11 @@ const QString kNo = QStringLiteral("NO");
 const QString kPlaceholderAddress = QStringLiteral("monitor@example.com");
 
 // The fields enabled and disabled together by SetMailController.
-constexpr std::array kMailFields = {Text::SMTPServer,  Text::SMTPPort, Text::FromField,
-                                    Text::ToField1,    Text::ToField2, Text::ToField3,
-                                    Text::SubjectField};
+constexpr std::array kMailFields = {Text::SMTPServer,   Text::SMTPPort,     Text::FromField,
+                                    Text::ToField1,     Text::ToField2,     Text::ToField3,
+                                    Text::SubjectField, Text::SMTPSecurity, Text::SMTPCAFile};
+// The SMTP sign-in fields: enabled with the mail fields while the sign-in box is checked.
+constexpr std::array kSignInFields = {Text::SMTPUser, Text::SMTPPassword};
 // The fields that follow the POP-before-SMTP check-box.
 constexpr std::array kPopFields = {Text::POP3Server, Text::POP3Port, Text::Username,
                                    Text::Password};
@@ -47,6 +49,10 @@ constexpr std::array<TextSetting, 7> kMailTexts = {{{"SMTPServer", Text::SMTPSer
                                                     {"SubjectField", Text::SubjectField}}};
 constexpr std::array<TextSetting, 3> kPopTexts = {
     {{"POP3Server", Text::POP3Server}, {"POP3Port", Text::POP3Port}, {"Username", Text::Username}}};
+// The SMTP security and sign-in texts (the password is kept apart).
+constexpr std::array<TextSetting, 3> kSmtpTexts = {{{"SMTPSecurity", Text::SMTPSecurity},
+                                                    {"SMTPUser", Text::SMTPUser},
+                                                    {"SMTPCAFile", Text::SMTPCAFile}}};
 
 QString key(const char* name)
 {
@@ -131,6 +137,11 @@ QVariantMap AppController::registeredDefaults()
         {QStringLiteral("MakeLog"), kNo},
         {QStringLiteral("LogFilePath"), defaultLogFilePath()},
         {QStringLiteral("DispPanel"), kYes},
+        {QStringLiteral("SMTPSecurity"), QStringLiteral("starttls-if-offered")},
+        {QStringLiteral("SMTPAuth"), kNo},
+        {QStringLiteral("SMTPUser"), QString()},
+        {QStringLiteral("SMTPCAFile"), QString()},
+        {SmtpPasswordKeeper::storeKey(), QString()},
     };
 }
 
@@ -142,6 +153,7 @@ void AppController::loadUserDefaults()
     _flags._isAddLoginItem = _store->boolForKey(QStringLiteral("AddLoginItem"));
     _flags._isMakeLog = _store->boolForKey(QStringLiteral("MakeLog"));
     _flags._isDispPanel = _store->boolForKey(QStringLiteral("DispPanel"));
+    _flags._isSMTPAuth = _store->boolForKey(QStringLiteral("SMTPAuth"));
     // Automatic shutdown needs the administrator password, which is never kept.
     _flags._isShutdown = false;
 
@@ -160,6 +172,24 @@ void AppController::loadUserDefaults()
     }
 
     _form.setText(Text::LogFilePath, _store->stringForKey(QStringLiteral("LogFilePath")));
+
+    for (const TextSetting& setting : kSmtpTexts)
+        _form.setText(setting.field, _store->stringForKey(key(setting.key)));
+    // The keyring is asked only when the settings file holds no SMTP password; a password
+    // it does not give leaves the field as it is.
+    if (const QString password = _smtpPassword->load(); !password.isEmpty())
+        _form.setText(Text::SMTPPassword, password);
+    showSmtpPasswordPlace();
+    if (_flags._isSMTPAuth) {
+        static constexpr const char* places[] = {"none kept", "from the keyring",
+                                                 "from the settings file"};
+        qCInfo(lcMonitor, "SMTP sign-in password: %s",
+               places[static_cast<int>(_smtpPassword->place())]);
+    }
+
+    // Mail reads the check-boxes (POP before SMTP, sign-in): from launch on they hold what
+    // the store holds, not only once the settings window has been opened.
+    setCheckBoxesFromFlags();
 
     if (const std::optional<QVariantMap> names =
             _store->dictionaryForKey(QStringLiteral("RAIDName"))) {
@@ -195,6 +225,13 @@ void AppController::saveUserDefaults()
     _store->setBool(QStringLiteral("MakeLog"), _flags._isMakeLog);
     _store->setString(QStringLiteral("LogFilePath"), _form.text(Text::LogFilePath));
     _store->setBool(QStringLiteral("DispPanel"), _flags._isDispPanel);
+    _store->setString(QStringLiteral("SMTPSecurity"), _form.text(Text::SMTPSecurity));
+    _store->setBool(QStringLiteral("SMTPAuth"), _flags._isSMTPAuth);
+    _store->setString(QStringLiteral("SMTPUser"), _form.text(Text::SMTPUser));
+    // Like the POP3 password: an empty field leaves the kept password as it is.
+    _smtpPassword->save(_form.text(Text::SMTPPassword));
+    showSmtpPasswordPlace();
+    _store->setString(QStringLiteral("SMTPCAFile"), _form.text(Text::SMTPCAFile));
     // The options hold for this run either way, but a store that cannot be written must not
     // pass as saved.
     if (!_store->synchronize())
@@ -205,9 +242,10 @@ void AppController::SetMailController(bool enabled)
 {
     for (const Text field : kMailFields)
         _form.setEnabled(field, enabled);
+    w1_SMTPAuth();
 }
 
-void AppController::w1_OrderFront()
+void AppController::setCheckBoxesFromFlags()
 {
     _form.setChecked(Box::LoginItem, _flags._isAddLoginItem);
     _form.setChecked(Box::Mail, _flags._isSendMail);
@@ -216,8 +254,29 @@ void AppController::w1_OrderFront()
     _form.setChecked(Box::Log, _flags._isMakeLog);
     _form.setChecked(Box::DispPanel, _flags._isDispPanel);
     _form.setChecked(Box::Shutdown, _flags._isShutdown);
+    _form.setChecked(Box::SMTPAuth, _flags._isSMTPAuth);
     SetMailController(_form.isChecked(Box::Mail) || _form.isChecked(Box::RebuildMail));
     w1_POPbSMTP();
+}
+
+void AppController::showSmtpPasswordPlace()
+{
+    switch (_smtpPassword->place()) {
+    case SecretPlace::None:
+        _form.setText(Text::SMTPPasswordPlace, QString());
+        break;
+    case SecretPlace::Keyring:
+        _form.setText(Text::SMTPPasswordPlace, qtTrId("MSG_SMTPPasswordInKeyring"));
+        break;
+    case SecretPlace::SettingsFile:
+        _form.setText(Text::SMTPPasswordPlace, qtTrId("MSG_SMTPPasswordInFile"));
+        break;
+    }
+}
+
+void AppController::w1_OrderFront()
+{
+    setCheckBoxesFromFlags();
     if (_windows)
         _windows->showSettingsWindow();
 }
@@ -234,6 +293,11 @@ void AppController::w1_Ok()
             _modal->alert(qtTrId("UI_PasswordTooLong"), false);
         return;
     }
+    if (_form.text(Text::SMTPPassword).toUtf8().size() > SmtpPasswordKeeper::kMaxBytes) {
+        if (_modal)
+            _modal->alert(qtTrId("MSG_SMTPPasswordTooLong"), false);
+        return;
+    }
 
     if (_windows)
         _windows->closeSettingsWindow();
@@ -244,6 +308,7 @@ void AppController::w1_Ok()
     _flags._isMakeLog = _form.isChecked(Box::Log);
     _flags._isDispPanel = _form.isChecked(Box::DispPanel);
     _flags._isShutdown = _form.isChecked(Box::Shutdown);
+    _flags._isSMTPAuth = _form.isChecked(Box::SMTPAuth);
     saveUserDefaults();
 }
 
@@ -271,6 +336,23 @@ void AppController::w1_POPbSMTP()
     const bool enabled = _form.isChecked(Box::POPbSMTP);
     for (const Text field : kPopFields)
         _form.setEnabled(field, enabled);
+}
+
+void AppController::w1_SMTPAuth()
+{
+    // With the other mail fields, and only while the sign-in box is checked.
+    const bool enabled = _form.isChecked(Box::SMTPAuth) && _form.isEnabled(Text::SMTPServer);
+    for (const Text field : kSignInFields)
+        _form.setEnabled(field, enabled);
+}
+
+void AppController::w1_SetCAFile()
+{
+    if (!_modal)
+        return;
+    const std::optional<QString> chosen = _modal->runOpenDialog(_form.text(Text::SMTPCAFile));
+    if (chosen && !chosen->isEmpty())
+        _form.setText(Text::SMTPCAFile, *chosen);
 }
 
 void AppController::w1_SetFilePath()

@@ -32,6 +32,11 @@ void renderSettingsWindows(AppController& controller, const QString& outDir)
     form.setText(Text::ToField1, QStringLiteral("admin@example.com"));
     form.setText(Text::SubjectField, qtTrId("MSG_MailSubject"));
     form.setText(Text::POP3Port, QStringLiteral("110"));
+    form.setText(Text::SMTPSecurity, QStringLiteral("starttls"));
+    form.setText(Text::SMTPUser, QStringLiteral("monitor@example.com"));
+    form.setText(Text::SMTPPassword, QStringLiteral("app-password"));
+    form.setText(Text::SMTPPasswordPlace, qtTrId("MSG_SMTPPasswordInKeyring"));
+    controller.flags()._isSMTPAuth = true;
     controller.flags()._isSendMail = true;
     controller.flags()._isMakeLog = true;
     controller.flags()._isAddLoginItem = true;

@@ -55,6 +55,16 @@ QString SettingsForm::objectName(Text field)
         return QStringLiteral("w1_LogFilePath");
     case Text::MailStatus:
         return QStringLiteral("w1_MailStatus");
+    case Text::SMTPSecurity:
+        return QStringLiteral("w1_SMTPSecurity");
+    case Text::SMTPUser:
+        return QStringLiteral("w1_SMTPUser");
+    case Text::SMTPPassword:
+        return QStringLiteral("w1_SMTPPassword");
+    case Text::SMTPCAFile:
+        return QStringLiteral("w1_SMTPCAFile");
+    case Text::SMTPPasswordPlace:
+        return QStringLiteral("w1_SMTPPasswordPlace");
     }
     return QString();
 }
@@ -76,6 +86,8 @@ QString SettingsForm::objectName(Box box)
         return QStringLiteral("w1_DispPanel");
     case Box::Shutdown:
         return QStringLiteral("w1_Shutdown");
+    case Box::SMTPAuth:
+        return QStringLiteral("w1_SMTPAuth");
     }
     return QString();
 }

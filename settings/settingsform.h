@@ -26,9 +26,14 @@ public:
         Password,
         LogFilePath,
         MailStatus,
+        SMTPSecurity, // one of the SMTPSecurity values, chosen from a list
+        SMTPUser,
+        SMTPPassword,
+        SMTPCAFile,
+        SMTPPasswordPlace, // where the SMTP password is kept (a label)
     };
     Q_ENUM(Text)
-    enum class Box { LoginItem, Mail, RebuildMail, POPbSMTP, Log, DispPanel, Shutdown };
+    enum class Box { LoginItem, Mail, RebuildMail, POPbSMTP, Log, DispPanel, Shutdown, SMTPAuth };
     Q_ENUM(Box)
 
     explicit SettingsForm(QObject* parent = nullptr);

@@ -6,6 +6,7 @@
 #include "ui_w1_Window.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaEnum>
@@ -34,6 +35,7 @@ SettingsWindow::SettingsWindow(AppController& controller, QWidget* parent)
     translateWindowTexts(this);
     _ui->w1_Ok->setDefault(true);
     bindTexts();
+    bindSecurityChoice();
     bindCheckBoxes();
     connectButtons();
 }
@@ -72,6 +74,34 @@ void SettingsWindow::bindTexts()
     });
 }
 
+void SettingsWindow::bindSecurityChoice()
+{
+    SettingsForm& form = _controller.form();
+    QComboBox* combo = _ui->w1_SMTPSecurity;
+    // The stored values (SMTPSecurity) and the texts the list shows for them.
+    const std::pair<const char*, const char*> choices[] = {
+        {"starttls-if-offered", "UI_SecurityIfOffered"},
+        {"none", "UI_SecurityNone"},
+        {"starttls", "UI_SecurityStartTLS"},
+        {"tls", "UI_SecurityTLS"}};
+    for (const auto& [value, text] : choices)
+        combo->addItem(qtTrId(text), QString::fromLatin1(value));
+    // A value the list does not know selects nothing (the mail tool refuses it).
+    const auto show = [combo](const QString& value) {
+        combo->setCurrentIndex(combo->findData(value));
+    };
+    show(form.text(Text::SMTPSecurity));
+    combo->setEnabled(form.isEnabled(Text::SMTPSecurity));
+    _ui->label_SMTPSecurity->setBuddy(combo);
+    connect(combo, &QComboBox::activated, &form, [&form, combo](int index) {
+        form.setText(Text::SMTPSecurity, combo->itemData(index).toString());
+    });
+    connect(&form, &SettingsForm::textChanged, this, [show](Text field, const QString& value) {
+        if (field == Text::SMTPSecurity)
+            show(value);
+    });
+}
+
 void SettingsWindow::bindCheckBoxes()
 {
     SettingsForm& form = _controller.form();
@@ -91,6 +121,9 @@ void SettingsWindow::bindCheckBoxes()
                 break;
             case Box::POPbSMTP:
                 _controller.w1_POPbSMTP();
+                break;
+            case Box::SMTPAuth:
+                _controller.w1_SMTPAuth();
                 break;
             case Box::Shutdown:
                 _controller.w1_GetRootPassword();
@@ -115,6 +148,7 @@ void SettingsWindow::connectButtons()
     connect(_ui->w1_TestMail, &QPushButton::clicked, this, [this] { _controller.w1_TestMail(); });
     connect(_ui->w1_SetFilePath, &QPushButton::clicked, this,
             [this] { _controller.w1_SetFilePath(); });
+    connect(_ui->w1_SetCAFile, &QPushButton::clicked, this, [this] { _controller.w1_SetCAFile(); });
 }
 
 void SettingsWindow::commitEditing()

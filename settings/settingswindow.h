@@ -1,6 +1,7 @@
-// The settings window (w1_Window): mail, POP before SMTP, event log and options. Its fields
-// and check-boxes are bound both ways to the controller's SettingsForm, so what the user types
-// is in use at once; the buttons and check-boxes call the controller's actions.
+// The settings window (w1_Window): mail (with the SMTP security and sign-in), POP before
+// SMTP, event log and options. Its fields and check-boxes are bound both ways to the
+// controller's SettingsForm, so what the user types is in use at once; the buttons and
+// check-boxes call the controller's actions.
 #pragma once
 
 #include <QWidget>
@@ -25,6 +26,7 @@ public:
 
 private:
     void bindTexts();
+    void bindSecurityChoice();
     void bindCheckBoxes();
     void connectButtons();
 

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTabWidget>
 #include <QWidget>
 
 namespace {
@@ -35,6 +36,13 @@ void translateWindowTexts(QWidget* window)
     for (QAbstractButton* button : buttons) {
         if (isTextId(button->text()))
             button->setText(textFor(button->text()));
+    }
+    const auto tabs = window->findChildren<QTabWidget*>();
+    for (QTabWidget* tab : tabs) {
+        for (int i = 0; i < tab->count(); ++i) {
+            if (isTextId(tab->tabText(i)))
+                tab->setTabText(i, textFor(tab->tabText(i)));
+        }
     }
     const auto groups = window->findChildren<QGroupBox*>();
     for (QGroupBox* group : groups) {

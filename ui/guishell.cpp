@@ -296,6 +296,23 @@ std::optional<QString> GuiShell::runSaveDialog(const QString& startPath)
     return path;
 }
 
+std::optional<QString> GuiShell::runOpenDialog(const QString& startPath)
+{
+    if (const auto answer = ModalAnswers::instance().take(ModalAnswers::Kind::Open, startPath)) {
+        if (answer->code == 0 || answer->text.isEmpty())
+            return std::nullopt;
+        return answer->text;
+    }
+    QString path;
+    {
+        ModalScope scope;
+        path = QFileDialog::getOpenFileName(nullptr, qtTrId("MSG_Title"), startPath);
+    }
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
 // --- WindowPresenter
 
 void GuiShell::showStatusWindow()

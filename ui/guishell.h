@@ -77,6 +77,7 @@ public:
     int runQuitPanel(const QString& text) override;
     std::optional<QString> runPasswordPanel(const QString& status) override;
     std::optional<QString> runSaveDialog(const QString& startPath) override;
+    std::optional<QString> runOpenDialog(const QString& startPath) override;
 
     // --- WindowPresenter
     void showStatusWindow() override;

@@ -50,6 +50,8 @@ QString ModalAnswers::kindName(Kind kind)
         return QStringLiteral("password");
     case Kind::Save:
         return QStringLiteral("save");
+    case Kind::Open:
+        return QStringLiteral("open");
     }
     return QStringLiteral("unknown");
 }
@@ -57,8 +59,8 @@ QString ModalAnswers::kindName(Kind kind)
 ModalAnswers::Answer ModalAnswers::defaultAnswer(Kind kind)
 {
     // An OK without a password would only bring the panel back with its second request,
-    // again and again: the password panel and the save dialog are cancelled.
-    if (kind == Kind::Password || kind == Kind::Save)
+    // again and again: the password panel and the file dialogs are cancelled.
+    if (kind == Kind::Password || kind == Kind::Save || kind == Kind::Open)
         return cancel();
     return ok();
 }

@@ -14,7 +14,7 @@
 class ModalAnswers
 {
 public:
-    enum class Kind { Alert, Notice, Quit, Password, Save };
+    enum class Kind { Alert, Notice, Quit, Password, Save, Open };
 
     struct Answer
     {
@@ -25,7 +25,7 @@ public:
     struct Request
     {
         Kind kind;
-        QString text; // the message shown (for the save dialog: the start path)
+        QString text; // the message shown (for the file dialogs: the start path)
     };
 
     static ModalAnswers& instance();
@@ -50,7 +50,7 @@ public:
 
     static QString kindName(Kind kind);
     // What the environment-driven mode answers: OK, except for the password panel and the
-    // save dialog, which are cancelled (there is no password or file to give them).
+    // file dialogs, which are cancelled (there is no password or file to give them).
     static Answer defaultAnswer(Kind kind);
 
 private:

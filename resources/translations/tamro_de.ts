@@ -170,6 +170,56 @@ Bitte prüfen Sie das Gehäuse und seine Laufwerke.</translation>
         <extracomment>Status line of the settings window</extracomment>
         <translation>Die Testmail konnte nicht gesendet werden. Prüfen Sie die Mail-Einstellungen.</translation>
     </message>
+    <message id="MSG_TestMailSending">
+        <source>Sending the test mail...</source>
+        <extracomment>Status line of the settings window while the test mail is on its way</extracomment>
+        <translation>Senden der Testmail...</translation>
+    </message>
+    <message id="MSG_MailFailUnreachable">
+        <source>The test mail was not sent. This mail server cannot be reached:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>Die Testmail wurde nicht gesendet. Dieser Mailserver ist nicht erreichbar:</translation>
+    </message>
+    <message id="MSG_MailFailTimeout">
+        <source>The test mail was not sent. This mail server did not answer in time:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>Die Testmail wurde nicht gesendet. Dieser Mailserver hat nicht rechtzeitig geantwortet:</translation>
+    </message>
+    <message id="MSG_MailFailTLS">
+        <source>The test mail was not sent. This mail server refused a secure connection (TLS):</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>Die Testmail wurde nicht gesendet. Dieser Mailserver hat eine sichere Verbindung (TLS) verweigert:</translation>
+    </message>
+    <message id="MSG_MailFailCertificate">
+        <source>The test mail was not sent. The certificate of this mail server is not trusted:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>Die Testmail wurde nicht gesendet. Dem Zertifikat dieses Mailservers wird nicht vertraut:</translation>
+    </message>
+    <message id="MSG_MailFailSignIn">
+        <source>The test mail was not sent. Check the user name and password. This mail server refused the sign-in:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>Die Testmail wurde nicht gesendet. Dieser Mailserver hat die Anmeldung abgelehnt (prüfen Sie Benutzername und Passwort):</translation>
+    </message>
+    <message id="MSG_MailFailRecipient">
+        <source>The test mail was not sent. The mail server refused a recipient address.</source>
+        <extracomment>Status line of the settings window</extracomment>
+        <translation>Die Testmail wurde nicht gesendet. Der Mailserver hat eine Empfängeradresse abgelehnt.</translation>
+    </message>
+    <message id="MSG_SMTPPasswordInKeyring">
+        <source>kept in the keyring</source>
+        <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>
+        <translation>im Schlüsselbund</translation>
+    </message>
+    <message id="MSG_SMTPPasswordInFile">
+        <source>kept in the settings file</source>
+        <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>
+        <translation>in der Einstellungsdatei</translation>
+    </message>
+    <message id="MSG_SMTPPasswordTooLong">
+        <source>The SMTP password must not be longer than 256 bytes.</source>
+        <extracomment>Settings: SMTP password limit</extracomment>
+        <translation>Das SMTP-Passwort darf höchstens 256 Bytes lang sein.</translation>
+    </message>
     <message id="UI_StatusWindowTitle">
         <source>RAID Status</source>
         <extracomment>Window title</extracomment>
@@ -434,6 +484,56 @@ Bitte prüfen Sie das Gehäuse und seine Laufwerke.</translation>
         <source>The password must be shorter than 30 bytes.</source>
         <extracomment>Settings: stored mail password limit</extracomment>
         <translation>Das Passwort muss kürzer als 30 Bytes sein.</translation>
+    </message>
+    <message id="UI_TabMailServer">
+        <source>Server and sign-in</source>
+        <extracomment>Settings: page of the mail group</extracomment>
+        <translation>Server und Anmeldung</translation>
+    </message>
+    <message id="UI_TabMailMessage">
+        <source>Message</source>
+        <extracomment>Settings: page of the mail group</extracomment>
+        <translation>Nachricht</translation>
+    </message>
+    <message id="UI_SMTPSecurity">
+        <source>Security:</source>
+        <extracomment>Settings: label of the SMTP connection's protection</extracomment>
+        <translation>Sicherheit:</translation>
+    </message>
+    <message id="UI_SecurityIfOffered">
+        <source>STARTTLS if offered</source>
+        <extracomment>Settings: SMTP security choice (default)</extracomment>
+        <translation>STARTTLS, wenn angeboten</translation>
+    </message>
+    <message id="UI_SecurityNone">
+        <source>None</source>
+        <extracomment>Settings: SMTP security choice</extracomment>
+        <translation>Keine</translation>
+    </message>
+    <message id="UI_SecurityStartTLS">
+        <source>STARTTLS</source>
+        <extracomment>Settings: SMTP security choice (required)</extracomment>
+        <translation>STARTTLS</translation>
+    </message>
+    <message id="UI_SecurityTLS">
+        <source>SSL/TLS</source>
+        <extracomment>Settings: SMTP security choice (implicit TLS)</extracomment>
+        <translation>SSL/TLS</translation>
+    </message>
+    <message id="UI_SMTPCAFile">
+        <source>CA file:</source>
+        <extracomment>Settings: extra certificate authority file for the mail server</extracomment>
+        <translation>CA-Datei:</translation>
+    </message>
+    <message id="UI_SMTPAuth">
+        <source>Sign in as:</source>
+        <extracomment>Settings: check-box before the SMTP sign-in user name</extracomment>
+        <translation>Anmelden als:</translation>
+    </message>
+    <message id="UI_SMTPPassword">
+        <source>Password:</source>
+        <extracomment>Settings: SMTP sign-in password</extracomment>
+        <translation>Passwort:</translation>
     </message>
     <message id="UI_ColNo">
         <source>No.</source>

@@ -170,6 +170,56 @@ Please check the enclosure and its drives.</translation>
         <extracomment>Status line of the settings window</extracomment>
         <translation>The test mail could not be sent. Check the mail settings.</translation>
     </message>
+    <message id="MSG_TestMailSending">
+        <source>Sending the test mail...</source>
+        <extracomment>Status line of the settings window while the test mail is on its way</extracomment>
+        <translation>Sending the test mail...</translation>
+    </message>
+    <message id="MSG_MailFailUnreachable">
+        <source>The test mail was not sent. This mail server cannot be reached:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>The test mail was not sent. This mail server cannot be reached:</translation>
+    </message>
+    <message id="MSG_MailFailTimeout">
+        <source>The test mail was not sent. This mail server did not answer in time:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>The test mail was not sent. This mail server did not answer in time:</translation>
+    </message>
+    <message id="MSG_MailFailTLS">
+        <source>The test mail was not sent. This mail server refused a secure connection (TLS):</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>The test mail was not sent. This mail server refused a secure connection (TLS):</translation>
+    </message>
+    <message id="MSG_MailFailCertificate">
+        <source>The test mail was not sent. The certificate of this mail server is not trusted:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>The test mail was not sent. The certificate of this mail server is not trusted:</translation>
+    </message>
+    <message id="MSG_MailFailSignIn">
+        <source>The test mail was not sent. This mail server refused the sign-in (check the user name and password):</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>The test mail was not sent. This mail server refused the sign-in (check the user name and password):</translation>
+    </message>
+    <message id="MSG_MailFailRecipient">
+        <source>The test mail was not sent. The mail server refused a recipient address.</source>
+        <extracomment>Status line of the settings window</extracomment>
+        <translation>The test mail was not sent. The mail server refused a recipient address.</translation>
+    </message>
+    <message id="MSG_SMTPPasswordInKeyring">
+        <source>kept in the keyring</source>
+        <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>
+        <translation>kept in the keyring</translation>
+    </message>
+    <message id="MSG_SMTPPasswordInFile">
+        <source>kept in the settings file</source>
+        <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>
+        <translation>kept in the settings file</translation>
+    </message>
+    <message id="MSG_SMTPPasswordTooLong">
+        <source>The SMTP password must not be longer than 256 bytes.</source>
+        <extracomment>Settings: SMTP password limit</extracomment>
+        <translation>The SMTP password must not be longer than 256 bytes.</translation>
+    </message>
     <message id="UI_StatusWindowTitle">
         <source>RAID Status</source>
         <extracomment>Window title</extracomment>
@@ -434,6 +484,56 @@ Please check the enclosure and its drives.</translation>
         <source>The password must be shorter than 30 bytes.</source>
         <extracomment>Settings: stored mail password limit</extracomment>
         <translation>The password must be shorter than 30 bytes.</translation>
+    </message>
+    <message id="UI_TabMailServer">
+        <source>Server and sign-in</source>
+        <extracomment>Settings: page of the mail group</extracomment>
+        <translation>Server and sign-in</translation>
+    </message>
+    <message id="UI_TabMailMessage">
+        <source>Message</source>
+        <extracomment>Settings: page of the mail group</extracomment>
+        <translation>Message</translation>
+    </message>
+    <message id="UI_SMTPSecurity">
+        <source>Security:</source>
+        <extracomment>Settings: label of the SMTP connection's protection</extracomment>
+        <translation>Security:</translation>
+    </message>
+    <message id="UI_SecurityIfOffered">
+        <source>STARTTLS if offered</source>
+        <extracomment>Settings: SMTP security choice (default)</extracomment>
+        <translation>STARTTLS if offered</translation>
+    </message>
+    <message id="UI_SecurityNone">
+        <source>None</source>
+        <extracomment>Settings: SMTP security choice</extracomment>
+        <translation>None</translation>
+    </message>
+    <message id="UI_SecurityStartTLS">
+        <source>STARTTLS</source>
+        <extracomment>Settings: SMTP security choice (required)</extracomment>
+        <translation>STARTTLS</translation>
+    </message>
+    <message id="UI_SecurityTLS">
+        <source>SSL/TLS</source>
+        <extracomment>Settings: SMTP security choice (implicit TLS)</extracomment>
+        <translation>SSL/TLS</translation>
+    </message>
+    <message id="UI_SMTPCAFile">
+        <source>CA file:</source>
+        <extracomment>Settings: extra certificate authority file for the mail server</extracomment>
+        <translation>CA file:</translation>
+    </message>
+    <message id="UI_SMTPAuth">
+        <source>Sign in as:</source>
+        <extracomment>Settings: check-box before the SMTP sign-in user name</extracomment>
+        <translation>Sign in as:</translation>
+    </message>
+    <message id="UI_SMTPPassword">
+        <source>Password:</source>
+        <extracomment>Settings: SMTP sign-in password</extracomment>
+        <translation>Password:</translation>
     </message>
     <message id="UI_ColNo">
         <source>No.</source>

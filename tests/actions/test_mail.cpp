@@ -5,6 +5,8 @@
 #include "fakemodal.h"
 #include "platform/modalgate.h"
 #include "settings/defaultsstore.h"
+#include "settings/scramble.h"
+#include "settings/smtppassword.h"
 #include "testfiles.h"
 #include "testmain.h"
 #include "util/timetext.h"
@@ -44,6 +46,8 @@ private slots:
     void recipientList_data();
     void recipientList();
     void popBoxCheckedButNotSavedAddsPopArguments();
+    void argumentsFromTheStoreAtLaunch_data();
+    void argumentsFromTheStoreAtLaunch();
     void savedPopFlagAloneAddsNothing();
     void passwordOnlyOnStandardInput();
     void body_data();
@@ -58,6 +62,7 @@ private slots:
     void unusableTool_data();
     void unusableTool();
     void eventLoopTurnsWhileToolRuns();
+    void secondTestMailWhileOneRuns();
 
 private:
     QString path(const QString& name) const { return _dir->filePath(name); }
@@ -90,6 +95,7 @@ void TestMail::init()
                               d.toLocal8Bit() +
                               "'\n"
                               "echo $$ > \"$D/pid\"\n"
+                              "echo run >> \"$D/runs\"\n"
                               ": > \"$D/args\"\n"
                               "for a in \"$@\"; do printf '%s\\0' \"$a\" >> \"$D/args\"; done\n"
                               "cat /proc/$$/cmdline > \"$D/cmdline\"\n"
@@ -237,6 +243,90 @@ void TestMail::popBoxCheckedButNotSavedAddsPopArguments()
     QCOMPARE(readFile(path(QStringLiteral("stdin"))), kPassword.toLocal8Bit() + '\n');
 }
 
+void TestMail::argumentsFromTheStoreAtLaunch_data()
+{
+    QTest::addColumn<QVariantMap>("stored");       // values in the settings file
+    QTest::addColumn<QString>("smtpPassword");     // kept in the settings file; empty: none
+    QTest::addColumn<QStringList>("before");       // the arguments before "-j"
+    QTest::addColumn<QByteArray>("standardInput"); // the passwords, one line each
+
+    const QVariantMap today{
+        {"SMTPServer", "smtp.example.test"},   {"SMTPPort", "587"},
+        {"FromField", "monitor@example.test"}, {"ToField1", "admin@example.test"},
+        {"POP3Server", "pop.example.test"},    {"Username", "pop-user"}};
+    const auto with = [&](const QVariantMap& more) {
+        QVariantMap m = today;
+        for (auto it = more.cbegin(); it != more.cend(); ++it)
+            m.insert(it.key(), it.value());
+        return m;
+    };
+    const QStringList pop{"-b", "-h", "pop.example.test", "-i", "110", "-u", "pop-user", "-p", "-"};
+    // A settings file of today's version mails exactly as before.
+    QTest::newRow("today's settings: 14 arguments") << today << "" << QStringList() << QByteArray();
+    // Fresh start, the settings window never opened.
+    QTest::newRow("POP before SMTP from launch: 23 arguments")
+        << with({{"POPbSMTP", true}}) << "" << pop << QByteArray("\n");
+    QTest::newRow("required STARTTLS, own CA, sign-in")
+        << with({{"SMTPSecurity", "starttls"},
+                 {"SMTPCAFile", "/etc/company/ca.pem"},
+                 {"SMTPAuth", true},
+                 {"SMTPUser", "monitor@example.test"}})
+        << "app password 1234" << QStringList{"--security",      "starttls",
+                                              "--cacert",        "/etc/company/ca.pem",
+                                              "--smtp-user",     "monitor@example.test",
+                                              "--smtp-password", "-"}
+        << QByteArray("app password 1234\n");
+    QTest::newRow("implicit TLS, no sign-in")
+        << with({{"SMTPSecurity", "tls"}, {"SMTPUser", "unused"}}) << "unused"
+        << QStringList{"--security", "tls"} << QByteArray();
+    QTest::newRow("POP and SMTP sign-in: POP3 password first")
+        << with({{"POPbSMTP", true}, {"SMTPAuth", true}, {"SMTPUser", "smtp-user"}}) << "smtp pw"
+        << (pop + QStringList{"--smtp-user", "smtp-user", "--smtp-password", "-"})
+        << QByteArray("\nsmtp pw\n");
+}
+
+void TestMail::argumentsFromTheStoreAtLaunch()
+{
+    QFETCH(QVariantMap, stored);
+    QFETCH(QString, smtpPassword);
+    QFETCH(QStringList, before);
+    QFETCH(QByteArray, standardInput);
+    const QString ini = path(QStringLiteral("launch.ini"));
+    {
+        DefaultsStore store(ini);
+        for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+            if (it.value().typeId() == QMetaType::Bool)
+                store.setBool(it.key(), it.value().toBool());
+            else
+                store.setString(it.key(), it.value().toString());
+        }
+        if (!smtpPassword.isEmpty()) {
+            // As the settings file keeps it: 257 scrambled bytes.
+            QByteArray field(257, '\0');
+            const QByteArray utf8 = smtpPassword.toUtf8();
+            std::copy(utf8.cbegin(), utf8.cend(), field.begin());
+            scramble(kPasswordSeed, field.constData(), field.data(), 257);
+            store.setData(QStringLiteral("SMTPPassword"), field);
+        }
+        QVERIFY(store.synchronize());
+    }
+    DefaultsStore store(ini);
+    AppController c(actionsTestConfig(&store, _modal.get(), _tool,
+                                      path(QStringLiteral("no-sudo-here")), 30000, 10000));
+    QVERIFY(c.init());
+    c.loadUserDefaults();
+
+    QVERIFY(c.sendMail(1, 0));
+    const QStringList args = toolArguments();
+    QCOMPARE(args.mid(0, before.size()), before);
+    QCOMPARE(args.mid(before.size()),
+             (QStringList{"-j", "smtp.example.test", "-k", "587", "-f", "monitor@example.test",
+                          "-t", "<admin@example.test>", "-s", qtTrId("MSG_MailSubject"), "-z",
+                          args.value(before.size() + 11), "-m", args.value(before.size() + 13)}));
+    QCOMPARE(readFile(path(QStringLiteral("stdin"))), standardInput);
+    QVERIFY(!readFile(path(QStringLiteral("cmdline"))).contains("pw"));
+}
+
 void TestMail::savedPopFlagAloneAddsNothing()
 {
     _c->flags()._isPOPbSMTP = true;
@@ -309,13 +399,39 @@ void TestMail::outcome_data()
     QTest::addColumn<QByteArray>("err");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<bool>("sent");
-    QTest::newRow("exit 0, nothing printed") << QByteArray() << QByteArray() << 0 << false;
-    QTest::newRow("exit 1, sentence printed") << kSuccess + '\n' << QByteArray() << 1 << true;
+    QTest::addColumn<QString>("status"); // of a test mail
+    const QString ok = QStringLiteral("MSG_TestMailSuccess");
+    const QString fail = QStringLiteral("MSG_TestMailFail");
+    QTest::newRow("exit 0, nothing printed") << QByteArray() << QByteArray() << 0 << false << fail;
+    QTest::newRow("exit 1, sentence printed") << kSuccess + '\n' << QByteArray() << 1 << true << ok;
     QTest::newRow("sentence amid other lines") << "connecting\n" + kSuccess + "\nbye\n"
-                                               << QByteArray() << 0 << true;
-    QTest::newRow("sentence on standard error only") << QByteArray() << kSuccess << 0 << false;
+                                               << QByteArray() << 0 << true << ok;
+    QTest::newRow("sentence on standard error only")
+        << QByteArray() << kSuccess << 0 << false << fail;
     QTest::newRow("sentence cut short")
-        << QByteArray("Email was sent") << QByteArray() << 0 << false;
+        << QByteArray("Email was sent") << QByteArray() << 0 << false << fail;
+    // The exit status carries the cause of a failure; the reason on standard error is free
+    // text and decides nothing.
+    const QByteArray reason("popbsmtp: sign-in refused\n");
+    QTest::newRow("1: another cause") << QByteArray() << reason << 1 << false << fail;
+    QTest::newRow("2: unusable settings") << QByteArray() << reason << 2 << false << fail;
+    QTest::newRow("3: SMTP server not reachable")
+        << QByteArray() << reason << 3 << false << "MSG_MailFailUnreachable smtp.example.test";
+    QTest::newRow("4: timed out") << QByteArray() << reason << 4 << false
+                                  << "MSG_MailFailTimeout smtp.example.test";
+    QTest::newRow("5: TLS refused")
+        << QByteArray() << reason << 5 << false << "MSG_MailFailTLS smtp.example.test";
+    QTest::newRow("6: certificate not trusted")
+        << QByteArray() << reason << 6 << false << "MSG_MailFailCertificate smtp.example.test";
+    QTest::newRow("7: sign-in refused")
+        << QByteArray() << QByteArray() << 7 << false << "MSG_MailFailSignIn smtp.example.test";
+    QTest::newRow("8: recipient refused")
+        << QByteArray() << reason << 8 << false << "MSG_MailFailRecipient";
+    QTest::newRow("13: POP3 server not reachable")
+        << QByteArray() << reason << 13 << false << "MSG_MailFailUnreachable pop.example.test";
+    QTest::newRow("17: POP3 sign-in refused")
+        << QByteArray() << reason << 17 << false << "MSG_MailFailSignIn pop.example.test";
+    QTest::newRow("6 but the sentence printed") << kSuccess << QByteArray() << 6 << true << ok;
 }
 
 void TestMail::outcome()
@@ -324,15 +440,21 @@ void TestMail::outcome()
     QFETCH(QByteArray, err);
     QFETCH(int, exitCode);
     QFETCH(bool, sent);
+    QFETCH(QString, status);
     setToolReply(out, err, exitCode);
     QSignalSpy finished(_c.get(), &AppController::mailFinished);
 
     _c->w1_TestMail();
     QCOMPARE(finished.size(), 1);
     QCOMPARE(finished.first().first().toBool(), sent);
-    QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus),
-             sent ? QStringLiteral("MSG_TestMailSuccess") : QStringLiteral("MSG_TestMailFail"));
+    QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus), status);
     QCOMPARE(_c->sendMail(1, 0), sent);
+    // A notification logs the texts it always has, whatever the cause.
+    _c->readCSVFile();
+    _c->flags()._isMakeLog = true;
+    QCOMPARE(_c->sendMail(0, 0), sent);
+    QCOMPARE(_c->eventLog().field(0, 3),
+             sent ? QStringLiteral("MSG_MailSuccess") : QStringLiteral("MSG_MailFail"));
 }
 
 void TestMail::notificationLog_data()
@@ -463,6 +585,29 @@ void TestMail::eventLoopTurnsWhileToolRuns()
     QVERIFY(_c->sendMail(1, 0));
     QVERIFY(fired);
     QVERIFY(!modalWhileFiring);
+}
+
+// The settings window stays usable while the tool runs; a second press of "Send Test Mail"
+// then starts no second tool.
+void TestMail::secondTestMailWhileOneRuns()
+{
+    const QString flag = path(QStringLiteral("second-press-done"));
+    QVERIFY(writeFile(path(QStringLiteral("waitfor")), flag.toLocal8Bit()));
+    QString statusWhileRunning;
+    QTimer::singleShot(20, this, [&] {
+        statusWhileRunning = _c->form().text(SettingsForm::Text::MailStatus);
+        _c->w1_TestMail();
+        writeFile(flag, "1");
+    });
+
+    _c->w1_TestMail();
+    QCOMPARE(statusWhileRunning, QStringLiteral("MSG_TestMailSending"));
+    QCOMPARE(readFile(path(QStringLiteral("runs"))), QByteArray("run\n"));
+    QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus),
+             QStringLiteral("MSG_TestMailSuccess"));
+    // Once it has ended, the button sends again.
+    _c->w1_TestMail();
+    QCOMPARE(readFile(path(QStringLiteral("runs"))), QByteArray("run\nrun\n"));
 }
 
 TAMRO_TEST_GUILESS_MAIN(TestMail)

@@ -1,14 +1,17 @@
-// A test mail through the real popbsmtp to POP3 and SMTP responders on loopback sockets of
-// this very process: they can only answer while the monitor waits for the tool if that wait
-// keeps the event loop turning. Proves the command line and the password hand-over match
-// what the tool expects.
+// A test mail through the real popbsmtp: to POP3 and SMTP responders on loopback sockets of
+// this very process (they can only answer while the monitor waits for the tool if that wait
+// keeps the event loop turning), and to the test mail server on aiosmtpd with required
+// STARTTLS, sign-in and a throw-away CA. Proves the command line and the password hand-over
+// match what the tool expects, and that the settings window says why a mail failed.
 #include "app/appcontroller.h"
 #include "fakemodal.h"
+#include "mailsink.h"
 #include "settings/defaultsstore.h"
 #include "testmain.h"
 
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QJsonObject>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -95,6 +98,8 @@ private slots:
     void initTestCase();
     void popBeforeSmtp_data();
     void popBeforeSmtp();
+    void securityAndSignIn_data();
+    void securityAndSignIn();
 
 private:
     QString _tool;
@@ -106,6 +111,7 @@ void TestMailPopbsmtp::initTestCase()
     if (!QFileInfo(_tool).isExecutable())
         QSKIP("popbsmtp has not been built");
     qputenv("POPBSMTP_TIMEOUT", "20");
+    qunsetenv("POPBSMTP_CA_FILE"); // the CA comes from the settings or not at all
 }
 
 void TestMailPopbsmtp::popBeforeSmtp_data()
@@ -168,8 +174,88 @@ void TestMailPopbsmtp::popBeforeSmtp()
         QVERIFY(smtp.lines.contains("RCPT TO:<c@example.test>"));
         QVERIFY(smtp.message.contains("MSG_TestMessage"));
     } else {
-        QCOMPARE(form.text(Text::MailStatus), QStringLiteral("MSG_TestMailFail"));
+        QCOMPARE(form.text(Text::MailStatus), QStringLiteral("MSG_MailFailSignIn 127.0.0.1"));
         QVERIFY(smtp.message.isEmpty());
+    }
+}
+
+void TestMailPopbsmtp::securityAndSignIn_data()
+{
+    QTest::addColumn<QStringList>("sinkOptions");
+    QTest::addColumn<QString>("security");
+    QTest::addColumn<bool>("implicitPort"); // the server's implicit-TLS listener
+    QTest::addColumn<bool>("withCa");       // SMTPCAFile names the server's throw-away CA
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("status"); // w1_MailStatus afterwards
+    QTest::addColumn<QByteArray>("smtpLog");
+
+    const QStringList tls{QStringLiteral("--tls"), QStringLiteral("@certdir")};
+    const QStringList auth{QStringLiteral("--auth"), QStringLiteral("monitor"),
+                           QStringLiteral("app password")};
+    const QStringList strict = tls + QStringList{"--require-tls"} + auth;
+    const QString sent = QStringLiteral("MSG_TestMailSuccess");
+    const QByteArray mail("MAIL monitor@example.test\n");
+    QTest::newRow("required STARTTLS, sign-in with PLAIN")
+        << (strict + QStringList{"--auth-mechanism", "PLAIN"}) << "starttls" << false << true
+        << "app password" << sent << "AUTH PLAIN OK monitor\n" + mail;
+    QTest::newRow("required STARTTLS, sign-in with LOGIN")
+        << (strict + QStringList{"--auth-mechanism", "LOGIN"}) << "starttls" << false << true
+        << "app password" << sent << "AUTH LOGIN OK monitor\n" + mail;
+    QTest::newRow("implicit TLS on a port other than 465")
+        << (tls + QStringList{"--implicit-tls"} + auth) << "tls" << true << true << "app password"
+        << sent << "AUTH PLAIN OK monitor\n" + mail;
+    QTest::newRow("STARTTLS required, not offered: nothing sent, reason shown")
+        << auth << "starttls" << false << false << "app password"
+        << "MSG_MailFailTLS 127.0.0.1" << QByteArray();
+    QTest::newRow("wrong password: sign-in refused")
+        << strict << "starttls" << false << true << "wrong"
+        << "MSG_MailFailSignIn 127.0.0.1" << QByteArray("AUTH PLAIN FAIL monitor\n");
+    QTest::newRow("CA not named: certificate not trusted")
+        << strict << "starttls" << false << false << "app password"
+        << "MSG_MailFailCertificate 127.0.0.1" << QByteArray();
+}
+
+void TestMailPopbsmtp::securityAndSignIn()
+{
+    QFETCH(QStringList, sinkOptions);
+    QFETCH(QString, security);
+    QFETCH(bool, implicitPort);
+    QFETCH(bool, withCa);
+    QFETCH(QString, password);
+    QFETCH(QString, status);
+    QFETCH(QByteArray, smtpLog);
+
+    tamro::test::Sink sink;
+    START_SINK(sink, sinkOptions);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    DefaultsStore store(dir.filePath(QStringLiteral("defaults.ini")));
+    FakeModal modal;
+    AppController c(actionsTestConfig(&store, &modal, _tool,
+                                      dir.filePath(QStringLiteral("no-sudo-here")), 60000, 10000));
+    QVERIFY(c.init());
+    c.loadUserDefaults();
+
+    using Text = SettingsForm::Text;
+    SettingsForm& form = c.form();
+    form.setText(Text::SMTPServer, QStringLiteral("127.0.0.1"));
+    form.setText(Text::SMTPPort, QString::number(implicitPort ? sink.smtpsPort : sink.smtpPort));
+    form.setText(Text::FromField, QStringLiteral("monitor@example.test"));
+    form.setText(Text::ToField1, QStringLiteral("admin@example.test"));
+    form.setText(Text::SMTPSecurity, security);
+    form.setText(Text::SMTPCAFile, withCa ? sink.certFile() : QString());
+    form.setChecked(SettingsForm::Box::SMTPAuth, true);
+    form.setText(Text::SMTPUser, QStringLiteral("monitor"));
+    form.setText(Text::SMTPPassword, password);
+
+    c.w1_TestMail();
+    QCOMPARE(form.text(Text::MailStatus), status);
+    QCOMPARE(sink.smtpLog(), smtpLog);
+    const QList<QJsonObject> mails = sink.mails();
+    QCOMPARE(mails.size(), status == QLatin1String("MSG_TestMailSuccess") ? 1 : 0);
+    for (const QJsonObject& mail : mails) {
+        QCOMPARE(mail.value(QLatin1String("tls")).toBool(), true);
+        QCOMPARE(mail.value(QLatin1String("auth_login")).toString(), QStringLiteral("monitor"));
     }
 }
 

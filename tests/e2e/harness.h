@@ -133,6 +133,8 @@ public:
 
     const Paths paths;
     const QString& logPath() const { return _logPath; }
+    // Where the test mail server puts its throw-away CA (ca.pem) and certificate.
+    QString certDir() const { return _home + QStringLiteral("/cert"); }
     void setLogPath(const QString& path) { _logPath = path; }
     Child& sim() { return *_sim; }
     Child& monitor() { return *_monitor; }
@@ -167,14 +169,17 @@ public:
             _smtp->stop();
     }
 
-    // The settings file the monitor reads, written before it starts: log on, mail on,
-    // notice panel off.
+    // The settings file the monitor reads.
+    static QString settingsPath()
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+               QStringLiteral("/TAMRO/TAMRO RAID MONITOR.conf");
+    }
+
+    // The settings file, written before the monitor starts: log on, mail on, notice panel off.
     void writeSettings(quint16 smtpPort, const QVariantMap& extra = {})
     {
-        const QString config =
-            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-        QSettings s(config + QStringLiteral("/TAMRO/TAMRO RAID MONITOR.conf"),
-                    QSettings::IniFormat);
+        QSettings s(settingsPath(), QSettings::IniFormat);
         s.clear();
         s.setValue(QStringLiteral("MakeLog"), true);
         s.setValue(QStringLiteral("SendMail"), true);
@@ -229,6 +234,12 @@ public:
         for (const QString& row : logRows())
             n += row.endsWith(u',' + lastColumn) ? 1 : 0;
         return n;
+    }
+    // The SMTP sign-ins and senders the mail server saw.
+    QByteArray smtpLog() const
+    {
+        QFile f(_mailDir + QStringLiteral("/smtp.log"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     // The received mails, oldest first, as their JSON records.
     QList<QJsonObject> mails() const

@@ -1,6 +1,9 @@
 // End-to-end scenarios: the real monitor against the real simulator and a real SMTP server,
 // checked by what a user would see.
 #include "harness.h"
+#include "platform/keychainstore.h"
+#include "settings/defaultsstore.h"
+#include "settings/smtppassword.h"
 #include "testmain.h"
 
 #include <QFile>
@@ -333,6 +336,83 @@ private slots:
         _h->simCommand(QStringLiteral("unplug 1 0"));
         QVERIFY(waitUntil([&] { return _h->countRows(failText) == 2; }, 20000));
         QCOMPARE(_h->countRows(QStringLiteral("Disk1 is not connected.")), 1);
+        QVERIFY(_h->monitor().running());
+    }
+
+    void signInWithRequiredStartTls_data()
+    {
+        QTest::addColumn<bool>("inKeyring");
+        QTest::addColumn<bool>("rightPassword");
+        QTest::newRow("password in the settings file") << false << true;
+        QTest::newRow("wrong password in the settings file") << false << false;
+        // Only inside a private session with a Secret Service (CTest's test_e2e_keyring).
+        if (qEnvironmentVariableIsSet("TAMRO_TEST_KEYRING"))
+            QTest::newRow("password in the keyring") << true << true;
+    }
+
+    // A mail account of today: submission with STARTTLS required, sign-in, and a server
+    // certificate from a CA of its own.
+    void signInWithRequiredStartTls()
+    {
+        QFETCH(bool, inKeyring);
+        QFETCH(bool, rightPassword);
+        const QString password = QStringLiteral("app password 4711");
+        QVERIFY(_h->startSim());
+        QVERIFY(
+            _h->startSmtp({QStringLiteral("--tls"), _h->certDir(), QStringLiteral("--require-tls"),
+                           QStringLiteral("--auth"), QStringLiteral("monitor"), password}));
+        _h->writeSettings(_h->smtpPort(),
+                          {{QStringLiteral("SMTPSecurity"), QStringLiteral("starttls")},
+                           {QStringLiteral("SMTPAuth"), true},
+                           {QStringLiteral("SMTPUser"), QStringLiteral("monitor")},
+                           {QStringLiteral("SMTPCAFile"), _h->certDir() + u"/ca.pem"_qs}});
+        {
+            // Kept as the settings window keeps it.
+            DefaultsStore store(Harness::settingsPath());
+            NoSecretStore noKeyring;
+            KeychainSecretStore keyring(QStringLiteral("TAMRO RAID MONITOR"), 30000);
+            if (inKeyring)
+                QVERIFY(keyring.isAvailable());
+            SmtpPasswordKeeper keeper(store,
+                                      inKeyring ? static_cast<SecretStore&>(keyring) : noKeyring);
+            keeper.save(rightPassword ? password : QStringLiteral("wrong"));
+            QCOMPARE(keeper.place(), inKeyring ? SecretPlace::Keyring : SecretPlace::SettingsFile);
+            QVERIFY(store.synchronize());
+        }
+        QStringList env;
+        if (!inKeyring) // no keyring for this monitor, even inside a session that has one
+            env << QStringLiteral("DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/no-bus");
+        QVERIFY(_h->startMonitor(env));
+        QVERIFY(_h->monitor().waitErr(
+            inKeyring ? QStringLiteral("SMTP sign-in password: from the keyring")
+                      : QStringLiteral("SMTP sign-in password: from the settings file")));
+        QVERIFY2(waitUntil([&] { return _h->logRows().size() >= 2; }, 20000),
+                 qPrintable(_h->monitor().err()));
+        QVERIFY(_h->waitIcon(1));
+
+        _h->simCommand(QStringLiteral("unplug 0 1"));
+        if (rightPassword) {
+            QVERIFY(waitUntil(
+                [&] { return _h->countRows(_text.value(u"MSG_MailSuccess"_qs)) == 1; }, 20000));
+            QTest::qWait(500);
+            const QList<QJsonObject> mails = _h->mails();
+            QCOMPARE(mails.size(), 1);
+            QCOMPARE(mails.at(0).value(u"tls").toBool(), true);
+            QCOMPARE(mails.at(0).value(u"auth_login").toString(), u"monitor"_qs);
+            QVERIFY(
+                mails.at(0).value(u"body").toString().contains(_text.value(u"MSG_DiskInfo2"_qs)));
+            QCOMPARE(_h->smtpLog(),
+                     QByteArray("AUTH PLAIN OK monitor\nMAIL monitor@example.com\n"));
+        } else {
+            QVERIFY(waitUntil([&] { return _h->countRows(_text.value(u"MSG_MailFail"_qs)) == 1; },
+                              20000));
+            QCOMPARE(_h->countRows(QStringLiteral("Disk2 is not connected.")), 1);
+            QVERIFY(_h->mails().isEmpty());
+            QCOMPARE(_h->smtpLog(), QByteArray("AUTH PLAIN FAIL monitor\n"));
+            // Monitoring goes on.
+            _h->simCommand(QStringLiteral("plug 0 1"));
+            QVERIFY(_h->waitIcon(1, 20000));
+        }
         QVERIFY(_h->monitor().running());
     }
 

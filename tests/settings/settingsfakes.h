@@ -1,12 +1,14 @@
-// Recording stand-ins for the controller's modal panels and windows, and a controller built
-// on a settings file of its own.
+// Recording stand-ins for the controller's modal panels, windows and keyring, and a
+// controller built on a settings file of its own.
 #pragma once
 
 #include "app/appcontroller.h"
 #include "app/ports.h"
 #include "settings/defaultsstore.h"
+#include "settings/secretstore.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -26,10 +28,18 @@ public:
         return saveDialogAnswer;
     }
 
+    std::optional<QString> runOpenDialog(const QString& startPath) override
+    {
+        openDialogStarts.append(startPath);
+        return openDialogAnswer;
+    }
+
     QStringList alerts;
     QStringList panels;
     QStringList saveDialogStarts;
     std::optional<QString> saveDialogAnswer;
+    QStringList openDialogStarts;
+    std::optional<QString> openDialogAnswer;
 };
 
 class RecordingWindows : public WindowPresenter
@@ -46,6 +56,35 @@ public:
     QStringList calls;
 };
 
+// A keyring in memory: there or not, taking secrets or refusing them; counts every use.
+class FakeSecretStore : public SecretStore
+{
+public:
+    bool isAvailable() override { return available; }
+    Result read(const QString& key, QString& secret) override
+    {
+        ++reads;
+        if (!entries.contains(key))
+            return Result::NotFound;
+        secret = entries.value(key);
+        return Result::Ok;
+    }
+    Result write(const QString& key, const QString& secret) override
+    {
+        ++writes;
+        if (!takes)
+            return Result::Failed;
+        entries.insert(key, secret);
+        return Result::Ok;
+    }
+
+    bool available = true;
+    bool takes = true;
+    QHash<QString, QString> entries;
+    int reads = 0;
+    int writes = 0;
+};
+
 // Names the application as main does, so the default log folder is computed the same way.
 inline void nameApplication()
 {
@@ -58,11 +97,13 @@ inline void nameApplication()
 struct ControllerRig
 {
     explicit ControllerRig(const QString& iniPath,
-                           const QString& executable = QStringLiteral("/opt/tamro/tamro-monitor"))
+                           const QString& executable = QStringLiteral("/opt/tamro/tamro-monitor"),
+                           SecretStore* secrets = nullptr)
         : store(iniPath)
     {
         ControllerConfig config;
         config.store = &store;
+        config.secrets = secrets;
         config.modal = &modal;
         config.windows = &windows;
         config.executablePath = executable;

@@ -4,6 +4,7 @@
 #include "testmain.h"
 
 #include "settings/scramble.h"
+#include "settings/smtppassword.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -36,6 +37,10 @@ const QHash<QString, Text>& textKeys()
         {QStringLiteral("Username"), Text::Username},
         {QStringLiteral("Password"), Text::Password},
         {QStringLiteral("LogFilePath"), Text::LogFilePath},
+        {QStringLiteral("SMTPSecurity"), Text::SMTPSecurity},
+        {QStringLiteral("SMTPUser"), Text::SMTPUser},
+        {QStringLiteral("SMTPPassword"), Text::SMTPPassword},
+        {QStringLiteral("SMTPCAFile"), Text::SMTPCAFile},
     };
     return keys;
 }
@@ -54,6 +59,8 @@ bool flagForKey(const AppController::Flags& flags, const QString& key)
         return flags._isMakeLog;
     if (key == QLatin1String("DispPanel"))
         return flags._isDispPanel;
+    if (key == QLatin1String("SMTPAuth"))
+        return flags._isSMTPAuth;
     qFatal("no flag for key %s", qPrintable(key));
 }
 
@@ -118,7 +125,7 @@ private slots:
         const QVariantMap registered = rig.store.registeredDefaults();
         QCOMPARE(registered, AppController::registeredDefaults());
         QVERIFY(!registered.contains(QStringLiteral("RAIDName")));
-        QCOMPARE(registered.size(), 18);
+        QCOMPARE(registered.size(), 23);
     }
 
     void firstLaunchDefaults_data()
@@ -147,6 +154,12 @@ private slots:
         QTest::newRow("Password empty") << "Password" << QVariant(QString());
         QTest::newRow("LogFilePath in the data folder")
             << "LogFilePath" << QVariant(expectedLogPath());
+        QTest::newRow("SMTPSecurity as before")
+            << "SMTPSecurity" << QVariant(QStringLiteral("starttls-if-offered"));
+        QTest::newRow("SMTPAuth off") << "SMTPAuth" << QVariant(false);
+        QTest::newRow("SMTPUser empty") << "SMTPUser" << QVariant(QString());
+        QTest::newRow("SMTPPassword empty") << "SMTPPassword" << QVariant(QString());
+        QTest::newRow("SMTPCAFile empty") << "SMTPCAFile" << QVariant(QString());
     }
 
     void firstLaunchDefaults()
@@ -380,32 +393,45 @@ private slots:
     void passwordOfThirtyBytesOrMoreIsRefused_data()
     {
         QTest::addColumn<QString>("password");
-        QTest::newRow("30 ASCII bytes") << QString(30, QChar(u'p'));
-        QTest::newRow("31 ASCII bytes") << QString(31, QChar(u'p'));
-        QTest::newRow("15 characters, 30 bytes UTF-8") << QString(15, QChar(0xE4));
-        QTest::newRow("100 bytes") << QString(100, QChar(u'p'));
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("alert");
+        const int pop = int(Text::Password);
+        const int smtp = int(Text::SMTPPassword);
+        QTest::newRow("30 ASCII bytes") << QString(30, QChar(u'p')) << pop << "UI_PasswordTooLong";
+        QTest::newRow("31 ASCII bytes") << QString(31, QChar(u'p')) << pop << "UI_PasswordTooLong";
+        QTest::newRow("15 characters, 30 bytes UTF-8")
+            << QString(15, QChar(0xE4)) << pop << "UI_PasswordTooLong";
+        QTest::newRow("100 bytes") << QString(100, QChar(u'p')) << pop << "UI_PasswordTooLong";
+        // The SMTP password may be an app password or a token: up to 256 bytes.
+        QTest::newRow("SMTP password of 257 bytes")
+            << QString(257, QChar(u'p')) << smtp << "MSG_SMTPPasswordTooLong";
+        QTest::newRow("SMTP password of 129 characters, 258 bytes UTF-8")
+            << QString(129, QChar(0xE4)) << smtp << "MSG_SMTPPasswordTooLong";
     }
 
     void passwordOfThirtyBytesOrMoreIsRefused()
     {
         QFETCH(QString, password);
+        QFETCH(int, field);
+        QFETCH(QString, alert);
         ControllerRig rig(iniPath());
         rig.controller->loadUserDefaults();
         rig.controller->w1_OrderFront();
         rig.windows.calls.clear();
         rig.controller->form().setChecked(Box::Mail, true);
         rig.controller->form().setText(Text::SMTPServer, QStringLiteral("smtp.example.com"));
-        rig.controller->form().setText(Text::Password, password);
+        rig.controller->form().setText(Text(field), password);
         rig.controller->w1_Ok();
 
-        QCOMPARE(rig.modal.alerts, QStringList{qtTrId("UI_PasswordTooLong")});
+        QCOMPARE(rig.modal.alerts, QStringList{alert});
         QVERIFY(!rig.windows.calls.contains(QStringLiteral("closeSettings")));
         QVERIFY(!rig.controller->flags()._isSendMail);
         QVERIFY(!rig.store.hasStoredValue(QStringLiteral("Password")));
+        QVERIFY(!rig.store.hasStoredValue(QStringLiteral("SMTPPassword")));
         QVERIFY(!rig.store.hasStoredValue(QStringLiteral("SMTPServer")));
         QVERIFY(!QFile::exists(rig.controller->autostartEntryPath()));
         // The typed text stays for the user to correct.
-        QCOMPARE(rig.controller->form().text(Text::Password), password);
+        QCOMPARE(rig.controller->form().text(Text(field)), password);
     }
 
     void mailFieldEnabling_data()
@@ -556,6 +582,7 @@ private slots:
             c.form().setChecked(Box::LoginItem, false);
             c.form().setChecked(Box::Log, true);
             c.form().setChecked(Box::DispPanel, false);
+            c.form().setChecked(Box::SMTPAuth, true);
             c.w1_Ok();
             QCOMPARE(rig.windows.calls.mid(1), (QStringList{QStringLiteral("commitSettings"),
                                                             QStringLiteral("closeSettings")}));
@@ -571,6 +598,126 @@ private slots:
         QVERIFY(!c.flags()._isAddLoginItem);
         QVERIFY(c.flags()._isMakeLog);
         QVERIFY(!c.flags()._isDispPanel);
+        QVERIFY(c.flags()._isSMTPAuth);
+    }
+
+    // Mail reads the check-boxes: from launch on, without the settings window ever opened,
+    // they and the fields' enabling follow the store.
+    void launchFillsTheFormWithoutTheWindow()
+    {
+        {
+            DefaultsStore store(iniPath());
+            store.setBool(QStringLiteral("SendMail"), true);
+            store.setBool(QStringLiteral("POPbSMTP"), true);
+            store.setBool(QStringLiteral("SMTPAuth"), true);
+            QVERIFY(store.synchronize());
+        }
+        ControllerRig rig(iniPath());
+        AppController& c = *rig.controller;
+        c.loadUserDefaults();
+        QVERIFY(rig.windows.calls.isEmpty());
+        QVERIFY(c.form().isChecked(Box::Mail));
+        QVERIFY(c.form().isChecked(Box::POPbSMTP));
+        QVERIFY(c.form().isChecked(Box::SMTPAuth));
+        QVERIFY(!c.form().isChecked(Box::RebuildMail));
+        QVERIFY(c.form().isChecked(Box::LoginItem));
+        for (const Text field : {Text::SMTPServer, Text::SMTPSecurity, Text::SMTPCAFile,
+                                 Text::POP3Server, Text::SMTPUser, Text::SMTPPassword})
+            QVERIFY2(c.form().isEnabled(field), qPrintable(SettingsForm::objectName(field)));
+        // Unchecking the sign-in box disables its fields; so does switching mail off.
+        c.form().setChecked(Box::SMTPAuth, false);
+        c.w1_SMTPAuth();
+        QVERIFY(!c.form().isEnabled(Text::SMTPUser));
+        c.form().setChecked(Box::SMTPAuth, true);
+        c.w1_SMTPAuth();
+        c.form().setChecked(Box::Mail, false);
+        c.w1_SendMail();
+        QVERIFY(!c.form().isEnabled(Text::SMTPPassword));
+        QVERIFY(!c.form().isEnabled(Text::SMTPSecurity));
+    }
+
+    void smtpPasswordKeeping_data()
+    {
+        QTest::addColumn<bool>("keyring");      // a keyring answers
+        QTest::addColumn<bool>("keyringTakes"); // it stores what it is given
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("place");
+        const QString token = QString(256, QChar(u't'));
+        const QString utf8 = QString(128, QChar(0xE4)); // 256 bytes
+        const int keyringPlace = int(SecretPlace::Keyring);
+        const int filePlace = int(SecretPlace::SettingsFile);
+        QTest::newRow("keyring") << true << true << "app pass word" << keyringPlace;
+        QTest::newRow("keyring, 256-byte token") << true << true << token << keyringPlace;
+        QTest::newRow("no keyring") << false << false << "app pass word" << filePlace;
+        QTest::newRow("no keyring, 256 bytes UTF-8") << false << false << utf8 << filePlace;
+        QTest::newRow("keyring refuses") << true << false << token << filePlace;
+    }
+
+    void smtpPasswordKeeping()
+    {
+        QFETCH(bool, keyring);
+        QFETCH(bool, keyringTakes);
+        QFETCH(QString, password);
+        QFETCH(int, place);
+        FakeSecretStore secrets;
+        secrets.available = keyring;
+        secrets.takes = keyringTakes;
+        {
+            ControllerRig rig(iniPath(), QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
+            rig.controller->loadUserDefaults();
+            QCOMPARE(rig.controller->form().text(Text::SMTPPasswordPlace), QString());
+            rig.controller->form().setText(Text::SMTPPassword, password);
+            rig.controller->w1_Ok();
+            QVERIFY(rig.modal.alerts.isEmpty());
+            QCOMPARE(int(rig.controller->smtpPasswordPlace()), place);
+            QCOMPARE(rig.controller->form().text(Text::SMTPPasswordPlace),
+                     place == int(SecretPlace::Keyring)
+                         ? QStringLiteral("MSG_SMTPPasswordInKeyring")
+                         : QStringLiteral("MSG_SMTPPasswordInFile"));
+            // A second OK with the same password asks the keyring nothing.
+            const int writes = secrets.writes;
+            rig.controller->w1_OrderFront();
+            rig.controller->w1_Ok();
+            QCOMPARE(secrets.writes, writes);
+        }
+        const QByteArray file = readAll(iniPath());
+        QVERIFY(!file.contains(password.toUtf8()));
+        QCOMPARE(fileMode(iniPath()), 0600);
+        const QByteArray stored =
+            DefaultsStore(iniPath()).dataForKey(QStringLiteral("SMTPPassword"));
+        if (place == int(SecretPlace::Keyring)) {
+            QVERIFY(stored.isEmpty());
+            QCOMPARE(secrets.entries.value(QStringLiteral("SMTPPassword")), password);
+        } else {
+            QCOMPARE(stored.size(), 257);
+        }
+
+        ControllerRig next(iniPath(), QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
+        next.controller->loadUserDefaults();
+        QCOMPARE(next.controller->form().text(Text::SMTPPassword), password);
+        QCOMPARE(int(next.controller->smtpPasswordPlace()), place);
+    }
+
+    // The settings file holds the SMTP password only when the keyring could not take it: its
+    // value is the newer one and the keyring is not asked.
+    void smtpPasswordInTheSettingsFileWins()
+    {
+        FakeSecretStore secrets;
+        secrets.entries.insert(QStringLiteral("SMTPPassword"), QStringLiteral("stale"));
+        secrets.takes = false;
+        {
+            ControllerRig rig(iniPath(), QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
+            rig.controller->loadUserDefaults();
+            QCOMPARE(rig.controller->form().text(Text::SMTPPassword), QStringLiteral("stale"));
+            rig.controller->form().setText(Text::SMTPPassword, QStringLiteral("newer"));
+            rig.controller->w1_Ok();
+        }
+        secrets.reads = 0;
+        ControllerRig next(iniPath(), QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
+        next.controller->loadUserDefaults();
+        QCOMPARE(next.controller->form().text(Text::SMTPPassword), QStringLiteral("newer"));
+        QCOMPARE(secrets.reads, 0);
+        QCOMPARE(next.controller->smtpPasswordPlace(), SecretPlace::SettingsFile);
     }
 
     void autostartEntryAfterOk_data()
@@ -712,29 +859,42 @@ private slots:
 
     void chooseLogFile_data()
     {
+        QTest::addColumn<int>("field"); // the log path (save dialog) or the CA file (open dialog)
         QTest::addColumn<QVariant>("answer"); // invalid: cancelled
         QTest::addColumn<QString>("expected");
-        QTest::newRow("chosen") << QVariant(QStringLiteral("/tmp/other/log.csv"))
-                                << "/tmp/other/log.csv";
-        QTest::newRow("cancelled") << QVariant() << "/var/log/tamro/start.csv";
+        const int log = int(Text::LogFilePath);
+        const int ca = int(Text::SMTPCAFile);
+        QTest::newRow("log file chosen")
+            << log << QVariant(QStringLiteral("/tmp/other/log.csv")) << "/tmp/other/log.csv";
+        QTest::newRow("log file cancelled") << log << QVariant() << "/var/log/tamro/start.csv";
+        QTest::newRow("CA file chosen")
+            << ca << QVariant(QStringLiteral("/etc/company/ca.pem")) << "/etc/company/ca.pem";
+        QTest::newRow("CA file cancelled") << ca << QVariant() << "/var/log/tamro/start.csv";
     }
 
     void chooseLogFile()
     {
+        QFETCH(int, field);
         QFETCH(QVariant, answer);
         QFETCH(QString, expected);
+        const Text text = Text(field);
+        const bool caFile = text == Text::SMTPCAFile;
         ControllerRig rig(iniPath());
         rig.controller->loadUserDefaults();
-        rig.controller->form().setText(Text::LogFilePath,
-                                       QStringLiteral("/var/log/tamro/start.csv"));
+        rig.controller->form().setText(text, QStringLiteral("/var/log/tamro/start.csv"));
         if (answer.isValid())
-            rig.modal.saveDialogAnswer = answer.toString();
-        rig.controller->w1_SetFilePath();
-        QCOMPARE(rig.modal.saveDialogStarts,
+            (caFile ? rig.modal.openDialogAnswer : rig.modal.saveDialogAnswer) = answer.toString();
+        if (caFile)
+            rig.controller->w1_SetCAFile();
+        else
+            rig.controller->w1_SetFilePath();
+        QCOMPARE(caFile ? rig.modal.openDialogStarts : rig.modal.saveDialogStarts,
                  QStringList{QStringLiteral("/var/log/tamro/start.csv")});
-        QCOMPARE(rig.controller->form().text(Text::LogFilePath), expected);
+        QVERIFY((caFile ? rig.modal.saveDialogStarts : rig.modal.openDialogStarts).isEmpty());
+        QCOMPARE(rig.controller->form().text(text), expected);
         // Stored only at the next OK.
-        QVERIFY(!rig.store.hasStoredValue(QStringLiteral("LogFilePath")));
+        QVERIFY(!rig.store.hasStoredValue(caFile ? QStringLiteral("SMTPCAFile")
+                                                 : QStringLiteral("LogFilePath")));
     }
 };
 

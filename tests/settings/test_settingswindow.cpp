@@ -9,6 +9,7 @@
 #include "settings/settingswindow.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,17 +49,21 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("className");
-        for (const char* name : {"w1_SMTPServer", "w1_SMTPPort", "w1_FromField", "w1_ToField1",
-                                 "w1_ToField2", "w1_ToField3", "w1_SubjectField", "w1_POP3Server",
-                                 "w1_POP3Port", "w1_Username", "w1_Password", "w1_LogFilePath"})
+        for (const char* name :
+             {"w1_SMTPServer", "w1_SMTPPort", "w1_FromField", "w1_ToField1", "w1_ToField2",
+              "w1_ToField3", "w1_SubjectField", "w1_POP3Server", "w1_POP3Port", "w1_Username",
+              "w1_Password", "w1_LogFilePath", "w1_SMTPUser", "w1_SMTPPassword", "w1_SMTPCAFile"})
             QTest::newRow(name) << name << "QLineEdit";
         for (const char* name : {"w1_Mail", "w1_RebuildMail", "w1_POPbSMTP", "w1_LoginItem",
-                                 "w1_Log", "w1_DispPanel", "w1_Shutdown"})
+                                 "w1_Log", "w1_DispPanel", "w1_Shutdown", "w1_SMTPAuth"})
             QTest::newRow(name) << name << "QCheckBox";
-        for (const char* name : {"w1_Ok", "w1_Cancel", "w1_TestMail", "w1_SetFilePath"})
+        for (const char* name :
+             {"w1_Ok", "w1_Cancel", "w1_TestMail", "w1_SetFilePath", "w1_SetCAFile"})
             QTest::newRow(name) << name << "QPushButton";
-        QTest::newRow("w1_MailStatus") << "w1_MailStatus"
-                                       << "QLabel";
+        for (const char* name : {"w1_MailStatus", "w1_SMTPPasswordPlace"})
+            QTest::newRow(name) << name << "QLabel";
+        QTest::newRow("w1_SMTPSecurity") << "w1_SMTPSecurity"
+                                         << "QComboBox";
     }
 
     void controlsCarryTheirNames()
@@ -79,6 +84,33 @@ private slots:
         SettingsWindow window(*rig->controller);
         QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_Password"))->echoMode(),
                  QLineEdit::Password);
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPPassword"))->echoMode(),
+                 QLineEdit::Password);
+    }
+
+    void securityListFollowsTheForm()
+    {
+        auto rig = makeRig();
+        AppController& c = *rig->controller;
+        SettingsWindow window(c);
+        auto* list = window.findChild<QComboBox*>(QStringLiteral("w1_SMTPSecurity"));
+        QCOMPARE(list->count(), 4);
+        // Loaded from the registered default.
+        QCOMPARE(list->currentData().toString(), QStringLiteral("starttls-if-offered"));
+        c.form().setText(Text::SMTPSecurity, QStringLiteral("tls"));
+        QCOMPARE(list->currentText(), QStringLiteral("UI_SecurityTLS"));
+        const int starttls = list->findData(QStringLiteral("starttls"));
+        QVERIFY(starttls >= 0);
+        emit list->activated(starttls);
+        QCOMPARE(c.form().text(Text::SMTPSecurity), QStringLiteral("starttls"));
+        // The list and the sign-in follow the mail check-box; the sign-in also its own.
+        auto* user = window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPUser"));
+        QVERIFY(!list->isEnabled());
+        window.findChild<QCheckBox*>(QStringLiteral("w1_Mail"))->click();
+        QVERIFY(list->isEnabled());
+        QVERIFY(!user->isEnabled());
+        window.findChild<QCheckBox*>(QStringLiteral("w1_SMTPAuth"))->click();
+        QVERIFY(user->isEnabled());
     }
 
     void labelsShowTexts()

@@ -35,10 +35,14 @@ inline const QTemporaryDir& isolateEnvironment()
         qputenv("XDG_DATA_HOME", sub(".local/share"));
         qputenv("XDG_CACHE_HOME", sub(".cache"));
         const QByteArray runtime = sub("runtime");
-        QFile::setPermissions(QString::fromLocal8Bit(runtime),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                  QFileDevice::ExeOwner);
+        QFile::setPermissions(QString::fromLocal8Bit(runtime), QFileDevice::ReadOwner |
+                                                                   QFileDevice::WriteOwner |
+                                                                   QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime);
+        // No test reaches the user's own session bus, and so the user's keyring: only the
+        // keyring tests, run in a private session (tests/support/with_keyring.sh), keep it.
+        if (qEnvironmentVariableIsEmpty("TAMRO_TEST_KEYRING"))
+            qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + root + "/no-session-bus");
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -53,7 +57,7 @@ inline QString homePath()
 
 } // namespace tamro::test
 
-#define TAMRO_TEST_MAIN_IMPL(AppType, TestObject)                                                 \
+#define TAMRO_TEST_MAIN_IMPL(AppType, TestObject)                                                  \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         tamro::test::isolateEnvironment();                                                         \

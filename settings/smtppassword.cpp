@@ -1,0 +1,84 @@
+#include "settings/smtppassword.h"
+
+#include "actions/secretbytes.h"
+#include "app/logging.h"
+#include "settings/defaultsstore.h"
+#include "settings/scramble.h"
+#include "settings/secretstore.h"
+
+#include <QCryptographicHash>
+
+#include <algorithm>
+
+SmtpPasswordKeeper::SmtpPasswordKeeper(DefaultsStore& store, SecretStore& secrets)
+    : _store(store), _secrets(secrets)
+{
+}
+
+QByteArray SmtpPasswordKeeper::fingerprint(const QString& password)
+{
+    return QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha256);
+}
+
+QString SmtpPasswordKeeper::load()
+{
+    _place = SecretPlace::None;
+    _keptFingerprint.clear();
+    QString password;
+    QByteArray field = _store.dataForKey(storeKey());
+    if (!field.isEmpty()) {
+        // Read as the POP3 password is: over the value's own length, up to the first zero.
+        scramble(kPasswordSeed, field.constData(), field.data(), unsigned(field.size()));
+        const qsizetype end = field.indexOf('\0');
+        password = QString::fromUtf8(field.constData(), end < 0 ? field.size() : end);
+        secureWipe(field.data(), std::size_t(field.size()));
+        _place = SecretPlace::SettingsFile;
+    } else if (_secrets.isAvailable()) {
+        switch (_secrets.read(keyringKey(), password)) {
+        case SecretStore::Result::Ok:
+            _place = SecretPlace::Keyring;
+            break;
+        case SecretStore::Result::NotFound:
+            break;
+        case SecretStore::Result::Failed:
+            password.clear();
+            qCWarning(lcMonitor, "the keyring did not give the SMTP password");
+            break;
+        }
+    }
+    if (_place != SecretPlace::None)
+        _keptFingerprint = fingerprint(password);
+    return password;
+}
+
+void SmtpPasswordKeeper::save(const QString& password)
+{
+    if (password.isEmpty())
+        return;
+    const QByteArray print = fingerprint(password);
+    if (_place != SecretPlace::None && print == _keptFingerprint)
+        return;
+    if (_secrets.isAvailable()) {
+        if (_secrets.write(keyringKey(), password) == SecretStore::Result::Ok) {
+            _store.removeValue(storeKey());
+            _place = SecretPlace::Keyring;
+            _keptFingerprint = print;
+            return;
+        }
+        qCWarning(lcMonitor, "the keyring did not take the SMTP password: it is kept in the "
+                             "settings file");
+    }
+    keepInSettingsFile(password);
+    _keptFingerprint = print;
+}
+
+void SmtpPasswordKeeper::keepInSettingsFile(const QString& password)
+{
+    QByteArray utf8 = password.toUtf8();
+    QByteArray field(qsizetype(kFieldLength), '\0');
+    std::copy_n(utf8.cbegin(), std::min(utf8.size(), kMaxBytes), field.begin());
+    secureWipe(utf8.data(), std::size_t(utf8.size()));
+    scramble(kPasswordSeed, field.constData(), field.data(), kFieldLength);
+    _store.setData(storeKey(), field);
+    _place = SecretPlace::SettingsFile;
+}

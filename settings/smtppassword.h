@@ -1,0 +1,43 @@
+// Keeping of the SMTP sign-in password. In the desktop's keyring when one answers;
+// otherwise in the settings file under SMTPPassword, scrambled like the POP3 password but in
+// a field of 257 bytes, so app passwords and tokens of up to 256 bytes fit. The settings
+// file holds it only when the keyring could not take it, so a value there is always the
+// newer one.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class DefaultsStore;
+class SecretStore;
+
+enum class SecretPlace { None, Keyring, SettingsFile };
+
+class SmtpPasswordKeeper
+{
+public:
+    static constexpr qsizetype kMaxBytes = 256;
+    static constexpr unsigned kFieldLength = 257; // the bytes and at least one zero
+    static QString storeKey() { return QStringLiteral("SMTPPassword"); }
+    // The entry's name in the keyring, under the application's name as its service.
+    static QString keyringKey() { return QStringLiteral("SMTPPassword"); }
+
+    SmtpPasswordKeeper(DefaultsStore& store, SecretStore& secrets);
+
+    // The kept password, empty when there is none or the keyring did not answer.
+    QString load();
+    // Keeps a non-empty password (at most kMaxBytes in UTF-8); an empty one leaves the kept
+    // password as it is. A password already kept where it is is not written again, so the
+    // keyring is not asked at every save.
+    void save(const QString& password);
+    SecretPlace place() const { return _place; }
+
+private:
+    void keepInSettingsFile(const QString& password);
+    static QByteArray fingerprint(const QString& password);
+
+    DefaultsStore& _store;
+    SecretStore& _secrets;
+    SecretPlace _place = SecretPlace::None;
+    QByteArray _keptFingerprint; // a hash of the kept password, not the password itself
+};
