@@ -47,8 +47,12 @@ bool runJob(QKeychain::Job* job, int timeoutMs)
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     job->setAutoDelete(false);
     job->start();
-    limit.start(timeoutMs);
-    loop.exec();
+    // A job may finish within start() (no backend at all); quit() before exec() would not
+    // end the loop.
+    if (!finished) {
+        limit.start(timeoutMs);
+        loop.exec();
+    }
     return finished;
 }
 
