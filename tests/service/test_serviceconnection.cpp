@@ -356,7 +356,12 @@ private slots:
         qint64 stalled = 0;
         {
             ModalScope modal;
-            // White space between documents, in many writes, then one answer.
+            // Single bytes, each read on its own...
+            for (int i = 0; i < 100; ++i) {
+                send(peer, " ");
+                spin(2);
+            }
+            // ...then white space between documents in many big writes, then one answer.
             const QByteArray block(64 * 1024, ' ');
             for (qint64 sent = 0; sent < total; sent += block.size())
                 peer->write(block);
