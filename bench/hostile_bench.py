@@ -396,8 +396,10 @@ def panel(args):
     finally:
         stop(bench, stand_in)
     log(f"panel: sent {sent} of {total_wanted} bytes in {span:.1f} s; VmRSS {rss0} -> {rss1} KiB")
+    held = ("the rest was held back by TCP" if sent < 0.9 * total_wanted
+            else "the monitor took it all in")
     print(f"| Panel left open, {args.megabytes} MB offered in {args.seconds} s | the stand-in "
-          f"could send {sent / 1e6:.2f} MB; the rest was held back by TCP | VmRSS "
+          f"could send {sent / 1e6:.2f} MB; {held} | VmRSS "
           f"{rss0 / 1024:.1f} → {rss1 / 1024:.1f} MiB ({(rss1 - rss0) / 1024:+.1f} MiB), "
           f"VmHWM {hwm / 1024:.1f} MiB | running: {alive} |")
 
