@@ -69,9 +69,14 @@ ParseRaidInfo::ParseRaidInfo(RaidInfoListener* appController, QObject* parent)
             deliverHandOff();
         });
     });
+    // Behind a panel the time-outs can come due while bytes wait unread in the socket: those
+    // are read first, and count.
     _answerTimer.setSingleShot(true);
     connect(&_answerTimer, &QTimer::timeout, this, [this] {
         ModalGate::instance().run(this, [this, generation = _generation] {
+            if (generation != _generation)
+                return;
+            takeWaitingInput();
             if (generation == _generation && _awaitingAnswer)
                 answerTimedOut();
         });
@@ -79,11 +84,19 @@ ParseRaidInfo::ParseRaidInfo(RaidInfoListener* appController, QObject* parent)
     _unfinishedTimer.setSingleShot(true);
     connect(&_unfinishedTimer, &QTimer::timeout, this, [this] {
         ModalGate::instance().run(this, [this, generation = _generation, reads = _reads] {
-            // Bytes that came while this waited behind a panel keep the document alive.
+            if (generation != _generation)
+                return;
+            takeWaitingInput();
             if (generation == _generation && reads == _reads)
                 unfinishedTimedOut();
         });
     });
+}
+
+void ParseRaidInfo::takeWaitingInput()
+{
+    if (_socket && _socket->bytesAvailable() > 0)
+        handleInputStreamEvent();
 }
 
 ParseRaidInfo::~ParseRaidInfo()

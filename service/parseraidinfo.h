@@ -151,6 +151,7 @@ private:
     void dropSocket();
     void onConnected();
     void handleInputStreamEvent();
+    void takeWaitingInput();
     void handleOutputStreamEvent();
     void handleStreamError();
     void reportConnectionError();
