@@ -107,6 +107,7 @@ void AppController::makeClient()
     _raidInfo = std::make_unique<ParseRaidInfo>(this);
     _raidInfo->setPort(_config.servicePort);
     _raidInfo->setHandOffIntervals(_config.timing.handOffIdleMs, _config.timing.handOffBusyMs);
+    _raidInfo->setTimeouts(_config.timing.answerMs, _config.timing.unfinishedMs);
     connect(_raidInfo.get(), &ParseRaidInfo::connectionStateChanged, this,
             &AppController::onConnectionStateChanged);
 }

@@ -39,6 +39,8 @@ struct ControllerTiming
     int refetchMs = 3600000;    // kRefetchInterval (repeating)
     int handOffIdleMs = 100;    // hand-off after a document
     int handOffBusyMs = 1000;   // hand-off re-armed while a pass runs
+    int answerMs = 30000;       // a command unanswered this long counts as a lost connection
+    int unfinishedMs = 2000;    // a document with no further byte this long is a failed parse
     int mailTimeoutMs = 120000; // a mail tool still running then is stopped: a failure
     int sudoTimeoutMs = 60000;  // a sudo command still running then is stopped
 };
@@ -68,6 +70,7 @@ public:
     static constexpr int kMaxEnclosures = 8;
     static constexpr int kSlots = 16;
     static constexpr int kMaxRetries = 10;
+    static_assert(ParseRaidInfo::kTableRoom == kSlots, "the table holds what the slots hold");
 
     explicit AppController(const ControllerConfig& config, QObject* parent = nullptr);
     ~AppController() override;

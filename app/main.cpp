@@ -25,7 +25,7 @@ void applyTestOverrides(ControllerConfig& config)
     if (ok && scale > 0.0 && std::isfinite(scale)) {
         ControllerTiming& t = config.timing;
         for (int* ms : {&t.rescanMs, &t.loginMs, &t.refetchMs, &t.handOffIdleMs, &t.handOffBusyMs,
-                        &t.mailTimeoutMs, &t.sudoTimeoutMs})
+                        &t.answerMs, &t.unfinishedMs, &t.mailTimeoutMs, &t.sudoTimeoutMs})
             *ms = int(std::lround(std::min(double(*ms) * scale, 2.0e9)));
     }
 }

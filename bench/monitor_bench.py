@@ -478,7 +478,9 @@ def soak(args):
         sent, changes, unplugged, lost, lag_waits = 1, 0, False, 0, 0
         # At most one state change per burst: the client merges every answer into the table
         # as it arrives and the pass evaluates the table as it is then, so an unplug and a
-        # plug inside one hand-off delay would be evaluated as no change at all.
+        # plug inside one hand-off delay would be evaluated as no change at all. Answers that
+        # wait for their hand-off together make one pass, so a pass per push is counted only
+        # with bursts of one push (the default).
         burst = min(args.burst, args.change_every)
         while sent < args.count:
             cmds = []
@@ -571,7 +573,7 @@ def main():
     p.add_argument("build")
     p.add_argument("--count", type=int, default=100000)
     p.add_argument("--scale", type=float, default=0.01)
-    p.add_argument("--burst", type=int, default=10)
+    p.add_argument("--burst", type=int, default=1)
     p.add_argument("--change-every", type=int, default=10)
     p.add_argument("--sample-every", type=int, default=1000)
     p.add_argument("--warmup", type=int, default=5000)

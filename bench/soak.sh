@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Soak (not part of CI): the simulator pushes <count> answers (default 100,000; every tenth of
 # them a state change, pulling and plugging a drive in turn, so the event log fills to its
-# bound and stays there) as fast as the monitor takes them. Pushes go out in bursts and the
-# next burst waits until the monitor has run a pass for every push of the last one, so every
-# pass runs. The monitor's resident memory is sampled every 1,000 pushes; the result row
+# bound and stays there) as fast as the monitor takes them. Pushes go out one at a time and
+# the next waits until the monitor has run the pass of the last one (answers that wait for
+# their hand-off together would make one pass), so every push has its pass. The monitor's resident memory is sampled every 1,000 pushes; the result row
 # compares it after the warm-up (5,000 pushes) with the end, and counts passes against pushes.
 #
 #   bench/soak.sh <build-dir> [count]

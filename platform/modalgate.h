@@ -3,6 +3,8 @@
 // otherwise deliver them in the middle of the panel). Code that shows a modal panel brackets
 // it with a ModalScope; timer and socket handlers go through ModalGate::run.
 // Waiting for the mail tool is NOT modal: it keeps the default mode turning.
+// A panel may stay up for hours: a source that fires again and again (socket input, a
+// repeating timer) keeps at most one call waiting here, so what waits stays bounded.
 #pragma once
 
 #include <QObject>

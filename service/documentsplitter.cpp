@@ -1,15 +1,28 @@
 #include "service/documentsplitter.h"
 
 #include <QByteArrayView>
+#include <QHashFunctions>
 
 #include <algorithm>
 
 namespace {
 
-bool isXmlSpace(char c)
+// What separates documents: XML white space, and NUL bytes, which some senders put after a
+// message.
+bool isSeparator(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0';
 }
+
+// Where a tag's name ends.
+bool endsName(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>' || c == '"' ||
+           c == '\'' || c == '=';
+}
+
+// Names are compared by this many leading bytes; longer ones never occur in the protocol.
+constexpr qsizetype kNameRoom = 256;
 
 // Bytes kept behind the scan position while an oversized document is skipped: enough to
 // find a terminator such as "]]>" that straddles two reads, and the '/' before a '>'.
@@ -25,7 +38,7 @@ QList<DocumentSplitter::Piece> DocumentSplitter::feed(const QByteArray& bytes)
         const qsizetype n = _buffer.size();
         switch (_mode) {
         case Mode::Top:
-            while (_pos < n && isXmlSpace(_buffer.at(_pos)))
+            while (_pos < n && isSeparator(_buffer.at(_pos)))
                 ++_pos;
             if (_pos >= n) {
                 _buffer.clear();
@@ -103,12 +116,21 @@ void DocumentSplitter::reset()
     *this = DocumentSplitter(_limit);
 }
 
+std::optional<DocumentSplitter::Piece> DocumentSplitter::abandon()
+{
+    std::optional<Piece> piece;
+    if (inDocument() && !_discarding && !_buffer.isEmpty())
+        piece = Piece{_buffer, false};
+    reset();
+    return piece;
+}
+
 void DocumentSplitter::startDocument()
 {
     _buffer.remove(0, _pos);
     _pos = 0;
     _markupStart = 0;
-    _depth = 0;
+    _open.clear();
     _mode = Mode::Content;
     _garbageReported = false;
 }
@@ -134,6 +156,8 @@ bool DocumentSplitter::scanContent()
     } else if (next == '/') {
         _mode = Mode::Tag;
         _endTag = true;
+        _tagName.clear();
+        _nameDone = false;
         _pos = lt + 2;
     } else if (next == '!') {
         const QByteArrayView rest(_buffer.constData() + lt, n - lt);
@@ -155,18 +179,29 @@ bool DocumentSplitter::scanContent()
     } else {
         _mode = Mode::Tag;
         _endTag = false;
+        _tagName.clear();
+        _nameDone = false;
         _pos = lt + 1;
     }
     return true;
 }
 
-// Scans a start or end tag up to its '>', skipping quoted attribute values.
+// Scans a start or end tag up to its '>', taking its name and skipping quoted attribute
+// values.
 bool DocumentSplitter::scanTag(QList<Piece>& out)
 {
     const qsizetype n = _buffer.size();
     const char* data = _buffer.constData();
     for (qsizetype i = _pos; i < n; ++i) {
         const char c = data[i];
+        if (!_nameDone) {
+            if (!endsName(c)) {
+                if (_tagName.size() < kNameRoom)
+                    _tagName.append(c);
+                continue;
+            }
+            _nameDone = true;
+        }
         if (_quote != 0) {
             if (c == _quote)
                 _quote = 0;
@@ -177,19 +212,33 @@ bool DocumentSplitter::scanTag(QList<Piece>& out)
             _pos = i + 1;
             _mode = Mode::Content;
             if (_endTag) {
-                if (--_depth <= 0)
-                    completeDocument(out);
+                closeElement(out);
             } else if (selfClosing) {
-                if (_depth <= 0)
+                if (_open.isEmpty())
                     completeDocument(out);
             } else {
-                ++_depth;
+                _open.append(qHash(QByteArrayView(_tagName)));
             }
             return true;
         }
     }
     _pos = n;
     return false;
+}
+
+// An end tag closes the innermost open element. The root's end tag ends the document even
+// when elements inside it were left open; any other mismatched end tag still closes one.
+void DocumentSplitter::closeElement(QList<Piece>& out)
+{
+    const size_t name = qHash(QByteArrayView(_tagName));
+    if (!_open.isEmpty()) {
+        if (_open.last() != name && _open.first() == name)
+            _open.clear();
+        else
+            _open.removeLast();
+    }
+    if (_open.isEmpty())
+        completeDocument(out);
 }
 
 // Comments, CDATA sections and processing instructions end at a fixed terminator.
@@ -243,7 +292,7 @@ void DocumentSplitter::completeDocument(QList<Piece>& out)
     _buffer.remove(0, _pos);
     _pos = 0;
     _markupStart = 0;
-    _depth = 0;
+    _open.clear();
     _mode = Mode::Top;
 }
 
@@ -258,7 +307,7 @@ void DocumentSplitter::waitForMore(QList<Piece>& out)
             _buffer.clear();
             _pos = 0;
             _markupStart = 0;
-            _depth = 0;
+            _open.clear();
             _discarding = false;
             _mode = Mode::Garbage;
             _garbageStart = 0;

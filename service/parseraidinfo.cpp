@@ -60,6 +60,43 @@ void mergeInto(AttrRecord& into, const AttrRecord& from)
 ParseRaidInfo::ParseRaidInfo(RaidInfoListener* appController, QObject* parent)
     : QObject(parent), _appController(appController)
 {
+    // Timers fire from the default loop; what they start waits behind a modal panel.
+    _handOffTimer.setSingleShot(true);
+    connect(&_handOffTimer, &QTimer::timeout, this, [this] {
+        _deliveryQueued = true;
+        ModalGate::instance().run(this, [this] {
+            _deliveryQueued = false;
+            deliverHandOff();
+        });
+    });
+    // Behind a panel the time-outs can come due while bytes wait unread in the socket: those
+    // are read first, and count.
+    _answerTimer.setSingleShot(true);
+    connect(&_answerTimer, &QTimer::timeout, this, [this] {
+        ModalGate::instance().run(this, [this, generation = _generation] {
+            if (generation != _generation)
+                return;
+            takeWaitingInput();
+            if (generation == _generation && _awaitingAnswer)
+                answerTimedOut();
+        });
+    });
+    _unfinishedTimer.setSingleShot(true);
+    connect(&_unfinishedTimer, &QTimer::timeout, this, [this] {
+        ModalGate::instance().run(this, [this, generation = _generation, reads = _reads] {
+            if (generation != _generation)
+                return;
+            takeWaitingInput();
+            if (generation == _generation && reads == _reads)
+                unfinishedTimedOut();
+        });
+    });
+}
+
+void ParseRaidInfo::takeWaitingInput()
+{
+    if (_socket && _socket->bytesAvailable() > 0)
+        handleInputStreamEvent();
 }
 
 ParseRaidInfo::~ParseRaidInfo()
@@ -75,6 +112,12 @@ void ParseRaidInfo::setHandOffIntervals(int idleMs, int busyMs)
     _handOffBusyMs = std::max(0, busyMs);
 }
 
+void ParseRaidInfo::setTimeouts(int answerMs, int unfinishedMs)
+{
+    _answerTimeoutMs = std::max(1, answerMs);
+    _unfinishedTimeoutMs = std::max(1, unfinishedMs);
+}
+
 // --- Connection and command exchange
 
 void ParseRaidInfo::openStream()
@@ -84,6 +127,9 @@ void ParseRaidInfo::openStream()
     _errorReported = false;
     ++_generation;
     auto* socket = new QTcpSocket(this);
+    // Bytes wait in the socket only up to one read: while a modal panel holds the reader,
+    // TCP holds the service back instead of this process buffering without bound.
+    socket->setReadBufferSize(kReadBufferSize);
     _socket = socket;
     watchSocket(socket);
     qCDebug(lcService) << "connecting to 127.0.0.1 port" << _port;
@@ -111,8 +157,7 @@ void ParseRaidInfo::watchSocket(QTcpSocket* socket)
             [this, socket] { onSocket(socket, &ParseRaidInfo::onConnected); });
     connect(socket, &QTcpSocket::bytesWritten, this,
             [this, socket] { onSocket(socket, &ParseRaidInfo::handleOutputStreamEvent); });
-    connect(socket, &QTcpSocket::readyRead, this,
-            [this, socket] { onSocket(socket, &ParseRaidInfo::handleInputStreamEvent); });
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError) {
         qCDebug(lcService) << "socket error:" << socket->errorString();
         onSocket(socket, &ParseRaidInfo::handleStreamError);
@@ -130,6 +175,21 @@ void ParseRaidInfo::onSocket(QTcpSocket* socket, void (ParseRaidInfo::*handler)(
     });
 }
 
+// Bytes available: one read waits behind a modal panel at most, since it reads everything
+// there is by then.
+void ParseRaidInfo::onReadyRead(QTcpSocket* socket)
+{
+    if (socket != _socket || _inputQueued)
+        return;
+    _inputQueued = true;
+    ModalGate::instance().run(this, [this, generation = _generation] {
+        if (generation != _generation)
+            return;
+        _inputQueued = false;
+        handleInputStreamEvent();
+    });
+}
+
 // Closes the current connection without a word: its signals are cut first, so nothing it
 // still had queued reaches the handlers.
 void ParseRaidInfo::dropSocket()
@@ -138,6 +198,10 @@ void ParseRaidInfo::dropSocket()
     _socket = nullptr;
     const bool wasConnected = _connected;
     _connected = false;
+    _inputQueued = false;
+    _awaitingAnswer = false;
+    _answerTimer.stop();
+    _unfinishedTimer.stop();
     if (socket) {
         socket->disconnect(this);
         socket->abort();
@@ -181,6 +245,8 @@ void ParseRaidInfo::handleOutputStreamEvent()
     if (!text.isEmpty()) {
         qCDebug(lcService) << "writing" << text.trimmed();
         _socket->write(text);
+        _awaitingAnswer = true;
+        _answerTimer.start(_answerTimeoutMs);
     }
     // An unknown code has nothing to write; it must not leave the client busy for ever.
     _command = kIdle;
@@ -209,14 +275,42 @@ void ParseRaidInfo::handleStreamError()
 {
     if (_errorReported)
         return;
-    _errorReported = true;
     const bool wasConnected = _connected;
     _connected = false;
     qCInfo(lcService) << (wasConnected ? "the storage service closed the connection"
                                        : "could not connect to the storage service");
     emit connectionStateChanged(false);
+    reportConnectionError();
+}
+
+void ParseRaidInfo::reportConnectionError()
+{
+    if (_errorReported)
+        return;
+    _errorReported = true;
+    _awaitingAnswer = false;
+    _answerTimer.stop();
     if (_appController)
         _appController->errorOccurredStreamEvent();
+}
+
+// A service that takes a command and never answers it is as good as gone: the connection is
+// closed and reported as lost, so the controller shows the problem and reconnects.
+void ParseRaidInfo::answerTimedOut()
+{
+    qCInfo(lcService) << "no answer from the storage service within" << _answerTimeoutMs << "ms";
+    closeStream(); // says the connection is gone
+    reportConnectionError();
+}
+
+// The service went quiet in the middle of a document: it is handed over as a failed parse.
+void ParseRaidInfo::unfinishedTimedOut()
+{
+    const std::optional<DocumentSplitter::Piece> piece = _splitter.abandon();
+    if (!piece)
+        return;
+    qCInfo(lcService) << "a document stayed unfinished for" << _unfinishedTimeoutMs << "ms";
+    parseDocument(*piece);
 }
 
 // --- Parsing
@@ -230,12 +324,18 @@ void ParseRaidInfo::handleReadBytes(const QByteArray& bytes)
     if (bytes.size() == 1 && !_splitter.inDocument() && bytes.at(0) != '<')
         return;
     const quint64 generation = _generation;
+    ++_reads;
     const QList<DocumentSplitter::Piece> pieces = _splitter.feed(bytes);
     for (const DocumentSplitter::Piece& piece : pieces) {
         if (generation != _generation)
             return; // the connection was replaced meanwhile
         parseDocument(piece);
     }
+    // A document under way must go on within the time-out, or it is given up.
+    if (_splitter.inDocument())
+        _unfinishedTimer.start(_unfinishedTimeoutMs);
+    else
+        _unfinishedTimer.stop();
 }
 
 void ParseRaidInfo::parseDocument(const DocumentSplitter::Piece& piece)
@@ -293,6 +393,7 @@ void ParseRaidInfo::parserDidStartDocument()
     _isEvent = false;
     _removalMatched = false;
     _eventMsgIdx = 0;
+    _boxesRefused = 0;
     clearParseParam();
 }
 
@@ -359,6 +460,14 @@ void ParseRaidInfo::didEndElement(const QString& name)
 // event that only moves the current enclosure.
 void ParseRaidInfo::parserDidEndDocument()
 {
+    if (_boxesRefused > 0)
+        qCInfo(lcService) << "the table holds" << kTableRoom << "enclosures; left out"
+                          << _boxesRefused << "more";
+    // Anything but an event message answers the command (a failed one included).
+    if (!_isEvent) {
+        _awaitingAnswer = false;
+        _answerTimer.stop();
+    }
     if (_isEvent && _eventMsgIdx != kRemovalEvent)
         return;
     // A removal naming no enclosure of the table (one plugged in and out between two
@@ -366,56 +475,67 @@ void ParseRaidInfo::parserDidEndDocument()
     // current enclosure, which is still attached.
     if (_isEvent && !_removalMatched && getDeviceCount() > 0)
         return;
-    AttrRecord handOff;
-    handOff.insert(kSerialNumber, QString::number(serialNumber(_deviceIndex)));
-    handOff.insert(kIsEvent, _isEvent ? QStringLiteral("1") : QStringLiteral("0"));
-    handOff.insert(kEventMsgIdx, QString::number(_eventMsgIdx));
-    const QString execInfo = _configDict.value(kExecInfo);
-    if (!execInfo.isEmpty())
-        handOff.insert(kExecInfo, execInfo);
-    armHandOff(handOff, _isProcess ? _handOffBusyMs : _handOffIdleMs);
+    queueHandOff({serialNumber(_deviceIndex), _isEvent, _eventMsgIdx, _isParse, _configDict});
 }
 
-void ParseRaidInfo::armHandOff(const AttrRecord& handOff, int delayMs)
+// Waiting hand-offs are coalesced: the pass reads the whole table, so a newer answer
+// replaces a waiting answer with the same verdict (and goes behind what came in between),
+// while a removal waits once per enclosure. At most two answers and one removal per
+// enclosure of the table wait at any time.
+void ParseRaidInfo::queueHandOff(const HandOff& handOff)
 {
-    ++_pendingHandOffs;
-    // The client is the timer's context: a destroyed client is never called.
-    QTimer::singleShot(delayMs, this, [this, handOff] {
-        ModalGate::instance().run(this, [this, handOff] {
-            --_pendingHandOffs;
-            parseData(handOff);
+    if (handOff.isRemoval()) {
+        for (const HandOff& waiting : std::as_const(_handOffs)) {
+            if (waiting.isRemoval() && waiting.key == handOff.key)
+                return;
+        }
+    } else {
+        _handOffs.removeIf([&handOff](const HandOff& waiting) {
+            return !waiting.isRemoval() && waiting.isParse == handOff.isParse;
         });
-    });
+    }
+    _handOffs.append(handOff);
+    scheduleHandOff(_isProcess ? _handOffBusyMs : _handOffIdleMs);
 }
 
-void ParseRaidInfo::parseData(const AttrRecord& handOff)
+void ParseRaidInfo::scheduleHandOff(int delayMs)
 {
+    if (_handOffTimer.isActive() || _deliveryQueued)
+        return;
+    _handOffTimer.start(delayMs);
+}
+
+void ParseRaidInfo::deliverHandOff()
+{
+    if (_handOffs.isEmpty())
+        return;
     if (_isProcess) {
         // The controller is still busy with an earlier hand-off: try again later.
-        armHandOff(handOff, _handOffBusyMs);
+        _handOffTimer.start(_handOffBusyMs);
         return;
     }
-    const int key = intValue(handOff.value(kSerialNumber));
-    const bool isEvent = intValue(handOff.value(kIsEvent)) != 0;
-    const int eventMsgIdx = intValue(handOff.value(kEventMsgIdx));
-    if (isEvent && eventMsgIdx == kRemovalEvent && getDeviceCount() > 0) {
+    const HandOff next = _handOffs.takeFirst();
+    parseData(next);
+    // The rest follow at once, unless a document that ended during the pass set its delay.
+    if (!_handOffs.isEmpty())
+        scheduleHandOff(0);
+}
+
+void ParseRaidInfo::parseData(const HandOff& handOff)
+{
+    if (handOff.isRemoval() && getDeviceCount() > 0 && !_keyIndex.contains(handOff.key)) {
         // A removal whose enclosure has left the table meanwhile (the same removal sent
         // twice, say) has nothing left to remove: falling back to index 0 would make the
         // controller drop an enclosure that is still there.
-        bool present = false;
-        for (int i = 0; i < getDeviceCount() && !present; ++i)
-            present = serialNumber(i) == key;
-        if (!present) {
-            qCInfo(lcService) << "removal of enclosure" << key << "that is no longer listed";
-            return;
-        }
+        qCInfo(lcService) << "removal of enclosure" << handOff.key << "that is no longer listed";
+        return;
     }
-    _deviceIndex = getDeviceIndexFromSerialNumber(key);
-    _isEvent = isEvent;
-    _eventMsgIdx = eventMsgIdx;
-    const QString execInfo = handOff.value(kExecInfo);
-    if (!execInfo.isEmpty())
-        _configDict.insert(kExecInfo, execInfo);
+    _deviceIndex = getDeviceIndexFromSerialNumber(handOff.key);
+    _isEvent = handOff.isEvent;
+    _eventMsgIdx = handOff.eventMsgIdx;
+    // The pass judges this document, whatever was read after it.
+    _isParse = handOff.isParse;
+    _configDict = handOff.config;
     if (!_appController)
         return;
     _isProcess = true;
@@ -435,13 +555,7 @@ void ParseRaidInfo::buildParseParam()
     if (keyText.isEmpty())
         return;
     const int key = intValue(convertUniData(keyText));
-    int found = -1;
-    for (int i = 0; i < getDeviceCount(); ++i) {
-        if (serialNumber(i) == key) {
-            found = i;
-            break;
-        }
-    }
+    const int found = _keyIndex.value(key, -1);
     if (found >= 0) {
         if (!_isEvent) {
             _boxAry[found] = _boxDict;
@@ -460,7 +574,15 @@ void ParseRaidInfo::buildParseParam()
             _removalMatched = true;
         }
     } else if (!_isEvent) {
+        if (getDeviceCount() >= kTableRoom) {
+            // More enclosures than the controller has slots for: the pass ends the program
+            // at its enclosure limit; merging the rest would only cost time.
+            ++_boxesRefused;
+            return;
+        }
         _deviceIndex = getDeviceCount();
+        _keyIndex.insert(key, _deviceIndex);
+        _keys.append(key);
         _boxAry.append(_boxDict);
         _drive0Ary.append(_drive0Dict);
         _drive1Ary.append(_drive1Dict);
@@ -492,20 +614,18 @@ QString ParseRaidInfo::convertUniData(const QString& codeList)
     return text;
 }
 
+// The key of an entry is that of its decoded SerialNumber; entries are only ever replaced
+// by one with the same key, so it is kept beside the table.
 int ParseRaidInfo::serialNumber(int index) const
 {
     if (index < 0 || index >= getDeviceCount())
         return 0;
-    return intValue(convertUniData(_boxAry.at(index).value(kSerialNumber)));
+    return _keys.at(index);
 }
 
 int ParseRaidInfo::getDeviceIndexFromSerialNumber(int key) const
 {
-    for (int i = 0; i < getDeviceCount(); ++i) {
-        if (serialNumber(i) == key)
-            return i;
-    }
-    return 0;
+    return _keyIndex.value(key, 0);
 }
 
 void ParseRaidInfo::removeDictAry(int index)
@@ -514,6 +634,10 @@ void ParseRaidInfo::removeDictAry(int index)
         _boxAry.removeAt(index);
         _drive0Ary.removeAt(index);
         _drive1Ary.removeAt(index);
+        _keys.removeAt(index);
+        _keyIndex.clear();
+        for (int i = 0; i < _keys.size(); ++i)
+            _keyIndex.insert(_keys.at(i), i);
     }
     _deviceIndex = 0;
 }

@@ -9,15 +9,30 @@
 //   failed read is never taken as data;
 // - errorOccurred (a refused connection included) and disconnected (the service closed the
 //   connection or died) are reported to the controller as errorOccurredStreamEvent, once per
-//   connection, so its retry can reconnect. Closing or replacing the connection ourselves
-//   reports nothing, and a replaced connection delivers nothing more.
+//   connection, so its retry can reconnect. So is a command that gets no answer in time (30 s
+//   unless set otherwise): the connection is closed and reported as lost. Closing or
+//   replacing the connection ourselves reports nothing, and a replaced connection delivers
+//   nothing more.
 // Every socket and timer handler goes through ModalGate, so it waits behind a modal panel.
+// While one waits there, the socket takes in no more than one read buffer (64 KiB), so TCP
+// holds the service back, and at most one read waits behind the panel.
 //
 // TCP carries bytes, not messages: DocumentSplitter cuts the stream into whole documents,
-// and each is parsed once, on its own. Garbage and documents over 64 KiB count as failed
-// parses that still reach the document end, so the controller's failure path runs. A read of
-// a single byte between documents changes nothing; inside a document it is kept. Documents
-// with a document type declaration are refused, so no entity is ever expanded.
+// and each is parsed once, on its own. Garbage, documents over 64 KiB and a document left
+// unfinished with no further byte for 2 s count as failed parses that still reach the
+// document end, so the controller's failure path runs. A read of a single byte between
+// documents changes nothing; inside a document it is kept. Documents with a document type
+// declaration are refused, so no entity is ever expanded.
+//
+// Hand-offs: each document is handed over with its own parse verdict and its own command
+// attributes (eResult, ExecInfo), restored at delivery whatever came after it. One timer
+// delivers them. What waits is coalesced: the pass reads the whole table, so a newer answer
+// replaces a waiting answer of the same verdict, while every removal event is kept (once per
+// enclosure). A flood of messages thus makes a few passes a second, not one per message.
+//
+// The table holds at most kTableRoom enclosures (the controller's slot count); further new
+// ones are not taken, and the controller's pass ends the program at its enclosure limit.
+// Enclosures are found by key through a hash, so a long answer merges in linear time.
 // Queries given an index outside a non-empty table read an empty record instead of running
 // past its end.
 #pragma once
@@ -30,6 +45,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 class QTcpSocket;
 class QXmlStreamAttributes;
@@ -45,6 +61,8 @@ public:
     static constexpr quint16 kDefaultPort = 51115;
     static constexpr int kReadBufferSize = 65536;
     static constexpr int kCodeListRoom = 255;
+    // Enclosures the table takes: the controller's 16 slots.
+    static constexpr int kTableRoom = 16;
     // MsgIdx of the event that removes an enclosure.
     static constexpr int kRemovalEvent = 13;
 
@@ -59,6 +77,11 @@ public:
     void setPort(quint16 port) { _port = port; }
     quint16 port() const { return _port; }
     void setHandOffIntervals(int idleMs, int busyMs);
+    // How long a written command may wait for its answer (30 s), and how long a document may
+    // stay unfinished without a further byte (2 s).
+    void setTimeouts(int answerMs, int unfinishedMs);
+    // A command was written and its answer has not come yet.
+    bool isAwaitingAnswer() const { return _awaitingAnswer; }
 
     // --- Connection and command exchange
     void openStream();
@@ -86,8 +109,8 @@ public:
     int serialNumber(int index) const;
     int getDeviceIndexFromSerialNumber(int key) const;
     void removeDictAry(int index);
-    // Hand-offs armed but not yet delivered (for tests).
-    int pendingHandOffs() const { return _pendingHandOffs; }
+    // Hand-offs waiting to be delivered (for tests).
+    int pendingHandOffs() const { return int(_handOffs.size()); }
 
     // --- Queries
     int getDeviceIndex() const { return _deviceIndex; }
@@ -110,20 +133,39 @@ signals:
     void documentParsed(bool ok);
 
 private:
+    // What a document hands over: the enclosure it names, its event, its parse verdict and
+    // the attributes of its command element.
+    struct HandOff
+    {
+        int key = 0;
+        bool isEvent = false;
+        int eventMsgIdx = 0;
+        bool isParse = false;
+        AttrRecord config;
+        bool isRemoval() const { return isEvent && eventMsgIdx == kRemovalEvent; }
+    };
+
     void watchSocket(QTcpSocket* socket);
     void onSocket(QTcpSocket* socket, void (ParseRaidInfo::*handler)());
+    void onReadyRead(QTcpSocket* socket);
     void dropSocket();
     void onConnected();
     void handleInputStreamEvent();
+    void takeWaitingInput();
     void handleOutputStreamEvent();
     void handleStreamError();
+    void reportConnectionError();
+    void answerTimedOut();
+    void unfinishedTimedOut();
     void parseDocument(const DocumentSplitter::Piece& piece);
     void parserDidStartDocument();
     void didStartElement(const QString& name, const QXmlStreamAttributes& attributes);
     void didEndElement(const QString& name);
     void parserDidEndDocument();
-    void parseData(const AttrRecord& handOff);
-    void armHandOff(const AttrRecord& handOff, int delayMs);
+    void queueHandOff(const HandOff& handOff);
+    void scheduleHandOff(int delayMs);
+    void deliverHandOff();
+    void parseData(const HandOff& handOff);
     void buildParseParam();
     void clearParseParam();
     AttrRecord& driveRecord(int diskId);
@@ -134,7 +176,10 @@ private:
     QPointer<QTcpSocket> _socket;     // both stream sides of the one connection
     bool _errorReported = false;      // end of stream / error reported once per connection
     bool _connected = false;
-    quint64 _generation = 0; // counts connections, so bytes of an old one are not parsed on
+    bool _inputQueued = false;    // a read of the current connection waits behind a panel
+    bool _awaitingAnswer = false; // a command was written; its answer has not come
+    quint64 _generation = 0;      // counts connections, so bytes of an old one are not parsed on
+    quint64 _reads = 0; // reads taken, so a stale time-out of an unfinished document is seen
     QByteArray _data;
     DocumentSplitter _splitter;
     bool _isParse = false;
@@ -149,6 +194,9 @@ private:
     QList<AttrRecord> _boxAry;
     QList<AttrRecord> _drive0Ary;
     QList<AttrRecord> _drive1Ary;
+    QList<int> _keys;          // the enclosure key of each table entry
+    QHash<int, int> _keyIndex; // enclosure key -> table index
+    int _boxesRefused = 0;     // new enclosures of the current document the table had no room for
     int _diskId = 0;
     bool _isEvent = false;
     bool _removalMatched = false; // the document's removal event named a known enclosure
@@ -159,5 +207,11 @@ private:
     quint16 _port = kDefaultPort;
     int _handOffIdleMs = 100;
     int _handOffBusyMs = 1000;
-    int _pendingHandOffs = 0;
+    int _answerTimeoutMs = 30000;
+    int _unfinishedTimeoutMs = 2000;
+    QList<HandOff> _handOffs;     // waiting, in order: at most one per verdict, one per removal
+    QTimer _handOffTimer;         // delivers the first waiting hand-off
+    bool _deliveryQueued = false; // the timer fired; the delivery waits behind a panel
+    QTimer _answerTimer;
+    QTimer _unfinishedTimer;
 };

@@ -56,6 +56,8 @@ public:
         ModalScope scope;
         alerts << message;
         criticalAlerts << critical;
+        if (onAlert)
+            onAlert();
     }
     void displayPanel(const QString& text) override
     {
@@ -86,6 +88,7 @@ public:
 
     QStringList alerts;
     QList<bool> criticalAlerts;
+    std::function<void()> onAlert; // runs while the alert is up
     QStringList panels;
     QStringList quitTexts;
     std::deque<int> quitAnswers;
@@ -223,13 +226,20 @@ inline QByteArray answer(const QList<BoxSpec>& boxes, int eResult = 0,
     return xml.toUtf8();
 }
 
+// An event message about an enclosure; MsgIdx 13 removes it.
+inline QByteArray eventMessage(int msgIdx, const QString& serial)
+{
+    return QStringLiteral(
+               "<SVEventLogCmd><SVEvent MsgIdx=\"%1\" BoxSN=\"%2\"/></SVEventLogCmd>\r\n")
+        .arg(msgIdx)
+        .arg(codeList(serial))
+        .toUtf8();
+}
+
 // The event message that removes an enclosure.
 inline QByteArray removalEvent(const QString& serial)
 {
-    return QStringLiteral(
-               "<SVEventLogCmd><SVEvent MsgIdx=\"13\" BoxSN=\"%1\"/></SVEventLogCmd>\r\n")
-        .arg(codeList(serial))
-        .toUtf8();
+    return eventMessage(13, serial);
 }
 
 // A document that frames as one but does not parse (an attribute given twice).
@@ -250,6 +260,8 @@ inline ControllerTiming fastTiming()
     timing.refetchMs = 3600000;
     timing.handOffIdleMs = 1;
     timing.handOffBusyMs = 2;
+    timing.answerMs = 3600000;
+    timing.unfinishedMs = 3600000;
     timing.mailTimeoutMs = 20000;
     timing.sudoTimeoutMs = 20000;
     return timing;

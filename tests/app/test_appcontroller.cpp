@@ -72,7 +72,8 @@ private slots:
     void budgetAfterPass();
     void lostConnectionNeverShowsAllWell();
     void serviceUnreachableThenBack();
-    void serviceClosesConnection();
+    void serviceFailsThenAnswers_data();
+    void serviceFailsThenAnswers();
     void timersWaitForModalPanel_data();
     void timersWaitForModalPanel();
     void refetchTimerLifecycle();
@@ -253,16 +254,32 @@ void TestAppController::serviceUnreachableThenBack()
     timing.loginMs = 1;
     timing.refetchMs = 50;
     Harness h(timing, onPort(service.port()));
+    // What held when the retries were given up, read while the alert is up: the refetch
+    // timer, started just before it, cannot have fired yet.
+    int connections = -1;
+    int retries = -1;
+    int icon = -1;
+    int passes = -1;
+    QList<int> icons;
+    h.modal.onAlert = [&] {
+        if (connections >= 0)
+            return;
+        connections = service.connections;
+        retries = h.c().rescanCount();
+        icon = h.c().statusIcon();
+        passes = h.passes;
+        icons = h.status.icons;
+    };
     QVERIFY(h.start());
     h.c().applicationDidFinishLaunching(); // start at login is on by default
 
     QTRY_VERIFY_WITH_TIMEOUT(!h.modal.alerts.isEmpty(), 20000);
-    QCOMPARE(h.modal.alerts, QStringList{"MSG_ErrorMessage2"});
-    QCOMPARE(service.connections, 11); // the first try and ten retries
-    QCOMPARE(h.c().rescanCount(), AppController::kMaxRetries);
-    QCOMPARE(h.c().statusIcon(), 2);
-    QVERIFY(!h.status.icons.contains(1));
-    QCOMPARE(h.passes, 0);
+    QCOMPARE(h.modal.alerts.first(), QStringLiteral("MSG_ErrorMessage2"));
+    QCOMPARE(connections, 11); // the first try and ten retries
+    QCOMPARE(retries, AppController::kMaxRetries);
+    QCOMPARE(icon, 2);
+    QVERIFY(!icons.contains(1));
+    QCOMPARE(passes, 0);
 
     // The hourly refetch reaches the service once it answers again (it keeps repeating, so
     // more passes may follow before the check).
@@ -272,14 +289,37 @@ void TestAppController::serviceUnreachableThenBack()
     QCOMPARE(h.modal.alerts.size(), 1);
 }
 
-void TestAppController::serviceClosesConnection()
+void TestAppController::serviceFailsThenAnswers_data()
 {
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QByteArray>("command"); // what the next connection carries
+    QTest::addColumn<int>("connections");
+    QTest::addColumn<int>("passes");
+
+    QTest::newRow("closes the connection") << 0 << kConfigCommand << 2 << 2;
+    // A command with no answer in time: the connection counts as lost.
+    QTest::newRow("stops answering") << 1 << kConfigCommand << 3 << 2;
+    // A document that fails to parse: the device scan goes out on a new connection.
+    QTest::newRow("sends a broken document")
+        << 2 << QByteArrayLiteral("<SVScanDevicesCmd/>\r\n") << 2 << 3;
+}
+
+void TestAppController::serviceFailsThenAnswers()
+{
+    QFETCH(int, failure);
+    QFETCH(QByteArray, command);
+    QFETCH(int, connections);
+    QFETCH(int, passes);
+
     FakeService service;
-    service.respond = [](QTcpSocket* socket, int) {
-        socket->write(answer({healthyBox(QStringLiteral("1234"))}));
+    bool mute = false;
+    service.respond = [&mute](QTcpSocket* socket, int) {
+        if (!mute)
+            socket->write(answer({healthyBox(QStringLiteral("1234"))}));
     };
     ControllerTiming timing = fastTiming();
     timing.loginMs = 1;
+    timing.rescanMs = 1;
     Harness h(timing, onPort(service.port()));
     QVERIFY(h.start());
     h.c().applicationDidFinishLaunching();
@@ -287,14 +327,30 @@ void TestAppController::serviceClosesConnection()
     QCOMPARE(h.c().statusIcon(), 1);
     h.status.icons.clear();
 
-    // The service goes away: problem icon, then a new connection with the configuration
-    // command; its answer brings the icon back.
-    service.sockets.first()->disconnectFromHost();
-    QTRY_COMPARE(service.connections, 2);
+    if (failure == 0) {
+        service.sockets.first()->disconnectFromHost();
+    } else if (failure == 1) {
+        // The next command goes unanswered; once that counts as a lost connection (the
+        // icon turns), the service answers again and the time-out is long again.
+        h.c().client().setTimeouts(20, 3600000);
+        mute = true;
+        QObject::connect(&h.c(), &AppController::statusIconChanged, &h.c(), [&](int icon) {
+            if (icon == 2 && mute) {
+                mute = false;
+                h.c().client().setTimeouts(3600000, 3600000);
+            }
+        });
+        h.c().refetch();
+    } else {
+        service.sockets.first()->write(brokenDocument());
+    }
+
+    // The problem icon at once, then a new connection whose answer brings the icon back.
+    QTRY_COMPARE(service.connections, connections);
     QCOMPARE(h.status.icons.value(0, -1), 2);
-    QTRY_COMPARE(service.commands.size(), 2);
-    QCOMPARE(service.commands.at(1), kConfigCommand);
-    QTRY_COMPARE(h.passes, 2);
+    QTRY_COMPARE(service.commands.size(), connections);
+    QCOMPARE(service.commands.last(), command);
+    QTRY_COMPARE(h.passes, passes);
     QCOMPARE(h.c().statusIcon(), 1);
     QCOMPARE(h.c().rescanCount(), 0);
     QVERIFY(h.modal.alerts.isEmpty());

@@ -241,6 +241,61 @@ private slots:
         QVERIFY(_h->monitor().running());
     }
 
+    // Messages of a broken or hostile service: what each must still lead to. "row" is a row
+    // that must be added to the log, "scan" whether a device scan must reach the service.
+    void hostileMessages_data()
+    {
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<bool>("scan");
+        QTest::addColumn<int>("icon");
+
+        const QString disk2 = QStringLiteral("Disk2 is not connected.");
+        QTest::newRow("unbalanced document, then a drive pulled")
+            << QStringList{"raw <SVConfigCmd eResult='0'><SVBox "
+                           "SerialNumber='49'></SVConfigCmd>\\r\\n",
+                           "unplug 0 1"}
+            << disk2 << true << 2;
+        QTest::newRow("document left unfinished")
+            << QStringList{"raw <SVConfigCmd eResult=\"0\"><SVBox"} << QString() << true << 1;
+        // The device scan then goes unanswered: only the answer itself can give the row.
+        QTest::newRow("answer followed by garbage in the same write")
+            << QStringList{"trail xx", "unplug 0 1", "silent on"} << disk2 << true << 2;
+        QTest::newRow("answer followed by NUL in the same write")
+            << QStringList{"trail \\0", "unplug 0 1"} << disk2 << false << 2;
+        QTest::newRow("failed command, then an event message in the same write")
+            << QStringList{"eresult 1",
+                           "trail <SVEventLogCmd><SVEvent MsgIdx=\"5\" BoxSN=\"49, 48, 48, 48, 48, "
+                           "49\"/></SVEventLogCmd>\\r\\n",
+                           "push 0"}
+            << kRetrieved << false << 2;
+    }
+    void hostileMessages()
+    {
+        QFETCH(QStringList, commands);
+        QFETCH(QString, row);
+        QFETCH(bool, scan);
+        QFETCH(int, icon);
+
+        bringUp();
+        QVERIFY(_h->waitIcon(1));
+        const QString scanned = QStringLiteral("SVScanDevicesCmd received");
+        const int scans = _h->sim().countErr(scanned);
+        const int rows = row.isEmpty() ? 0 : _h->countRows(row);
+        for (const QString& command : commands)
+            _h->simCommand(command);
+        if (scan)
+            QVERIFY(waitUntil([&] { return _h->sim().countErr(scanned) > scans; }, 20000));
+        if (!row.isEmpty())
+            QVERIFY(waitUntil([&] { return _h->countRows(row) == rows + 1; }, 20000));
+        QVERIFY(_h->waitIcon(icon));
+        if (!scan) {
+            QTest::qWait(500);
+            QCOMPARE(_h->sim().countErr(scanned), scans);
+        }
+        QVERIFY(_h->monitor().running());
+    }
+
     void serviceThatNeverAnswers()
     {
         QVERIFY(_h->startSim());

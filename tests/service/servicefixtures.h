@@ -100,6 +100,7 @@ struct Delivery
     bool isParse = false;
     bool isProcess = false;
     QString execInfo;
+    int eResult = 0;
 };
 
 class FakeListener : public RaidInfoListener
@@ -119,6 +120,7 @@ public:
             seen.isParse = client->isParse();
             seen.isProcess = client->isProcess();
             seen.execInfo = client->execInfo();
+            seen.eResult = client->eResult();
         }
         deliveries.append(seen);
         if (onProcess)

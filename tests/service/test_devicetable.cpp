@@ -423,6 +423,29 @@ private slots:
         QCOMPARE(client->getDeviceIndexFromSerialNumber(44), 0);
     }
 
+    // An answer with more enclosures than the controller has slots: the first ones fill the
+    // table, the rest are left out (the pass then ends the program at its limit).
+    void tableHoldsTheSlotCount()
+    {
+        QByteArray xml = "<SVConfigCmd eResult=\"0\">";
+        for (int i = 1; i <= 1700; ++i)
+            xml += "<SVBox SerialNumber=\"" + codeList(QString::number(i)).toUtf8() + "\"/>";
+        xml += "</SVConfigCmd>";
+        QVERIFY(xml.size() <= DocumentSplitter::kDefaultLimit);
+        client->handleReadBytes(xml);
+        QVERIFY(client->isParse());
+        QCOMPARE(client->getDeviceCount(), ParseRaidInfo::kTableRoom);
+        QCOMPARE(keyOf(0), 1);
+        QCOMPARE(keyOf(15), 16);
+        QCOMPARE(client->getDeviceIndex(), 15);
+        QCOMPARE(client->getDeviceIndexFromSerialNumber(16), 15);
+        QCOMPARE(client->getDeviceIndexFromSerialNumber(1700), 0);
+        // Enclosures in the table are still replaced.
+        feedAndDeliver(answer({Box{QStringLiteral("3")}}));
+        QCOMPARE(client->getDeviceCount(), ParseRaidInfo::kTableRoom);
+        QCOMPARE(client->boxDict(2).value("Capacity_GB"), QStringLiteral("232.88"));
+    }
+
     void removeOutOfRangeOnlyResetsIndex()
     {
         feedAndDeliver(answer({Box{QStringLiteral("11")}, Box{QStringLiteral("22")}}));

@@ -86,12 +86,20 @@ private slots:
         QTest::newRow("garbage between documents")
             << QByteArrayList{"<a/>\r\nHTTP/1.0 400\r\n<b/>"}
             << QByteArrayList{"<a/>", "HTTP/1.0 400\r\n", "<b/>"} << "101";
-        QTest::newRow("NUL between documents")
-            << QByteArrayList{QByteArray("<a/>\0<b/>", 9)}
-            << QByteArrayList{"<a/>", QByteArray(1, '\0'), "<b/>"} << "101";
+        QTest::newRow("NUL between documents is white space")
+            << QByteArrayList{QByteArray("<a/>\0<b/>\0", 10)} << QByteArrayList{"<a/>", "<b/>"}
+            << "11";
         QTest::newRow("NUL inside a document is the reader's business")
             << QByteArrayList{QByteArray("<a>\0</a>", 8)}
             << QByteArrayList{QByteArray("<a>\0</a>", 8)} << "1";
+        QTest::newRow("the root's end tag ends a document left unbalanced")
+            << QByteArrayList{"<a x='1'><b></a", ">\r\n<c></c>"}
+            << QByteArrayList{"<a x='1'><b></a>", "<c></c>"} << "11";
+        QTest::newRow("an inner element named like the root")
+            << QByteArrayList{"<a><a></a><b></a>"} << QByteArrayList{"<a><a></a><b></a>"} << "1";
+        QTest::newRow("a mismatched inner end tag closes one element")
+            << QByteArrayList{"<a><b></c></a><d/>"} << QByteArrayList{"<a><b></c></a>", "<d/>"}
+            << "11";
         QTest::newRow("stray end tag")
             << QByteArrayList{"</a><b/>"} << QByteArrayList{"</a>", "<b/>"} << "11";
         QTest::newRow("unfinished tail waits")
@@ -206,6 +214,24 @@ private slots:
         QCOMPARE(result.verdicts, QStringLiteral("0"));
         result = feedAll(splitter, {QByteArray(300, 'q'), "<c/>"});
         QCOMPARE(result.pieces, QByteArrayList{"<c/>"});
+    }
+
+    void abandonHandsOverTheUnfinishedDocument()
+    {
+        DocumentSplitter splitter;
+        QCOMPARE(feedAll(splitter, {"<a/>\r\n<b><c>"}).pieces, QByteArrayList{"<a/>"});
+        const std::optional<DocumentSplitter::Piece> piece = splitter.abandon();
+        QVERIFY(piece);
+        QCOMPARE(piece->bytes, QByteArray("<b><c>"));
+        QVERIFY(!piece->complete);
+        QVERIFY(!splitter.inDocument());
+        QCOMPARE(feedAll(splitter, {"</c></b><d/>"}).pieces,
+                 (QByteArrayList{"</c>", "</b>", "<d/>"}));
+        // Nothing under way, or an oversized document already reported: nothing to hand over.
+        QVERIFY(!splitter.abandon());
+        DocumentSplitter small(10);
+        QCOMPARE(feedAll(small, {"<a>" + QByteArray(20, 'x')}).verdicts, QStringLiteral("0"));
+        QVERIFY(!small.abandon());
     }
 
     void resetDropsTheTail()

@@ -1,5 +1,5 @@
-// Handing parsed documents to the controller: once each, never nested, and held back while
-// a modal panel is up.
+// Handing parsed documents to the controller: each with its own verdict, coalesced while
+// they wait, never nested, and held back while a modal panel is up.
 #include "platform/modalgate.h"
 #include "servicefixtures.h"
 #include "testmain.h"
@@ -54,14 +54,79 @@ private slots:
         QCOMPARE(listener->deliveries.size(), 1);
     }
 
-    void everyDocumentHasItsOwnHandOff()
+    // The pass reads the whole table: answers that wait together make one pass.
+    void answersWaitingTogetherAreOnePass()
     {
         client->handleReadBytes(answer({Box{QStringLiteral("1")}}) +
                                 answer({Box{QStringLiteral("2")}}));
-        QCOMPARE(client->pendingHandOffs(), 2);
-        QTRY_COMPARE(listener->deliveries.size(), 2);
-        QCOMPARE(listener->deliveries[0].serial, 1);
-        QCOMPARE(listener->deliveries[1].serial, 2);
+        QCOMPARE(client->pendingHandOffs(), 1);
+        QTRY_COMPARE(listener->deliveries.size(), 1);
+        QCOMPARE(listener->deliveries[0].serial, 2);
+        QCOMPARE(listener->deliveries[0].deviceCount, 2);
+        spin(40);
+        QCOMPARE(listener->deliveries.size(), 1);
+    }
+
+    // What each pass is handed: its document's verdict and command attributes, whatever
+    // came after it, and every removal.
+    void eachDocumentIsJudgedOnItsOwn_data()
+    {
+        QTest::addColumn<QByteArrayList>("reads");
+        QTest::addColumn<QStringList>("passes");
+
+        const QByteArray a = answer({Box{QStringLiteral("1")}});
+        QTest::newRow("answer, then garbage in the same read")
+            << QByteArrayList{a + "xx"} << QStringList{"ok 1", "failed 1"};
+        QTest::newRow("answer, then NUL in the same read")
+            << QByteArrayList{a + QByteArray(1, '\0')} << QStringList{"ok 1"};
+        QTest::newRow("garbage, then answer")
+            << QByteArrayList{"xx" + a} << QStringList{"failed 1", "ok 1"};
+        QTest::newRow("failed command, then an event message")
+            << QByteArrayList{answer({Box{QStringLiteral("1")}}, " eResult=\"1\""),
+                              eventMessage(5, QStringLiteral("1"))}
+            << QStringList{"ok 1 eResult=1"};
+        QTest::newRow("unbalanced document, then answer")
+            << QByteArrayList{"<SVConfigCmd eResult='0'><SVBox "
+                              "SerialNumber='49'></SVConfigCmd>\r\n",
+                              a}
+            << QStringList{"failed 1", "ok 1"};
+        QByteArray flood;
+        for (int i = 0; i < 2000; ++i)
+            flood += answer({});
+        QTest::newRow("flood of answers") << QByteArrayList{a, flood} << QStringList{"ok 1"};
+        QTest::newRow("removals amid answers")
+            << QByteArrayList{answer({Box{QStringLiteral("1")}, Box{QStringLiteral("2")},
+                                      Box{QStringLiteral("3")}}) +
+                              eventMessage(13, QStringLiteral("2")) + a +
+                              eventMessage(13, QStringLiteral("3")) + a}
+            << QStringList{"removal ok 2", "removal ok 3", "ok 1"};
+    }
+    void eachDocumentIsJudgedOnItsOwn()
+    {
+        QFETCH(QByteArrayList, reads);
+        QFETCH(QStringList, passes);
+        listener->onProcess = [this] {
+            // As the controller does: a removal event drops the enclosure it names.
+            if (client->eventMsgIdx() == ParseRaidInfo::kRemovalEvent)
+                client->removeDictAry(client->getDeviceIndex());
+        };
+        // Everything arrives before the first hand-off is delivered.
+        for (const QByteArray& read : reads)
+            client->handleReadBytes(read);
+        QTRY_COMPARE(client->pendingHandOffs(), 0);
+        spin(20);
+        QStringList seen;
+        for (const Delivery& d : std::as_const(listener->deliveries)) {
+            QString text = d.isEvent && d.eventMsgIdx == ParseRaidInfo::kRemovalEvent
+                               ? QStringLiteral("removal ")
+                               : QString();
+            text += (d.isParse ? QStringLiteral("ok ") : QStringLiteral("failed ")) +
+                    QString::number(d.serial);
+            if (d.eResult != 0)
+                text += QStringLiteral(" eResult=%1").arg(d.eResult);
+            seen << text;
+        }
+        QCOMPARE(seen, passes);
     }
 
     void heldBackWhileProcessing()
@@ -120,19 +185,23 @@ private slots:
         QVERIFY(listener->deliveries[1].isParse);
     }
 
-    void modalPanelHoldsHandOffsInOrder()
+    void modalPanelHoldsHandOffs()
     {
         {
             ModalScope modal;
             client->handleReadBytes(answer({Box{QStringLiteral("1")}}));
+            client->handleReadBytes(eventMessage(13, QStringLiteral("1")));
             client->handleReadBytes(answer({Box{QStringLiteral("2")}}));
-            // Both timers fire behind the panel; nothing reaches the controller.
-            QTRY_COMPARE(ModalGate::instance().pending(), 2);
+            // One timer fires behind the panel, once; nothing reaches the controller.
+            QTRY_COMPARE(ModalGate::instance().pending(), 1);
             spin(30);
+            QCOMPARE(ModalGate::instance().pending(), 1);
             QCOMPARE(listener->deliveries.size(), 0);
             QCOMPARE(client->pendingHandOffs(), 2);
         }
+        // The removal first, then the newer answer, which replaced the older one.
         QTRY_COMPARE(listener->deliveries.size(), 2);
+        QCOMPARE(listener->deliveries[0].eventMsgIdx, ParseRaidInfo::kRemovalEvent);
         QCOMPARE(listener->deliveries[0].serial, 1);
         QCOMPARE(listener->deliveries[1].serial, 2);
         QCOMPARE(client->pendingHandOffs(), 0);

@@ -185,8 +185,11 @@ private slots:
                        answer({Box{QStringLiteral("22")}}));
         QTRY_COMPARE(parsed->size(), 3);
         QCOMPARE(verdicts(*parsed), (QList<bool>{true, true, true}));
-        QTRY_COMPARE(listener->deliveries.size(), 2);
-        QCOMPARE(client->getDeviceCount(), 2);
+        // The two answers waited together: one pass over the table that holds both.
+        QTRY_COMPARE(listener->deliveries.size(), 1);
+        QCOMPARE(listener->deliveries[0].deviceCount, 2);
+        spin(20);
+        QCOMPARE(listener->deliveries.size(), 1);
     }
 
     void oversizedMessageFailsThenNextParses()
@@ -213,22 +216,32 @@ private slots:
     void badBytesFailThenNextParses_data()
     {
         QTest::addColumn<QByteArray>("bad");
-        QTest::newRow("garbage") << QByteArray("garbage\r\n");
-        QTest::newRow("NUL inside") << QByteArray("<SVConfigCmd>\0\0</SVConfigCmd>", 29);
-        QTest::newRow("NUL before") << QByteArray("\0\0\0", 3);
-        QTest::newRow("malformed") << QByteArray("<SVConfigCmd><SVBox a=1/></SVConfigCmd>");
-        QTest::newRow("binary") << QByteArray("\x01\x02\xff\xfe\x80");
+        QTest::addColumn<QList<bool>>("expected");
+        const QList<bool> failedThenParsed{false, true};
+        QTest::newRow("garbage") << QByteArray("garbage\r\n") << failedThenParsed;
+        QTest::newRow("NUL inside")
+            << QByteArray("<SVConfigCmd>\0\0</SVConfigCmd>", 29) << failedThenParsed;
+        // NUL bytes between documents separate them like white space.
+        QTest::newRow("NUL before") << QByteArray("\0\0\0", 3) << QList<bool>{true};
+        QTest::newRow("malformed")
+            << QByteArray("<SVConfigCmd><SVBox a=1/></SVConfigCmd>") << failedThenParsed;
+        QTest::newRow("binary") << QByteArray("\x01\x02\xff\xfe\x80") << failedThenParsed;
+        // An element left open: the root's end tag still ends the document.
+        QTest::newRow("unbalanced")
+            << QByteArray("<SVConfigCmd eResult='0'><SVBox SerialNumber='49'></SVConfigCmd>\r\n")
+            << failedThenParsed;
     }
     void badBytesFailThenNextParses()
     {
         QFETCH(QByteArray, bad);
+        QFETCH(QList<bool>, expected);
         QTcpSocket* peer = connectAndTakeCommand();
         QVERIFY(peer);
         send(peer, bad);
         send(peer, answer({Box{QStringLiteral("33")}}));
-        QTRY_COMPARE(parsed->size(), 2);
+        QTRY_COMPARE(parsed->size(), expected.size());
         spin(20);
-        QCOMPARE(verdicts(*parsed), (QList<bool>{false, true}));
+        QCOMPARE(verdicts(*parsed), expected);
         QCOMPARE(client->serialNumber(0), 33);
         QCOMPARE(listener->errors, 0);
     }
@@ -273,6 +286,116 @@ private slots:
         QTRY_COMPARE(listener->errors, 1);
         QTRY_COMPARE(parsed->size(), 1);
         QCOMPARE(client->getDeviceCount(), 1);
+    }
+
+    // A written command waits for a document that is not an event message.
+    void answerWait_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("awaiting");
+        QTest::newRow("answer") << answer({Box{QStringLiteral("11")}}) << false;
+        QTest::newRow("failed document") << QByteArray("garbage\r\n") << false;
+        QTest::newRow("event message only") << eventMessage(5, QStringLiteral("11")) << true;
+    }
+    void answerWait()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, awaiting);
+        QTcpSocket* peer = connectAndTakeCommand();
+        QVERIFY(peer);
+        QVERIFY(client->isAwaitingAnswer());
+        send(peer, reply);
+        QTRY_COMPARE(parsed->size(), 1);
+        QCOMPARE(client->isAwaitingAnswer(), awaiting);
+        QCOMPARE(listener->errors, 0);
+    }
+
+    void unansweredCommandIsALostConnection()
+    {
+        client->setTimeouts(50, 3600000);
+        QSignalSpy state(client.get(), &ParseRaidInfo::connectionStateChanged);
+        QTcpSocket* peer = connectAndTakeCommand();
+        QVERIFY(peer);
+        QTRY_COMPARE(listener->errors, 1);
+        QVERIFY(!client->isConnected());
+        QVERIFY(!client->isAwaitingAnswer());
+        QCOMPARE(state.last().at(0).toBool(), false);
+        QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
+        spin(100);
+        QCOMPARE(listener->errors, 1);
+    }
+
+    // A document the service leaves unfinished is handed over as a failed parse once no
+    // byte has come for the time-out.
+    void unfinishedDocumentFails()
+    {
+        client->setTimeouts(3600000, 50);
+        QTcpSocket* peer = connectAndTakeCommand();
+        QVERIFY(peer);
+        send(peer, "<SVConfigCmd eResult=\"0\"><SVBox SerialNumber=\"49\">");
+        QTRY_COMPARE(parsed->size(), 1);
+        QCOMPARE(verdicts(*parsed), QList<bool>{false});
+        QTRY_COMPARE(listener->deliveries.size(), 1);
+        QVERIFY(!listener->deliveries[0].isParse);
+        // The next message starts clean.
+        const QByteArray next = answer({Box{QStringLiteral("22")}});
+        send(peer, next);
+        QTRY_COMPARE(parsed->size(), 2);
+        QCOMPARE(verdicts(*parsed), (QList<bool>{false, true}));
+        QCOMPARE(client->serialNumber(0), 22);
+
+        // The time-out came due behind a panel, and the rest of the document came after it
+        // and waited in the socket: it is read first, and the document is whole.
+        send(peer, next.left(40));
+        spin(10);
+        {
+            ModalScope modal;
+            QTRY_VERIFY(ModalGate::instance().pending() > 0);
+            send(peer, next.mid(40));
+            spin(50);
+        }
+        QTRY_COMPARE(parsed->size(), 3);
+        QCOMPARE(verdicts(*parsed), (QList<bool>{false, true, true}));
+        QCOMPARE(listener->errors, 0);
+    }
+
+    // While a panel holds the reader, the socket takes in one buffer's worth and TCP holds
+    // the service back; one read waits behind the panel, whatever the service sends.
+    void panelHoldsTheServiceBack()
+    {
+        QTcpSocket* peer = connectAndTakeCommand();
+        QVERIFY(peer);
+        QTRY_VERIFY(client->isConnected());
+        constexpr qint64 total = 64 * 1024 * 1024;
+        qint64 stalled = 0;
+        {
+            ModalScope modal;
+            // Single bytes, each read on its own...
+            for (int i = 0; i < 100; ++i) {
+                send(peer, " ");
+                spin(2);
+            }
+            // ...then white space between documents in many big writes, then one answer.
+            const QByteArray block(64 * 1024, ' ');
+            for (qint64 sent = 0; sent < total; sent += block.size())
+                peer->write(block);
+            peer->write(answer({Box{QStringLiteral("44")}}));
+            // Until the service's side stops draining.
+            qint64 last = -1;
+            while (peer->bytesToWrite() != last) {
+                last = peer->bytesToWrite();
+                spin(200);
+            }
+            stalled = peer->bytesToWrite();
+            QVERIFY(ModalGate::instance().pending() <= 2);
+            QCOMPARE(parsed->size(), 0);
+        }
+        // Kernel buffers hold a few MiB at most; the rest waited at the service.
+        QVERIFY2(stalled > total / 2, qPrintable(QString::number(stalled)));
+        // Once the panel closes everything flows, and the answer is parsed.
+        QTRY_VERIFY_WITH_TIMEOUT(parsed->size() == 1, 20000);
+        QCOMPARE(client->serialNumber(0), 44);
+        QCOMPARE(listener->errors, 0);
     }
 
     void refusedConnectionIsReportedOnce()

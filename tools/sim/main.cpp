@@ -61,6 +61,8 @@ Control commands (one per line, from the control port or standard input; the rep
   push [encl]                  push an event for <encl> (default 0) and a configuration
   raw <text>, raw-text <text>  send bytes to every client; escapes \r \n \t \0 \\ \xHH
   raw-hex <hex>                send bytes given as hex digit pairs (spaces allowed)
+  trail <text>                 append bytes (escapes as for raw) to the next configuration
+                               document sent, in the same write; once
   garbage <n>                  send n random bytes
   big <n>                      send a well-formed configuration padded to exactly n bytes
   split <n>                    write later output in chunks of n bytes, --chunk-delay-ms

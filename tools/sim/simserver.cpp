@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <unistd.h>
+#include <utility>
 
 namespace tamro::sim {
 
@@ -351,7 +352,7 @@ void SimServer::answer(ClientLink* link, const QByteArray& element)
         log(QStringLiteral("client %1: %2 received, silent: no answer").arg(link->id()).arg(name));
         return;
     }
-    const QByteArray doc = _state.configDocument(name.toLatin1());
+    const QByteArray doc = _state.configDocument(name.toLatin1()) + std::exchange(_trail, {});
     log(QStringLiteral("client %1: %2 received, answering with %3 enclosure(s), %4 bytes")
             .arg(link->id())
             .arg(name)
@@ -406,7 +407,7 @@ void SimServer::pushOutcome(const SimOutcome& outcome)
     default:
         break;
     }
-    const QByteArray config = _state.configDocument("SVConfigCmd");
+    const QByteArray config = _state.configDocument("SVConfigCmd") + std::exchange(_trail, {});
     if (event.isEmpty())
         sendToAll(config, 0, "configuration");
     else if (_coalesce)
@@ -449,6 +450,13 @@ QStringList SimServer::executeServerCommand(const QStringList& words, const QStr
         if (!unescape(textAfterWords(line, 1), &bytes) || bytes.isEmpty())
             return reply(QStringLiteral("usage: raw-text <text with \\r \\n \\t \\0 \\\\ \\xHH>"));
         sendToAll(bytes, 0, "raw text");
+        return reply();
+    }
+    if (cmd == QLatin1String("trail")) {
+        QByteArray bytes;
+        if (!unescape(textAfterWords(line, 1), &bytes) || bytes.isEmpty())
+            return reply(QStringLiteral("usage: trail <text with \\r \\n \\t \\0 \\\\ \\xHH>"));
+        _trail = bytes;
         return reply();
     }
     if (cmd == QLatin1String("raw-hex")) {

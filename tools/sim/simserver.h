@@ -91,6 +91,7 @@ private:
     QElapsedTimer _timelineClock;
     QTimer _timelineTimer;
 
+    QByteArray _trail; // sent right after the next configuration document
     bool _silent = false;
     bool _coalesce = false;
     int _splitSize = 0;
