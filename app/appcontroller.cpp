@@ -135,7 +135,7 @@ bool AppController::init()
 void AppController::applicationDidFinishLaunching()
 {
     setStatusIcon(0);
-    qCInfo(lcMonitor, "icon=0");
+    qCInfo(lcMonitor, "icon: %s", iconWords(0));
     updateSummary();
     loadUserDefaults();
     readCSVFile();
@@ -287,7 +287,7 @@ void AppController::setStatusIcon(int status)
 void AppController::applyStatusIcon(int status)
 {
     if (status != _statusIcon)
-        qCInfo(lcMonitor, "icon=%d", status);
+        qCInfo(lcMonitor, "icon: %s", iconWords(status));
     _statusIcon = status;
     _status->setStatusIcon(status);
     emit statusIconChanged(status);

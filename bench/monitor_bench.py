@@ -224,7 +224,7 @@ class Bench:
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                         env=env, cwd=self.home)
         self.mon_err = LineReader(self.monitor.stderr, keep=keep_log,
-                                  patterns=("pass: ", "icon=", CONNECTED))
+                                  patterns=("pass: ", "icon: ", CONNECTED))
 
     def passes(self):
         return self.mon_err.count("pass: ")

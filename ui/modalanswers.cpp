@@ -22,9 +22,9 @@ std::optional<ModalAnswers::Answer> ModalAnswers::take(Kind kind, const QString&
     if (_autoAnswer) {
         _requests.append({kind, text});
         QString oneLine = text;
-        oneLine.replace(QLatin1String("\r\n"), QLatin1String("\\n"));
-        oneLine.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-        oneLine.replace(QLatin1Char('\r'), QLatin1String("\\n"));
+        oneLine.replace(QLatin1String("\r\n"), QLatin1String(" / "));
+        oneLine.replace(QLatin1Char('\n'), QLatin1String(" / "));
+        oneLine.replace(QLatin1Char('\r'), QLatin1String(" / "));
         qCInfo(lcMonitor).noquote() << QStringLiteral("modal: %1: %2").arg(kindName(kind), oneLine);
         return defaultAnswer(kind);
     }

@@ -248,13 +248,16 @@ public:
         }
         return list;
     }
-    // The latest icon the monitor reported, -1 when none yet.
+    // The latest icon the monitor reported (0 grey, 1 green, 2 red), -1 when none yet.
     int icon() const
     {
+        static const QStringList colours{QStringLiteral("grey"), QStringLiteral("green"),
+                                         QStringLiteral("red")};
         int last = -1;
-        auto it = QRegularExpression(QStringLiteral("icon=(\\d)")).globalMatch(_monitor->err());
+        auto it = QRegularExpression(QStringLiteral("icon: (grey|green|red)"))
+                      .globalMatch(_monitor->err());
         while (it.hasNext())
-            last = it.next().captured(1).toInt();
+            last = int(colours.indexOf(it.next().captured(1)));
         return last;
     }
     bool waitIcon(int status, int timeoutMs = 15000)
