@@ -323,4 +323,10 @@ void AppController::updateSummary()
             << "state:" << QString(summary).replace(QLatin1Char('\n'), QStringLiteral("; "));
     }
     _status->setSummary(summary);
+
+    MonitorSnapshot snapshot = MonitorSnapshot::capture(*this);
+    if (snapshot != _snapshot) {
+        _snapshot = std::move(snapshot);
+        emit snapshotChanged();
+    }
 }

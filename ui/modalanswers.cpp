@@ -2,10 +2,7 @@
 
 #include "app/logging.h"
 
-ModalAnswers::ModalAnswers()
-    : _autoAnswer(qEnvironmentVariableIntValue("TAMRO_AUTO_ANSWER_MODALS") == 1)
-{
-}
+ModalAnswers::ModalAnswers() = default;
 
 ModalAnswers& ModalAnswers::instance()
 {

@@ -35,10 +35,15 @@ inline const QTemporaryDir& isolateEnvironment()
         qputenv("XDG_DATA_HOME", sub(".local/share"));
         qputenv("XDG_CACHE_HOME", sub(".cache"));
         const QByteArray runtime = sub("runtime");
-        QFile::setPermissions(QString::fromLocal8Bit(runtime),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                  QFileDevice::ExeOwner);
+        QFile::setPermissions(QString::fromLocal8Bit(runtime), QFileDevice::ReadOwner |
+                                                                   QFileDevice::WriteOwner |
+                                                                   QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime);
+        // Never the user's session bus: a monitor started by a test would find the user's
+        // own monitor there. Tests of the bus run inside their own dbus-run-session and say
+        // so with TAMRO_TEST_SESSION_BUS=1.
+        if (qEnvironmentVariableIntValue("TAMRO_TEST_SESSION_BUS") != 1)
+            qunsetenv("DBUS_SESSION_BUS_ADDRESS");
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -53,7 +58,7 @@ inline QString homePath()
 
 } // namespace tamro::test
 
-#define TAMRO_TEST_MAIN_IMPL(AppType, TestObject)                                                 \
+#define TAMRO_TEST_MAIN_IMPL(AppType, TestObject)                                                  \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         tamro::test::isolateEnvironment();                                                         \
