@@ -215,6 +215,22 @@ private slots:
                      .hasMatch(),
                  qPrintable(run.out));
 
+        // The drive back and rebuilding: still 1, with the progress.
+        _sim->write("plug 0 1 rebuild\nprogress 0 45\n");
+        QVERIFY(waitUntil(
+            [&] {
+                const MonitorSnapshot& now = monitor->controller->snapshot();
+                return now.state == MonitorSnapshot::State::Rebuilding &&
+                       now.enclosures.at(0).rebuildProgress == 45;
+            },
+            20000));
+        run = runMonitor(asJson, env);
+        QCOMPARE(run.code, 1);
+        json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QCOMPARE(json.value(u"state").toString(), u"rebuilding"_qs);
+        QCOMPARE(json.value(u"enclosures").toArray().at(0).toObject().value(u"rebuild_progress"),
+                 QJsonValue(45));
+
         // The service gone: 2.
         _sim->kill();
         QVERIFY(waitUntil([&] { return monitor->state() == MonitorSnapshot::State::NoService; },
