@@ -138,7 +138,7 @@ bool AppController::init()
 void AppController::applicationDidFinishLaunching()
 {
     setStatusIcon(0);
-    qCInfo(lcMonitor, "icon=0");
+    qCInfo(lcMonitor, "icon: %s", iconWords(0));
     updateSummary();
     loadUserDefaults();
     readCSVFile();
@@ -290,7 +290,7 @@ void AppController::setStatusIcon(int status)
 void AppController::applyStatusIcon(int status)
 {
     if (status != _statusIcon)
-        qCInfo(lcMonitor, "icon=%d", status);
+        qCInfo(lcMonitor, "icon: %s", iconWords(status));
     _statusIcon = status;
     _status->setStatusIcon(status);
     emit statusIconChanged(status);
@@ -326,4 +326,10 @@ void AppController::updateSummary()
             << "state:" << QString(summary).replace(QLatin1Char('\n'), QStringLiteral("; "));
     }
     _status->setSummary(summary);
+
+    MonitorSnapshot snapshot = MonitorSnapshot::capture(*this);
+    if (snapshot != _snapshot) {
+        _snapshot = std::move(snapshot);
+        emit snapshotChanged();
+    }
 }

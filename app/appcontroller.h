@@ -5,6 +5,7 @@
 // happened.
 #pragma once
 
+#include "app/monitorsnapshot.h"
 #include "app/ports.h"
 #include "platform/systemversion.h"
 #include "service/parseraidinfo.h"
@@ -175,6 +176,10 @@ public:
     int selIdx() const { return _selIdx; }
     int devIdx() const { return _devIdx; }
     bool isPassRunning() const { return _passRunning; }
+    bool isConnectionLost() const { return _connectionLost; }
+    bool hasEvaluated() const { return _hasEvaluated; }
+    // What the monitor knows now, published with the tray summary (snapshotChanged).
+    const MonitorSnapshot& snapshot() const { return _snapshot; }
 
     // The option flags (loaded from the preferences; the shutdown flag from the password).
     struct Flags
@@ -198,6 +203,8 @@ signals:
     void passFinished();
     void logWritten(bool ok);
     void mailFinished(bool ok);
+    // The published snapshot changed.
+    void snapshotChanged();
 
 private:
     void setStatusIcon(int status);
@@ -243,6 +250,7 @@ private:
     StatusDisplay _statusDisplay;
     int _statusIcon = 0;
     QString _lastSummary;
+    MonitorSnapshot _snapshot;
     bool _passRunning = false;
     DeviceListModel* _deviceListModel = nullptr; // owned through QObject parenting
     LogTableModel* _logTableModel = nullptr;     // owned through QObject parenting

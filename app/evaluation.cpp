@@ -47,7 +47,8 @@ void AppController::processRaidInfo()
         if (!isRefetchTimerActive())
             startTimer();
         updateSummary();
-        qCInfo(lcMonitor, "pass: icon=%d enclosures=%d", _statusIcon, _raidInfo->getDeviceCount());
+        qCInfo(lcMonitor, "pass: %d enclosure(s), icon: %s", _raidInfo->getDeviceCount(),
+               iconWords(_statusIcon));
         emit passFinished();
     });
 
@@ -113,6 +114,7 @@ void AppController::processRaidInfo()
         // A tracked rebuild has finished: the mail while the phase still reads 2, then the
         // shutdown when no other enclosure is still rebuilding.
         if (_rebuildPhase.at(i) == 2) {
+            qCInfo(lcMonitor).noquote() << "rebuild finished:" << deviceName(i);
             _status->notify(
                 NoticeKind::RebuildFinished, qtTrId("MSG_Title"),
                 QStringLiteral("%1\n%2").arg(qtTrId("UI_NotifyRebuildDone"), deviceName(i)));

@@ -1,8 +1,14 @@
 // Diagnostics of the monitoring controller on stderr, category "tamro.monitor". Only warnings
-// show by default; QT_LOGGING_RULES="tamro.monitor.info=true" adds one line per pass, per icon
-// change and per connection loss or retry (end-to-end tests read the icon state from them).
+// show by default; QT_LOGGING_RULES="tamro.monitor.info=true" (the executable turns it on
+// unless the user set rules) adds one line per pass, per icon change, per state change, per
+// finished rebuild and per connection loss or retry. End-to-end tests read the icon from the
+// "icon: <colour> (...)" lines.
 #pragma once
 
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcMonitor)
+
+// The tray icon in words for those lines: "grey (waiting)", "green (all well)", "red
+// (problem)".
+const char* iconWords(int status);

@@ -1,20 +1,36 @@
-// Entry: the application, the string table, the desktop shell and the one controller.
+// Entry: the command line; then either one request to the running monitor, or the
+// application, the string table, the desktop shell and the one controller.
 #include "app/appcontroller.h"
+#include "app/commandline.h"
 #include "app/logging.h"
+#include "app/monitorinstance.h"
+#include "app/monitorlink.h"
 #include "platform/keychainstore.h"
 #include "ui/guishell.h"
+#include "ui/modalanswers.h"
 #include "ui/translations.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QTimer>
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
-// Test hooks only: another service port, and all delays scaled by a factor.
-void applyTestOverrides(ControllerConfig& config)
+// A second start waits this long for the running monitor to take its request.
+constexpr int kShowTimeoutMs = 900;
+constexpr int kRequestTimeoutMs = 3000;
+// --status when no monitor runs.
+constexpr int kNoMonitor = 3;
+
+// Development hooks, not options for users (README.md, Development, lists them):
+// TAMRO_SERVICE_PORT, another service port; TAMRO_TIMING_SCALE, all delays scaled by a
+// factor.
+void applyDevelopmentOverrides(ControllerConfig& config)
 {
     bool ok = false;
     const int port = qEnvironmentVariableIntValue("TAMRO_SERVICE_PORT", &ok);
@@ -30,17 +46,130 @@ void applyTestOverrides(ControllerConfig& config)
     }
 }
 
+void setApplicationNames()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("TAMRO"));
+    QCoreApplication::setApplicationName(QStringLiteral("TAMRO RAID MONITOR"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAMRO_VERSION));
+}
+
+void say(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+// Ends a process that only sent a request. Qt's D-Bus thread may still be dispatching the
+// bus's greeting while the static destructors run, and then warns about types it no longer
+// knows; such a process has nothing to save or close, so it ends at once.
+[[noreturn]] void endRequest(int code)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(code);
+}
+
+// --status, --rescan and --show.
+int askRunningMonitor(monitorlink::Request request, bool json)
+{
+    const monitorlink::Reply reply = monitorlink::send(request, kRequestTimeoutMs);
+    if (!reply.reached) {
+        say(stderr, reply.error.isEmpty()
+                        ? QStringLiteral("tamro-raid-monitor: no monitor is running\n")
+                        : QStringLiteral("tamro-raid-monitor: no monitor could be reached (%1)\n")
+                              .arg(reply.error));
+        return kNoMonitor;
+    }
+    if (request != monitorlink::Request::Status)
+        return 0;
+
+    const auto snapshot =
+        MonitorSnapshot::fromJson(QJsonDocument::fromJson(reply.text.toUtf8()).object());
+    if (!snapshot) {
+        say(stderr, QStringLiteral("tamro-raid-monitor: the monitor's answer could not be read\n"));
+        return 1;
+    }
+    say(stdout, json ? reply.text + u'\n' : snapshot->table());
+    return snapshot->exitCode();
+}
+
+// --help, --version, a command line that cannot be used, and the requests to the running
+// monitor. None of them needs a display.
+int runCommand(int& argc, char** argv, QCommandLineParser& parser, const CommandLine& line)
+{
+    QCoreApplication app(argc, argv);
+    setApplicationNames();
+    using Action = CommandLine::Action;
+    switch (line.action) {
+    case Action::Help:
+        say(stdout, parser.helpText());
+        return 0;
+    case Action::Version:
+        say(stdout, CommandLine::versionText() + u'\n');
+        return 0;
+    case Action::Error:
+        say(stderr, QStringLiteral("tamro-raid-monitor: %1 (see --help)\n").arg(line.error));
+        return CommandLine::kUsageError;
+    case Action::Run:
+        return CommandLine::kUsageError; // not a request
+    case Action::Status:
+    case Action::Rescan:
+    case Action::Show:
+        break;
+    }
+
+    const auto request = line.action == Action::Status   ? monitorlink::Request::Status
+                         : line.action == Action::Rescan ? monitorlink::Request::Rescan
+                                                         : monitorlink::Request::Show;
+    endRequest(askRunningMonitor(request, line.json));
+}
+
+// A second start: the running monitor shows its status window; this process ends with 0.
+int showRunningMonitor()
+{
+    const monitorlink::Reply reply = monitorlink::send(monitorlink::Request::Show, kShowTimeoutMs);
+    say(stderr, reply.reached
+                    ? QStringLiteral("TAMRO RAID MONITOR is running already; it shows its status "
+                                     "window.\n")
+                    : QStringLiteral("TAMRO RAID MONITOR is running already, but did not answer "
+                                     "(%1).\n")
+                          .arg(reply.error.isEmpty() ? monitorlink::lockPath() : reply.error));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    const CommandLine line = CommandLine::parse(parser, arguments);
+    if (line.action != CommandLine::Action::Run)
+        return runCommand(argc, argv, parser, line);
+
+    // One monitor per user: a second start shows the first one's status window and ends,
+    // without opening a display when the lock already tells.
+    MonitorInstance instance;
+    if (instance.claimLock() == MonitorInstance::Claim::Secondary) {
+        QCoreApplication app(argc, argv);
+        endRequest(showRunningMonitor());
+    }
+
+    // Headless: no display is used, whatever the environment names.
+    if (line.headless)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("TAMRO"));
-    QApplication::setApplicationName(QStringLiteral("TAMRO RAID MONITOR"));
+    setApplicationNames();
     QApplication::setQuitOnLastWindowClosed(false);
     // Say what the program is doing on the terminal, unless the user chose otherwise.
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
         QLoggingCategory::setFilterRules(QStringLiteral("tamro.monitor.info=true"));
+    if (instance.claimRest() == MonitorInstance::Claim::Secondary)
+        endRequest(showRunningMonitor());
+    // Nobody can click a panel: each is answered at once and written to the terminal.
+    ModalAnswers::instance().setAutoAnswer(line.headless);
     installTranslations(app);
 
     GuiShell shell;
@@ -52,7 +181,7 @@ int main(int argc, char** argv)
     config.modal = &shell;
     config.windows = &shell;
     config.system = &shell;
-    applyTestOverrides(config);
+    applyDevelopmentOverrides(config);
 
     AppController controller(config);
     shell.attach(controller);
@@ -63,10 +192,12 @@ int main(int argc, char** argv)
         shell.detach();
         return 1;
     }
+    instance.attach(controller);
     qCInfo(lcMonitor, "connecting to 127.0.0.1:%d", int(config.servicePort));
     controller.applicationDidFinishLaunching();
     shell.launch();
     const int code = app.exec();
+    instance.detach();
     shell.detach();
     return code;
 }

@@ -22,7 +22,7 @@ merge   Answers of 1,700 enclosures with distinct serial numbers (each just unde
         keeps running): every document's pass is timed against the moment it was sent (the
         hand-off timer is due 0.1 s later), and every device scan against the 1.0 s rescan
         timer. Then one that parses: the pass must end the program at the enclosure limit.
-panel   The notice panel is opened by a problem and left open (no TAMRO_AUTO_ANSWER_MODALS);
+panel   The notice panel is opened by a problem and left open (the monitor runs without --headless);
         the stand-in then tries to send --megabytes in --seconds. Reports what it could send
         and the monitor's growth in resident memory.
 probes  Further hostile input, each followed by a check that the monitor still evaluates a
@@ -154,7 +154,7 @@ class StandIn:
                     pass
 
 
-def start(build, settings=None, env=None):
+def start(build, settings=None, env=None, headless=True):
     bench = Bench(build)
     if settings:
         values = {"MakeLog": "true", "SendMail": "false", "SendRebuildMail": "false",
@@ -165,7 +165,7 @@ def start(build, settings=None, env=None):
             f.write("[General]\n" + "".join(f"{k}={v}\n" for k, v in values.items()))
     stand_in = StandIn()
     bench.service_port = stand_in.port
-    bench.start_monitor(env or {}, keep_log=True)
+    bench.start_monitor(env or {}, keep_log=True, headless=headless)
     if not bench.wait_passes(1, 30):
         raise SystemExit("the monitor ran no pass")
     bench.settle(quiet=1.0)
@@ -265,9 +265,9 @@ def flood(args):
         rss_after2 = bench.status_kib("VmRSS")
         passes = bench.passes() - passes0
         # Still watching: a pulled drive is seen.
-        icons = bench.mon_err.count("icon=")
+        icons = bench.mon_err.count("icon: ")
         conn.sendall(answer(pulled=True))
-        alive = bench.mon_err.wait(lambda r: r.counts["icon="] > icons, 5)
+        alive = bench.mon_err.wait(lambda r: r.counts["icon: "] > icons, 5)
         hwm = bench.status_kib("VmHWM")
     finally:
         stop(bench, stand_in)
@@ -364,13 +364,12 @@ def merge(args):
 
 
 def panel(args):
-    bench, stand_in = start(args.build, settings={"DispPanel": "true"},
-                            env={"TAMRO_AUTO_ANSWER_MODALS": "0"})
+    bench, stand_in = start(args.build, settings={"DispPanel": "true"}, headless=False)
     try:
         conn = stand_in.newest()
-        icons = bench.mon_err.count("icon=")
+        icons = bench.mon_err.count("icon: ")
         conn.sendall(answer(pulled=True))  # a problem after a healthy pass: the notice panel
-        if not bench.mon_err.wait(lambda r: r.counts["icon="] > icons, 10):
+        if not bench.mon_err.wait(lambda r: r.counts["icon: "] > icons, 10):
             raise SystemExit("no problem icon")
         time.sleep(1.0)
         rss0 = bench.status_kib("VmRSS")
@@ -419,7 +418,7 @@ def probes(args):
         except OSError:
             return False
         ok = bench.mon_err.wait(lambda r: r.counts["pass: "] > passes, timeout)
-        return bool(ok and bench.mon_err.first(r"pass: icon=2", start=lines)
+        return bool(ok and bench.mon_err.first(r"pass: .*icon: red", start=lines)
                     and bench.monitor.poll() is None)
 
     def run(name, action, settle=1.0):

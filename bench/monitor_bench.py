@@ -150,12 +150,13 @@ class Bench:
             self.env[var] = path
         self.env.update({
             "QT_QPA_PLATFORM": "offscreen",
-            "TAMRO_AUTO_ANSWER_MODALS": "1",
             "QT_LOGGING_RULES": "tamro.*.info=true",
             "LC_ALL": "C.UTF-8",
             "LANGUAGE": "en",
         })
         self.env.pop("TAMRO_TIMING_SCALE", None)
+        # Not the user's session bus: the monitor would find the user's own monitor there.
+        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         self.write_settings()
         self.sim = None
         self.sim_err = None
@@ -216,15 +217,18 @@ class Bench:
         self.replies(1)
         return t
 
-    def start_monitor(self, extra_env=None, keep_log=True):
+    def start_monitor(self, extra_env=None, keep_log=True, headless=True):
         env = dict(self.env)
         env["TAMRO_SERVICE_PORT"] = str(self.service_port)
         env.update(extra_env or {})
-        self.monitor = subprocess.Popen([self.monitor_path], stdin=subprocess.DEVNULL,
+        # --headless answers every panel at once; without it a panel stays open (the
+        # platform is offscreen either way).
+        argv = [self.monitor_path] + (["--headless"] if headless else [])
+        self.monitor = subprocess.Popen(argv, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                         env=env, cwd=self.home)
         self.mon_err = LineReader(self.monitor.stderr, keep=keep_log,
-                                  patterns=("pass: ", "icon=", CONNECTED))
+                                  patterns=("pass: ", "icon: ", CONNECTED))
 
     def passes(self):
         return self.mon_err.count("pass: ")
@@ -426,7 +430,7 @@ def startup(args):
             env["TAMRO_SERVICE_PORT"] = str(port)
             server.settimeout(30)
             t0 = now()
-            proc = subprocess.Popen([bench.monitor_path], stdin=subprocess.DEVNULL,
+            proc = subprocess.Popen([bench.monitor_path, "--headless"], stdin=subprocess.DEVNULL,
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                     env=env, cwd=bench.home)
             try:

@@ -6,7 +6,9 @@
 #   bash scripts/dev.sh build  install what is missing and build
 #   bash scripts/dev.sh deps   install what is missing
 # Environment: BUILD_DIR (default: build), CI=true adds -Werror, TAMRO_SANITIZE=ON builds
-# with AddressSanitizer+UBSan, TAMRO_RUN_SECONDS ends "run" after that many seconds.
+# with AddressSanitizer+UBSan; for "run": TAMRO_RUN_SECONDS ends it after that many seconds,
+# TAMRO_SCENARIO names the simulator's scenario (a file of tools/sim/scenarios without
+# ".json"; default drive-pulled).
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -32,11 +34,20 @@ deps() {
     say "all packages present"
     return
   fi
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      say "missing Debian packages: ${missing[*]}"
+      say "installing them needs root, and sudo is not installed: run this script as root," \
+        "or install sudo first (as root: apt-get install sudo) and run it again"
+      exit 1
+    fi
+    sudo=(sudo)
+  fi
   say "installing: ${missing[*]}"
-  local SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
 }
 
 build() {
@@ -49,8 +60,16 @@ build() {
   cmake --build "$BUILD_DIR" --parallel "$(nproc)"
 }
 
+# True when a TCP socket listens on port 51115. Read from the kernel's socket tables instead of
+# connecting, so the probe never shows up as a client of the service.
 service_listening() {
-  (exec 3<>/dev/tcp/127.0.0.1/51115) 2>/dev/null
+  local tables=()
+  for t in /proc/net/tcp /proc/net/tcp6; do [ -r "$t" ] && tables+=("$t"); done
+  [ ${#tables[@]} -gt 0 ] || return 1
+  # Columns: sl, local address:port (hex), remote address:port, state (0A: listening).
+  awk -v port=":$(printf '%04X' 51115)" \
+    'FNR > 1 && $4 == "0A" && substr($2, length($2) - 4) == port { found = 1 }
+     END { exit !found }' "${tables[@]}"
 }
 
 SIM_PID=""
@@ -66,24 +85,30 @@ run() {
   if service_listening; then
     say "a storage service already listens on 127.0.0.1:51115; using it"
   else
-    say "starting the storage-service simulator on 127.0.0.1:51115"
-    "$BUILD_DIR/tools/sim/tamro-storage-sim" --port 51115 \
-      --scenario "$ROOT/tools/sim/scenarios/${TAMRO_SCENARIO:-drive-pulled}.json" &
+    local scenario="$ROOT/tools/sim/scenarios/${TAMRO_SCENARIO:-drive-pulled}.json"
+    if [ ! -f "$scenario" ]; then
+      say "no scenario \"${TAMRO_SCENARIO}\"; TAMRO_SCENARIO may be one of:" \
+        "$(cd "$ROOT/tools/sim/scenarios" && ls -- *.json | sed 's/\.json$//' | tr '\n' ' ')"
+      exit 2
+    fi
+    say "starting the storage-service simulator on 127.0.0.1:51115 (scenario $(basename "$scenario" .json))"
+    "$BUILD_DIR/tools/sim/tamro-storage-sim" --port 51115 --scenario "$scenario" &
     SIM_PID=$!
     trap stop_simulator EXIT
     for _ in $(seq 50); do service_listening && break; sleep 0.1; done
   fi
+  local options=()
   if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    say "no display: running headless (Qt offscreen platform); what the monitor does is logged below"
+    say "no display: running the monitor with --headless; what it does is logged below"
     say "no one can click a panel headless: notices and alerts are answered at once and logged"
-    export QT_QPA_PLATFORM=offscreen
-    export TAMRO_AUTO_ANSWER_MODALS=1
+    options=(--headless)
   fi
   say "starting the monitor (Ctrl+C ends it)"
   if [ -n "${TAMRO_RUN_SECONDS:-}" ]; then
-    timeout --preserve-status -s INT "$TAMRO_RUN_SECONDS" "$BUILD_DIR/app/tamro-raid-monitor" || true
+    timeout --preserve-status -s INT "$TAMRO_RUN_SECONDS" \
+      "$BUILD_DIR/app/tamro-raid-monitor" "${options[@]}" || true
   else
-    "$BUILD_DIR/app/tamro-raid-monitor" || true
+    "$BUILD_DIR/app/tamro-raid-monitor" "${options[@]}" || true
   fi
   stop_simulator
   say "monitor ended"

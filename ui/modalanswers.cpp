@@ -2,10 +2,7 @@
 
 #include "app/logging.h"
 
-ModalAnswers::ModalAnswers()
-    : _autoAnswer(qEnvironmentVariableIntValue("TAMRO_AUTO_ANSWER_MODALS") == 1)
-{
-}
+ModalAnswers::ModalAnswers() = default;
 
 ModalAnswers& ModalAnswers::instance()
 {
@@ -22,9 +19,9 @@ std::optional<ModalAnswers::Answer> ModalAnswers::take(Kind kind, const QString&
     if (_autoAnswer) {
         _requests.append({kind, text});
         QString oneLine = text;
-        oneLine.replace(QLatin1String("\r\n"), QLatin1String("\\n"));
-        oneLine.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-        oneLine.replace(QLatin1Char('\r'), QLatin1String("\\n"));
+        oneLine.replace(QLatin1String("\r\n"), QLatin1String(" / "));
+        oneLine.replace(QLatin1Char('\n'), QLatin1String(" / "));
+        oneLine.replace(QLatin1Char('\r'), QLatin1String(" / "));
         qCInfo(lcMonitor).noquote() << QStringLiteral("modal: %1: %2").arg(kindName(kind), oneLine);
         return defaultAnswer(kind);
     }

@@ -82,6 +82,8 @@ void AppController::renameDevice(int row, const QString& value)
     if (!_store->synchronize())
         qCWarning(lcMonitor, "could not write the enclosure names to %s",
                   qPrintable(_store->fileName()));
+    // The tray's summary and the published snapshot carry the new name.
+    updateSummary();
 }
 
 void AppController::w0_OrderFront()

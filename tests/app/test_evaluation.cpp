@@ -640,11 +640,11 @@ void TestEvaluation::passLogLine()
     qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules(QString());
 
-    QVERIFY2(lines.contains(QStringLiteral("pass: icon=1 enclosures=2")),
+    QVERIFY2(lines.contains(QStringLiteral("pass: 2 enclosure(s), icon: green (all well)")),
              qPrintable(lines.join('\n')));
-    QVERIFY2(lines.contains(QStringLiteral("pass: icon=2 enclosures=2")),
+    QVERIFY2(lines.contains(QStringLiteral("pass: 2 enclosure(s), icon: red (problem)")),
              qPrintable(lines.join('\n')));
-    QVERIFY(lines.contains(QStringLiteral("icon=2")));
+    QVERIFY(lines.contains(QStringLiteral("icon: red (problem)")));
 }
 
 TAMRO_TEST_GUILESS_MAIN(TestEvaluation)

@@ -1,8 +1,8 @@
 // End-to-end harness: starts the real simulator, a real SMTP server and the real monitor
 // executable as separate processes, with settings written into the test's temporary home
 // first, and reads what a user would see: the CSV event log, the mails received, and
-// whether the monitor still runs. The monitor's icon state is read from its diagnostic log
-// category on standard error ("icon=<n>").
+// whether the monitor still runs. The monitor runs with --headless; its icon state is read
+// from its diagnostic log category on standard error ("icon: grey|green|red ...").
 #pragma once
 
 #include <QDir>
@@ -202,7 +202,6 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("TAMRO_SERVICE_PORT"), QString::number(_simPort));
-        env.insert(QStringLiteral("TAMRO_AUTO_ANSWER_MODALS"), QStringLiteral("1"));
         env.insert(QStringLiteral("TAMRO_TIMING_SCALE"), QStringLiteral("0.1"));
         env.insert(QStringLiteral("POPBSMTP_TIMEOUT"), QStringLiteral("3"));
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tamro.*.info=true"));
@@ -212,7 +211,7 @@ public:
             const qsizetype eq = kv.indexOf(u'=');
             env.insert(kv.left(eq), kv.mid(eq + 1));
         }
-        return _monitor->start(paths.monitor, {}, env);
+        return _monitor->start(paths.monitor, {QStringLiteral("--headless")}, env);
     }
 
     // Event rows of the log file (header excluded), newest first.
@@ -259,13 +258,16 @@ public:
         }
         return list;
     }
-    // The latest icon the monitor reported, -1 when none yet.
+    // The latest icon the monitor reported (0 grey, 1 green, 2 red), -1 when none yet.
     int icon() const
     {
+        static const QStringList colours{QStringLiteral("grey"), QStringLiteral("green"),
+                                         QStringLiteral("red")};
         int last = -1;
-        auto it = QRegularExpression(QStringLiteral("icon=(\\d)")).globalMatch(_monitor->err());
+        auto it = QRegularExpression(QStringLiteral("icon: (grey|green|red)"))
+                      .globalMatch(_monitor->err());
         while (it.hasNext())
-            last = it.next().captured(1).toInt();
+            last = int(colours.indexOf(it.next().captured(1)));
         return last;
     }
     bool waitIcon(int status, int timeoutMs = 15000)

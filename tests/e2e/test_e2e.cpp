@@ -143,6 +143,7 @@ private slots:
         // Back to "Normal": one row and one rebuild-complete mail.
         _h->simCommand(QStringLiteral("finish 0"));
         QVERIFY(waitUntil([&] { return _h->mails().size() == 2; }, 20000));
+        QVERIFY(_h->monitor().waitErr(QStringLiteral("rebuild finished: 100001\n")));
         QVERIFY(_h->waitIcon(1));
         QTest::qWait(300);
         QVERIFY(waitUntil([&] { return _h->countRows(_text.value(u"MSG_MailSuccess"_qs)) == 2; },
@@ -165,7 +166,7 @@ private slots:
         QVERIFY(waitUntil([&] { return _h->mails().size() == 1; }, 20000));
         QVERIFY(_h->mails().at(0).value(u"body").toString().contains(u"DeviceName:100002"));
         // The other two are kept and evaluated.
-        QVERIFY(_h->monitor().waitErr(QStringLiteral("enclosures=2")));
+        QVERIFY(_h->monitor().waitErr(QStringLiteral("pass: 2 enclosure")));
         QTest::qWait(300);
         QCOMPARE(_h->countRows(kRetrieved), 3);
         QVERIFY(_h->monitor().running());

@@ -39,9 +39,11 @@ inline const QTemporaryDir& isolateEnvironment()
                                                                    QFileDevice::WriteOwner |
                                                                    QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime);
-        // No test reaches the user's own session bus, and so the user's keyring: only the
-        // keyring tests, run in a private session (tests/support/with_keyring.sh), keep it.
-        if (qEnvironmentVariableIsEmpty("TAMRO_TEST_KEYRING"))
+        // No test reaches the user's own session bus (and so the user's keyring or running
+        // monitor): only the keyring tests (tests/support/with_keyring.sh) and the tests of the
+        // bus, each inside a private session, keep the bus they were given.
+        if (qEnvironmentVariableIsEmpty("TAMRO_TEST_KEYRING") &&
+            qEnvironmentVariableIntValue("TAMRO_TEST_SESSION_BUS") != 1)
             qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + root + "/no-session-bus");
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

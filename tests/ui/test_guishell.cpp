@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(quit, 1);
         QCOMPARE(password, std::nullopt); // an empty password would only be asked again
         QVERIFY2(capturedLines.contains(
-                     QStringLiteral("modal: notice: Disk2 is not connected.\\nCheck it.")),
+                     QStringLiteral("modal: notice: Disk2 is not connected. / Check it.")),
                  qPrintable(capturedLines.join(QLatin1Char('|'))));
         QVERIFY(capturedLines.contains(QStringLiteral("modal: quit: Quit?")));
         QVERIFY(capturedLines.contains(QStringLiteral("modal: password: Password?")));
