@@ -58,10 +58,12 @@ inline void nameApplication()
 struct ControllerRig
 {
     explicit ControllerRig(const QString& iniPath,
-                           const QString& executable = QStringLiteral("/opt/tamro/tamro-monitor"))
+                           const QString& executable = QStringLiteral("/opt/tamro/tamro-monitor"),
+                           quint16 servicePort = ParseRaidInfo::kDefaultPort)
         : store(iniPath)
     {
         ControllerConfig config;
+        config.servicePort = servicePort;
         config.store = &store;
         config.modal = &modal;
         config.windows = &windows;
