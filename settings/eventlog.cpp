@@ -7,6 +7,12 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
 namespace {
 
 // The text of the bytes when they are valid UTF-8 (a leading byte-order mark is dropped).
@@ -71,21 +77,49 @@ QStringList EventLog::parse(const QByteArray& bytes)
     return entries;
 }
 
-void EventLog::read(const QString& path)
+EventLog::ReadResult EventLog::read(const QString& path)
 {
     QByteArray bytes;
-    QFile file(path);
-    if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
+    ReadResult result = ReadResult::Read;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info = {};
+    // The type is looked at before anything is opened: opening a FIFO for reading waits for a
+    // writer. What cannot be looked at counts as missing.
+    if (!path.isEmpty() && ::stat(name.constData(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) {
+            result = ReadResult::NotRegular;
+        } else {
+            // Non-blocking all the same, and the type checked again on what was opened, in
+            // case the path was replaced in between.
+            const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            QFile file;
+            if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+                ::close(fd);
+                result = ReadResult::NotRegular;
+            } else if (fd >= 0 &&
+                       file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+                bytes = file.read(kMaxFileBytes + 1);
+            } else if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    }
+    if (bytes.size() > kMaxFileBytes) {
+        result = ReadResult::TooLarge;
+        bytes.truncate(kMaxFileBytes);
+        const qsizetype lineEnd = std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
+        bytes.truncate(lineEnd + 1);
+    }
     _logAry = parse(bytes);
 
     // A file that is not UTF-8 reads as holding no line and is replaced at the next event;
     // keep its content beside it rather than lose it.
-    if (!bytes.isEmpty() && !decodeUtf8(bytes)) {
-        const QString copy = path + QStringLiteral(".undecodable");
-        if (!QFile::exists(copy))
-            QFile::copy(path, copy);
+    if (result == ReadResult::Read && !bytes.isEmpty() && !decodeUtf8(bytes)) {
+        QFile copy(path + QStringLiteral(".undecodable"));
+        if (copy.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            copy.write(bytes);
     }
+    return result;
 }
 
 QString EventLog::makeLine(const QString& timeText, const QString& deviceName,
@@ -102,7 +136,7 @@ void EventLog::insert(const QString& line)
         _logAry.append(kHeader);
     _logAry.insert(1, line);
     if (_logAry.size() > kMaxEntries)
-        _logAry.removeLast();
+        _logAry.resize(kMaxEntries);
 }
 
 bool EventLog::writeTo(QIODevice& device) const
@@ -123,6 +157,11 @@ bool EventLog::writeTo(QIODevice& device) const
 bool EventLog::write(const QString& path) const
 {
     if (path.isEmpty())
+        return false;
+    // Never in place of a device, a FIFO or a folder (symbolic links followed): only a
+    // regular file is replaced.
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
         return false;
     // Written to a temporary file that replaces the log only when complete, so a reader
     // never sees half a file and a failed write leaves the old one intact.

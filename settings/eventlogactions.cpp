@@ -9,9 +9,14 @@
 
 void AppController::readCSVFile()
 {
-    _eventLog.read(_form.text(SettingsForm::Text::LogFilePath));
+    const EventLog::ReadResult result = _eventLog.read(_form.text(SettingsForm::Text::LogFilePath));
     if (_logTableModel)
         _logTableModel->reload();
+    // Said once; monitoring goes on with what could be read.
+    if (result == EventLog::ReadResult::NotRegular)
+        _modal->alert(qtTrId("MSG_FileMessage1"), false);
+    else if (result == EventLog::ReadResult::TooLarge)
+        _modal->alert(qtTrId("MSG_FileMessage3"), false);
 }
 
 void AppController::writeCSVFile(const QString& message, int index)

@@ -1,6 +1,7 @@
 #include "settings/logtablemodel.h"
 
 #include "settings/eventlog.h"
+#include "util/plaintext.h"
 
 #include <QCoreApplication>
 
@@ -39,8 +40,11 @@ QVariant LogTableModel::data(const QModelIndex& index, int role) const
     // comma-separated fields of the row's entry.
     if (index.column() == 0)
         return role == Qt::DisplayRole ? QVariant(index.row()) : QVariant();
-    if (index.column() < columnCount())
-        return _log->field(index.row(), index.column() - 1);
+    if (index.column() < columnCount()) {
+        // The cell draws its text as it is; the tooltip would read markup in it.
+        const QString field = _log->field(index.row(), index.column() - 1);
+        return role == Qt::DisplayRole ? field : plainTextAsRichText(field);
+    }
     return QVariant();
 }
 

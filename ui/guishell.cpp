@@ -9,6 +9,7 @@
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
 #include "ui/statuswindow.h"
+#include "util/plaintext.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -137,7 +138,7 @@ void GuiShell::moveToTray()
         _tray = new QSystemTrayIcon(statusIconImage(_statusIcon), this);
         _tray->setObjectName(QStringLiteral("_sbItem"));
         _tray->setContextMenu(_menu.get());
-        _tray->setToolTip(_summary);
+        _tray->setToolTip(trayToolTip());
         // A plain click opens the menu as well, as the status item of a menu bar does.
         connect(_tray, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
@@ -225,10 +226,13 @@ void GuiShell::deviceListReloaded(int selectedRow)
 
 void GuiShell::notify(NoticeKind kind, const QString& title, const QString& text)
 {
-    _lastNotification = title + QLatin1String(": ") + text;
+    // The desktop's notification server reads markup in the body: the device name in it is
+    // the user's text.
+    const QString body = text.toHtmlEscaped();
+    _lastNotification = title + QLatin1String(": ") + body;
     if (!isUsingTray() || !QSystemTrayIcon::supportsMessages())
         return;
-    _tray->showMessage(title, text,
+    _tray->showMessage(title, body,
                        kind == NoticeKind::Problem ? QSystemTrayIcon::Warning
                                                    : QSystemTrayIcon::Information);
 }
@@ -237,7 +241,12 @@ void GuiShell::setSummary(const QString& text)
 {
     _summary = text;
     if (_tray)
-        _tray->setToolTip(text);
+        _tray->setToolTip(trayToolTip());
+}
+
+QString GuiShell::trayToolTip() const
+{
+    return plainTextAsRichText(_summary);
 }
 
 // --- ModalPresenter
@@ -249,6 +258,7 @@ void GuiShell::alert(const QString& message, bool critical)
     QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::Warning, qtTrId("MSG_Title"),
                     message, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("alert"));
+    box.setTextFormat(Qt::PlainText);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.setDefaultButton(QMessageBox::Ok);
     ModalScope scope;

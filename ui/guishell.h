@@ -61,6 +61,9 @@ public:
     LogWindow* logWindow() const;
     int statusIcon() const { return _statusIcon; }
     QString summary() const { return _summary; }
+    // The summary as the tray's tooltip takes it (rich text showing it as it is).
+    QString trayToolTip() const;
+    // "<title>: <body>" of the last notification, the body as handed to the desktop.
     QString lastNotification() const { return _lastNotification; }
     bool isUsingTray() const;
 

@@ -120,10 +120,20 @@ Please check the enclosure and its drives.</translation>
         <extracomment>Model field of an empty drive bay</extracomment>
         <translation>No disk</translation>
     </message>
+    <message id="MSG_FileMessage1">
+        <source>The event log file was not read: its path leads to a folder, a device or a pipe instead of a file. Check the log file path in Settings.</source>
+        <extracomment>Alert at launch when the event log path leads to something other than a regular file (a folder, a FIFO, a device)</extracomment>
+        <translation>The event log file was not read: its path leads to a folder, a device or a pipe instead of a file. Check the log file path in Settings.</translation>
+    </message>
     <message id="MSG_FileMessage2">
         <source>The event log file could not be written. Check the log file path in Settings.</source>
         <extracomment>Alert when the event log file cannot be written</extracomment>
         <translation>The event log file could not be written. Check the log file path in Settings.</translation>
+    </message>
+    <message id="MSG_FileMessage3">
+        <source>The event log file is larger than 16 MB: only its newest events were read.</source>
+        <extracomment>Alert at launch when the event log file is too large to be read whole</extracomment>
+        <translation>The event log file is larger than 16 MB: only its newest events were read.</translation>
     </message>
     <message id="MSG_EnterPassword1">
         <source>Enter the administrator password. It is needed to shut down the computer when a rebuild has finished.</source>

@@ -364,8 +364,9 @@ public:
         });
     }
 
-    // The last column of the event log rows written since the last call, oldest first.
-    QStringList newLogRows()
+    // The last column (or the last columns, joined by ",") of the event log rows written
+    // since the last call, oldest first.
+    QStringList newLogRows(int columns = 1)
     {
         const QStringList& entries = controller->eventLog().entries();
         QStringList rows;
@@ -374,7 +375,7 @@ public:
             QString line = entries.at(r);
             while (line.endsWith(u'\n') || line.endsWith(u'\r'))
                 line.chop(1);
-            rows << line.section(u',', -1);
+            rows << line.section(u',', -columns);
         }
         seenRows = qMax(0, int(entries.size()) - 1);
         return rows;

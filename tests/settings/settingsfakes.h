@@ -98,10 +98,12 @@ struct ControllerRig
 {
     explicit ControllerRig(const QString& iniPath,
                            const QString& executable = QStringLiteral("/opt/tamro/tamro-monitor"),
-                           SecretStore* secrets = nullptr)
+                           SecretStore* secrets = nullptr,
+                           quint16 servicePort = ParseRaidInfo::kDefaultPort)
         : store(iniPath)
     {
         ControllerConfig config;
+        config.servicePort = servicePort;
         config.store = &store;
         config.secrets = secrets;
         config.modal = &modal;

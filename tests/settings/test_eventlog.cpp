@@ -16,10 +16,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 using Text = SettingsForm::Text;
 
@@ -104,6 +114,43 @@ private:
     qint64 _limit;
     bool _reportsError;
     qint64 _chunk;
+};
+
+// Opens a FIFO's writing end once, after a while, unless stopped first: a reader stuck
+// opening the FIFO (which waits for a writer) is then set free and reads nothing.
+class FifoUnblocker
+{
+public:
+    explicit FifoUnblocker(const QByteArray& fifo)
+    {
+        if (fifo.isEmpty())
+            return;
+        _thread = std::thread([this, fifo] {
+            std::unique_lock lock(_mutex);
+            if (_stopped.wait_for(lock, std::chrono::seconds(10), [this] { return _stop; }))
+                return;
+            const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        });
+    }
+    ~FifoUnblocker()
+    {
+        if (!_thread.joinable())
+            return;
+        {
+            std::lock_guard lock(_mutex);
+            _stop = true;
+        }
+        _stopped.notify_all();
+        _thread.join();
+    }
+
+private:
+    std::thread _thread;
+    std::mutex _mutex;
+    std::condition_variable _stopped;
+    bool _stop = false;
 };
 
 } // namespace
@@ -216,7 +263,7 @@ private slots:
         QTest::addColumn<int>("oldestAfter");
         QTest::newRow("997 events grow to 998") << 997 << 999 << 997;
         QTest::newRow("998 events: the oldest goes") << 998 << 999 << 997;
-        QTest::newRow("1100 events read at launch keep their length") << 1100 << 1101 << 1099;
+        QTest::newRow("1100 events read at launch are cut to the bound") << 1100 << 999 << 997;
     }
 
     void sizeBound()
@@ -431,7 +478,7 @@ private slots:
         QTest::addColumn<int>("events");
         QTest::addColumn<int>("linesAfter");
         QTest::newRow("998 events plus one") << 998 << 999;
-        QTest::newRow("1100 events keep their length") << 1100 << 1101;
+        QTest::newRow("1100 events are cut to 999 lines") << 1100 << 999;
     }
 
     void fileGrownAtLaunch()
@@ -447,6 +494,96 @@ private slots:
         QVERIFY(lines.at(1).endsWith(",-,newest"));
         QCOMPARE(lines.at(2), eventLine(1).chopped(2));
         QCOMPARE(lines.last(), eventLine(linesAfter - 2).chopped(2));
+    }
+
+    // What may be at the log path at launch. Only a regular file is read, never blocking and
+    // never beyond the size cap; anything else is said in an alert, and in every case the
+    // monitor goes on to ask the service for the configuration. A later write never goes
+    // in place of what is not a regular file (linesAfterWrite 0; -1: not tried, as a write
+    // through a link to a device must never be risked here).
+    void logPathAtLaunch_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("alerts");
+        QTest::addColumn<int>("linesAfterWrite");
+        const QStringList notAFile{QStringLiteral("MSG_FileMessage1")};
+        const QStringList tooLarge{QStringLiteral("MSG_FileMessage3")};
+        QTest::newRow("regular file") << "file" << QStringList{} << 5;
+        QTest::newRow("FIFO") << "fifo" << notAFile << 0;
+        QTest::newRow("symbolic link to a FIFO") << "link to fifo" << notAFile << 0;
+        QTest::newRow("symbolic link to a character device") << "link to device" << notAFile << -1;
+        QTest::newRow("folder") << "folder" << notAFile << 0;
+        QTest::newRow("larger than 16 MiB") << "large" << tooLarge << 999;
+    }
+
+    void logPathAtLaunch()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, alerts);
+        QFETCH(int, linesAfterWrite);
+        const QString file = path(QStringLiteral("log.csv"));
+        const QByteArray fileName = QFile::encodeName(file);
+        const QByteArray fifoName = QFile::encodeName(path(QStringLiteral("fifo")));
+        int rowsRead = 0;
+        if (kind == QLatin1String("file")) {
+            QVERIFY(writeFile(file, logOf(3)));
+            rowsRead = 3;
+        } else if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(fileName.constData(), 0600), 0);
+        } else if (kind == QLatin1String("link to fifo")) {
+            QCOMPARE(::mkfifo(fifoName.constData(), 0600), 0);
+            QVERIFY(QFile::link(QString::fromLocal8Bit(fifoName), file));
+        } else if (kind == QLatin1String("link to device")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/null"), file));
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(file));
+        } else {
+            // Whole lines up to a little past the cap: what fits below it is read.
+            QByteArray bytes = kHeaderLine;
+            for (int n = 1; bytes.size() <= EventLog::kMaxFileBytes + 4096; ++n)
+                bytes += eventLine(n);
+            QVERIFY(writeFile(file, bytes));
+            rowsRead = int(bytes.left(EventLog::kMaxFileBytes).count('\n')) - 1;
+        }
+        // Should the program be stuck opening a FIFO for reading, the writing end is opened
+        // once after a while: the test then fails instead of hanging.
+        FifoUnblocker unblocker(kind.contains(QLatin1String("fifo"))
+                                    ? (kind == QLatin1String("fifo") ? fileName : fifoName)
+                                    : QByteArray());
+
+        QTcpServer service;
+        QVERIFY(service.listen(QHostAddress::LocalHost, 0));
+        ControllerRig rig(path(QStringLiteral("settings.conf")),
+                          QStringLiteral("/opt/tamro/tamro-monitor"), nullptr,
+                          service.serverPort());
+        rig.store.setString(QStringLiteral("LogFilePath"), file);
+        rig.controller->applicationDidFinishLaunching();
+        QCOMPARE(rig.modal.alerts, alerts);
+        QCOMPARE(rig.controller->eventLog().rowCount(), rowsRead);
+        QCOMPARE(rig.controller->eventLog().entries().value(0), EventLog::kHeader);
+
+        // The monitor goes on: it connects and asks for the configuration.
+        QTRY_VERIFY(service.hasPendingConnections());
+        QTcpSocket* socket = service.nextPendingConnection();
+        QByteArray received;
+        QTRY_VERIFY((received += socket->readAll()).endsWith("\r\n"));
+        QCOMPARE(received, QByteArray("<SVConfigCmd/>\r\n"));
+
+        if (linesAfterWrite < 0)
+            return;
+        rig.controller->writeCSVFile(QStringLiteral("newest"), 0);
+        if (linesAfterWrite == 0) {
+            QCOMPARE(rig.modal.alerts, alerts + QStringList{QStringLiteral("MSG_FileMessage2")});
+            struct stat info = {};
+            QCOMPARE(::stat(fileName.constData(), &info), 0);
+            QVERIFY(!S_ISREG(info.st_mode));
+        } else {
+            QCOMPARE(rig.modal.alerts, alerts);
+            const QList<QByteArray> lines = crlfLines(readFile(file));
+            QCOMPARE(lines.size(), linesAfterWrite);
+            QVERIFY(lines.at(1).endsWith(",-,newest"));
+            QCOMPARE(lines.at(2), eventLine(1).chopped(2));
+        }
     }
 
     void lfOnlyFileIsRewrittenWithCrLf()

@@ -8,10 +8,16 @@
 #include "ui/statuswindow.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSystemTrayIcon>
+#include <QTextDocument>
+#include <QTimer>
 
+#include "settings/logtablemodel.h"
 #include "settings/logwindow.h"
 #include "settings/settingswindow.h"
 
@@ -23,6 +29,17 @@ void captureMessages(QtMsgType, const QMessageLogContext& context, const QString
 {
     if (context.category && QByteArray(context.category) == "tamro.monitor")
         capturedLines << message;
+}
+
+// What a reader that takes a text as rich text whenever it looks like markup (as tooltips
+// do) shows of it.
+QString shownText(const QString& text)
+{
+    if (!Qt::mightBeRichText(text))
+        return text;
+    QTextDocument document;
+    document.setHtml(text);
+    return document.toPlainText();
 }
 
 QAction* menuAction(GuiShell& shell, const char* name)
@@ -205,6 +222,98 @@ private slots:
         QVERIFY(!stage.shell.statusWindow()->windowIcon().isNull());
         stage.shell.setSummary(QStringLiteral("1234: healthy"));
         QCOMPARE(stage.shell.summary(), QStringLiteral("1234: healthy"));
+    }
+
+    // Text from the service, the event log or the user shaped as markup that would load a
+    // file: every place shows it as the text it is. Labels and message boxes take it as plain
+    // text; tooltips get rich text that shows it; the desktop's notification body gets it
+    // escaped.
+    void outsideTextIsShownAsItIs_data()
+    {
+        QTest::addColumn<QString>("place");
+        for (const char* place : {"drive model in the status window", "notice panel", "quit panel",
+                                  "password panel", "mail status in the settings window", "alert",
+                                  "log window tooltip", "tray tooltip", "desktop notification"})
+            QTest::newRow(place) << QString::fromLatin1(place);
+    }
+
+    void outsideTextIsShownAsItIs()
+    {
+        QFETCH(QString, place);
+        GuiStage stage;
+        const QString canary = stage.dir.filePath(QStringLiteral("canary.png"));
+        const QString text = QStringLiteral("<img src=\"%1\">").arg(canary);
+        QLabel* label = nullptr;
+        QString markup;
+        if (place.startsWith(QLatin1String("drive model"))) {
+            raiddoc::Enclosure enclosure = GuiStage::enclosure(QStringLiteral("1"));
+            enclosure.drives[0] =
+                raiddoc::drive(text, QStringLiteral("100"), QStringLiteral("1000"));
+            QVERIFY(stage.feed({enclosure}));
+            label = stage.shell.statusWindow()->findChild<QLabel*>(QStringLiteral("w0_D0Name"));
+        } else if (place == QLatin1String("notice panel")) {
+            stage.shell.noticePanel()->prepare(text);
+            label = stage.shell.noticePanel()->findChild<QLabel*>(QStringLiteral("p0_Status"));
+        } else if (place == QLatin1String("quit panel")) {
+            stage.shell.quitPanel()->prepare(text);
+            label = stage.shell.quitPanel()->findChild<QLabel*>(QStringLiteral("p1_Status"));
+        } else if (place == QLatin1String("password panel")) {
+            stage.shell.passwordPanel()->prepare(text);
+            label = stage.shell.passwordPanel()->findChild<QLabel*>(QStringLiteral("p2_Status"));
+        } else if (place.startsWith(QLatin1String("mail status"))) {
+            stage.shell.showSettingsWindow();
+            stage.controller->form().setText(SettingsForm::Text::MailStatus, text);
+            label =
+                stage.shell.settingsWindow()->findChild<QLabel*>(QStringLiteral("w1_MailStatus"));
+        } else if (place == QLatin1String("alert")) {
+            // Looked at while it is up, then closed.
+            std::optional<Qt::TextFormat> format;
+            QString shown;
+            QTimer look;
+            look.setInterval(10);
+            connect(&look, &QTimer::timeout, this, [&] {
+                for (QWidget* widget : QApplication::topLevelWidgets()) {
+                    auto* box = qobject_cast<QMessageBox*>(widget);
+                    if (!box || !box->isVisible())
+                        continue;
+                    format = box->textFormat();
+                    shown = box->text();
+                    box->accept();
+                }
+            });
+            look.start();
+            stage.shell.alert(text, false);
+            look.stop();
+            QCOMPARE(format, std::optional<Qt::TextFormat>(Qt::PlainText));
+            QCOMPARE(shown, text);
+            return;
+        } else if (place.startsWith(QLatin1String("log window"))) {
+            stage.controller->form().setText(SettingsForm::Text::LogFilePath,
+                                             stage.dir.filePath(QStringLiteral("log.csv")));
+            stage.controller->writeCSVFile(text, 0);
+            const LogTableModel* model = stage.controller->logTableModel();
+            QCOMPARE(model->data(model->index(0, 4)).toString(), text);
+            markup = model->data(model->index(0, 4), Qt::ToolTipRole).toString();
+        } else if (place == QLatin1String("tray tooltip")) {
+            stage.shell.setSummary(QStringLiteral("UI_NoService\n") + text +
+                                   QStringLiteral(": UI_StateHealthy"));
+            markup = stage.shell.trayToolTip();
+            QCOMPARE(shownText(markup), stage.shell.summary());
+            QVERIFY2(!markup.contains(QLatin1String("<img")), qPrintable(markup));
+            return;
+        } else {
+            stage.shell.notify(NoticeKind::Problem, QStringLiteral("T"), text);
+            QCOMPARE(stage.shell.lastNotification(),
+                     QStringLiteral("T: &lt;img src=&quot;%1&quot;&gt;").arg(canary));
+            return;
+        }
+        if (label) {
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+            QCOMPARE(label->text(), text);
+        } else {
+            QCOMPARE(shownText(markup), text);
+            QVERIFY2(!markup.contains(QLatin1String("<img")), qPrintable(markup));
+        }
     }
 
     void passSetsTheIcon()
