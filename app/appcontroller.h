@@ -5,20 +5,24 @@
 // happened.
 #pragma once
 
+#include "alerts/alertcenter.h"
+#include "alerts/alertevent.h"
 #include "app/monitorsnapshot.h"
 #include "app/ports.h"
 #include "platform/systemversion.h"
 #include "service/parseraidinfo.h"
 #include "service/raidinfolistener.h"
 #include "settings/eventlog.h"
+#include "settings/optionflags.h"
+#include "settings/preferences.h"
 #include "settings/secretstore.h"
 #include "settings/settingsform.h"
-#include "settings/smtppassword.h"
 #include "ui/statusdisplay.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
+#include <QSslCertificate>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -27,23 +31,30 @@
 #include <memory>
 
 class DefaultsStore;
+class DesktopNotificationChannel;
 class DeviceListModel;
 class LogTableModel;
+class MailChannel;
+class NoticePanelChannel;
+class WebhookChannel;
 class QTimer;
 
 // Timing of the controller and its client. Defaults are the designed values; tests inject
 // short ones.
 struct ControllerTiming
 {
-    int rescanMs = 1000;        // kRescanInterval
-    int loginMs = 6000;         // kLoginInterval
-    int refetchMs = 3600000;    // kRefetchInterval (repeating)
-    int handOffIdleMs = 100;    // hand-off after a document
-    int handOffBusyMs = 1000;   // hand-off re-armed while a pass runs
-    int answerMs = 30000;       // a command unanswered this long counts as a lost connection
-    int unfinishedMs = 2000;    // a document with no further byte this long is a failed parse
-    int mailTimeoutMs = 120000; // a mail tool still running then is stopped: a failure
-    int sudoTimeoutMs = 60000;  // a sudo command still running then is stopped
+    int rescanMs = 1000;          // kRescanInterval
+    int loginMs = 6000;           // kLoginInterval
+    int refetchMs = 3600000;      // kRefetchInterval (repeating)
+    int handOffIdleMs = 100;      // hand-off after a document
+    int handOffBusyMs = 1000;     // hand-off re-armed while a pass runs
+    int answerMs = 30000;         // a command unanswered this long counts as a lost connection
+    int unfinishedMs = 2000;      // a document with no further byte this long is a failed parse
+    int mailTimeoutMs = 120000;   // a mail tool still running then is stopped: a failure
+    int sudoTimeoutMs = 60000;    // a sudo command still running then is stopped
+    int reminderHourMs = 3600000; // one hour of ReminderHours
+    int flapWindowMs = 600000;    // one problem alert per enclosure and channel in this time
+    int webhookTimeoutMs = 30000; // a web request unanswered then is stopped: a failure
 };
 
 // Everything the controller is built with. Null presenters are replaced by do-nothing ones.
@@ -62,6 +73,7 @@ struct ControllerConfig
     QString helpFolder;                           // empty: the installed or build-tree help folder
     QString sudoProgram = QStringLiteral("sudo"); // found on PATH
     QString executablePath; // for the autostart entry; empty: this process's executable
+    QList<QSslCertificate> webhookCaCertificates; // trusted besides the system's (tests)
 };
 
 class AppController : public QObject, public RaidInfoListener
@@ -111,15 +123,12 @@ public:
     void w0_Rescan();
     void w2_Rescan();
 
-    // --- Mail
-    bool sendMail(int test, int index);
-    void w1_TestMail();
-    // The recipient list of the three recipient fields: "<a>;<b>".
-    QString recipientList() const;
-    // The argument list handed to the mail tool for a body: 14 items, 23 with POP before
-    // SMTP, and the SMTP security, CA file and sign-in options only when they are set.
-    QStringList mailArguments(const QString& body) const;
-    QString mailBody(int test, int index, const QString& timeText) const;
+    // --- Alerts: the pass publishes, the alert center's channels deliver
+    AlertCenter& alerts() { return *_alerts; }
+    MailChannel& mail() { return *_mail; }
+    WebhookChannel& webhook() { return *_webhook; }
+    // An event about enclosure i as it is now.
+    AlertEvent enclosureEvent(AlertEvent::Kind kind, int index) const;
 
     // --- Administrator password and shutdown
     void w1_GetRootPassword();
@@ -132,23 +141,8 @@ public:
     bool hasRootPassword() const;
 
     // --- Preferences and the settings window
-    static QVariantMap registeredDefaults();
-    void loadUserDefaults();
-    void saveUserDefaults();
-    void SetMailController(bool enabled);
-    void w1_OrderFront();
-    void w1_Ok();
-    void w1_Cancel();
-    void w1_SendMail();
-    void w1_SendRebuildMail();
-    void w1_POPbSMTP();
-    void w1_SMTPAuth();
-    void w1_SetFilePath();
-    void w1_SetCAFile();
-    // Where the SMTP password is kept now.
-    SecretPlace smtpPasswordPlace() const { return _smtpPassword->place(); }
-    // The autostart entry path ($XDG_CONFIG_HOME/autostart/<executable>.desktop).
-    QString autostartEntryPath() const;
+    Preferences& preferences() { return *_preferences; }
+    static QVariantMap registeredDefaults() { return Preferences::registeredDefaults(); }
 
     // --- Event log
     void readCSVFile();
@@ -182,17 +176,7 @@ public:
     const MonitorSnapshot& snapshot() const { return _snapshot; }
 
     // The option flags (loaded from the preferences; the shutdown flag from the password).
-    struct Flags
-    {
-        bool _isSendMail = false;
-        bool _isSendRebuildMail = false;
-        bool _isPOPbSMTP = false;
-        bool _isAddLoginItem = false;
-        bool _isMakeLog = false;
-        bool _isDispPanel = false;
-        bool _isShutdown = false;
-        bool _isSMTPAuth = false;
-    };
+    using Flags = OptionFlags;
     Flags& flags() { return _flags; }
     const Flags& flags() const { return _flags; }
     const ControllerTiming& timing() const { return _config.timing; }
@@ -202,7 +186,6 @@ signals:
     void statusIconChanged(int status);
     void passFinished();
     void logWritten(bool ok);
-    void mailFinished(bool ok);
     // The published snapshot changed.
     void snapshotChanged();
 
@@ -213,13 +196,11 @@ private:
     void applyStatusIcon(int status);
     void makeClient();
     void onConnectionStateChanged(bool connected);
-    QString locateMailTool() const;
-    // The status line's text for a test mail the tool did not send, from its exit status.
-    QString testMailFailureText(int exitCode) const;
-    void writeAutostartEntry();
-    // The check-boxes and the fields' enabling as the flags say (at launch and at opening).
-    void setCheckBoxesFromFlags();
-    void showSmtpPasswordPlace();
+    void makeAlerts();
+    // The current index of the event's enclosure, -1 when it is no longer in the table.
+    int currentIndex(const AlertEvent& event) const;
+    // After each pass: the enclosures in a problem state, for the reminders.
+    void reportProblemStates();
 
     ControllerConfig _config;
     NullStatusPresenter _nullStatus;
@@ -230,7 +211,6 @@ private:
     WindowPresenter* _windows = nullptr;
     SystemPort* _system = nullptr;
     NoSecretStore _noSecrets;
-    std::unique_ptr<SmtpPasswordKeeper> _smtpPassword;
 
     QPointer<QTimer> _reloadTimer;
     std::unique_ptr<ParseRaidInfo> _raidInfo;
@@ -247,6 +227,7 @@ private:
     int _rescanCount = 0;
 
     SettingsForm _form;
+    std::unique_ptr<Preferences> _preferences;
     StatusDisplay _statusDisplay;
     int _statusIcon = 0;
     QString _lastSummary;
@@ -259,5 +240,10 @@ private:
     bool _hasEvaluated = false;                  // at least one pass has run
     bool _refetchQueued = false;                 // a repeating refetch waits behind a modal panel
     bool _destroying = false;
-    bool _testMailRunning = false; // a test mail is on its way: the button starts no second one
+
+    std::unique_ptr<DesktopNotificationChannel> _desktopChannel;
+    std::unique_ptr<MailChannel> _mail;
+    std::unique_ptr<WebhookChannel> _webhook;
+    std::unique_ptr<NoticePanelChannel> _panelChannel;
+    std::unique_ptr<AlertCenter> _alerts; // last: it goes first, before the channels it calls
 };

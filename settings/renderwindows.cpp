@@ -41,7 +41,7 @@ void renderSettingsWindows(AppController& controller, const QString& outDir)
     controller.flags()._isMakeLog = true;
     controller.flags()._isAddLoginItem = true;
     controller.flags()._isDispPanel = true;
-    controller.w1_OrderFront();
+    controller.preferences().w1_OrderFront();
 
     SettingsWindow settings(controller);
     settings.adjustSize();

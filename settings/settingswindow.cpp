@@ -1,5 +1,6 @@
 #include "settings/settingswindow.h"
 
+#include "alerts/mailchannel.h"
 #include "app/appcontroller.h"
 #include "settings/windowtexts.h"
 
@@ -114,16 +115,16 @@ void SettingsWindow::bindCheckBoxes()
             _controller.form().setChecked(box, checked);
             switch (box) {
             case Box::Mail:
-                _controller.w1_SendMail();
+                _controller.preferences().w1_SendMail();
                 break;
             case Box::RebuildMail:
-                _controller.w1_SendRebuildMail();
+                _controller.preferences().w1_SendRebuildMail();
                 break;
             case Box::POPbSMTP:
-                _controller.w1_POPbSMTP();
+                _controller.preferences().w1_POPbSMTP();
                 break;
             case Box::SMTPAuth:
-                _controller.w1_SMTPAuth();
+                _controller.preferences().w1_SMTPAuth();
                 break;
             case Box::Shutdown:
                 _controller.w1_GetRootPassword();
@@ -143,12 +144,15 @@ void SettingsWindow::bindCheckBoxes()
 
 void SettingsWindow::connectButtons()
 {
-    connect(_ui->w1_Ok, &QPushButton::clicked, this, [this] { _controller.w1_Ok(); });
-    connect(_ui->w1_Cancel, &QPushButton::clicked, this, [this] { _controller.w1_Cancel(); });
-    connect(_ui->w1_TestMail, &QPushButton::clicked, this, [this] { _controller.w1_TestMail(); });
+    connect(_ui->w1_Ok, &QPushButton::clicked, this, [this] { _controller.preferences().w1_Ok(); });
+    connect(_ui->w1_Cancel, &QPushButton::clicked, this,
+            [this] { _controller.preferences().w1_Cancel(); });
+    connect(_ui->w1_TestMail, &QPushButton::clicked, this,
+            [this] { _controller.mail().w1_TestMail(); });
     connect(_ui->w1_SetFilePath, &QPushButton::clicked, this,
-            [this] { _controller.w1_SetFilePath(); });
-    connect(_ui->w1_SetCAFile, &QPushButton::clicked, this, [this] { _controller.w1_SetCAFile(); });
+            [this] { _controller.preferences().w1_SetFilePath(); });
+    connect(_ui->w1_SetCAFile, &QPushButton::clicked, this,
+            [this] { _controller.preferences().w1_SetCAFile(); });
 }
 
 void SettingsWindow::commitEditing()

@@ -89,7 +89,8 @@ void GuiShell::buildMenu()
     };
     add("UI_MenuStatus", "sbMenu_Status", [](AppController& c) { c.w0_OrderFront(); });
     add("UI_MenuLog", "sbMenu_Log", [](AppController& c) { c.w2_OrderFront(); });
-    add("UI_MenuSettings", "sbMenu_Settings", [](AppController& c) { c.w1_OrderFront(); });
+    add("UI_MenuSettings", "sbMenu_Settings",
+        [](AppController& c) { c.preferences().w1_OrderFront(); });
     _menu->addSeparator();
     add("UI_MenuHelp", "sbMenu_Help", [](AppController& c) { c.showHelp(); });
     _menu->addSeparator();

@@ -116,7 +116,7 @@ struct ControllerRig
     // The launch steps that matter here: preferences loaded, the log read from logPath.
     void launchWithLog(const QString& logPath)
     {
-        controller->loadUserDefaults();
+        controller->preferences().loadUserDefaults();
         controller->form().setText(SettingsForm::Text::LogFilePath, logPath);
         controller->readCSVFile();
     }

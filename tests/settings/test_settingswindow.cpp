@@ -30,7 +30,7 @@ private:
     {
         auto rig = std::make_unique<ControllerRig>(_dir->filePath(QStringLiteral("settings.conf")));
         rig->launchWithLog(_dir->filePath(QStringLiteral("log.csv")));
-        rig->controller->w1_OrderFront();
+        rig->controller->preferences().w1_OrderFront();
         return rig;
     }
 
@@ -130,7 +130,7 @@ private slots:
     {
         auto rig = makeRig();
         rig->controller->flags()._isSendMail = true;
-        rig->controller->w1_OrderFront();
+        rig->controller->preferences().w1_OrderFront();
         SettingsWindow window(*rig->controller);
         window.show();
         auto* edit = window.findChild<QLineEdit*>(QStringLiteral("w1_SubjectField"));
@@ -188,7 +188,7 @@ private slots:
         auto rig = makeRig();
         AppController& c = *rig->controller;
         c.flags()._isAddLoginItem = false;
-        c.w1_OrderFront();
+        c.preferences().w1_OrderFront();
         SettingsWindow window(c);
         window.show();
         auto* login = window.findChild<QCheckBox*>(QStringLiteral("w1_LoginItem"));
@@ -197,7 +197,7 @@ private slots:
         auto* server = window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPServer"));
         window.findChild<QCheckBox*>(QStringLiteral("w1_Mail"))->click();
         QTest::keyClicks(server, QStringLiteral("smtp.example.org"));
-        QFile::remove(c.autostartEntryPath());
+        QFile::remove(c.preferences().autostartEntryPath());
         window.findChild<QPushButton*>(QStringLiteral("w1_Ok"))->click();
 
         QVERIFY(c.flags()._isAddLoginItem);
@@ -206,7 +206,7 @@ private slots:
         QCOMPARE(reread.stringForKey(QStringLiteral("SMTPServer")),
                  QStringLiteral("smtp.example.org"));
         QVERIFY(reread.boolForKey(QStringLiteral("AddLoginItem")));
-        QVERIFY(QFile::exists(c.autostartEntryPath()));
+        QVERIFY(QFile::exists(c.preferences().autostartEntryPath()));
     }
 
     void cancelButtonClosesOnly()
