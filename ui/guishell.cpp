@@ -233,8 +233,10 @@ void GuiShell::notify(NoticeKind kind, const QString& title, const QString& text
     _lastNotification = title + QLatin1String(": ") + body;
     if (!isUsingTray() || !QSystemTrayIcon::supportsMessages())
         return;
+    // A problem with the critical icon, which the desktop's notification server shows with
+    // critical urgency.
     _tray->showMessage(title, body,
-                       kind == NoticeKind::Problem ? QSystemTrayIcon::Warning
+                       kind == NoticeKind::Problem ? QSystemTrayIcon::Critical
                                                    : QSystemTrayIcon::Information);
 }
 
