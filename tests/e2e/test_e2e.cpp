@@ -1,6 +1,7 @@
 // End-to-end scenarios: the real monitor against the real simulator and a real SMTP server,
 // checked by what a user would see.
 #include "harness.h"
+#include "httpsink.h"
 #include "platform/keychainstore.h"
 #include "settings/defaultsstore.h"
 #include "settings/smtppassword.h"
@@ -524,6 +525,58 @@ private slots:
             _h->simCommand(QStringLiteral("plug 0 1"));
             QVERIFY(_h->waitIcon(1, 20000));
         }
+        QVERIFY(_h->monitor().running());
+    }
+
+    // A drive pulled: one mail and one web request with the enclosure's serial; with
+    // reminders on (an hour of two seconds) a second of each follows, and none once the drive
+    // is back.
+    void webhookAndReminders()
+    {
+        constexpr int kHourMs = 2000;
+        tamro::test::HttpSink sink;
+        const auto post = [&](int i) {
+            return QJsonDocument::fromJson(sink.requests.at(i).body).object();
+        };
+        QVERIFY(_h->startSim());
+        QVERIFY(_h->startSmtp());
+        _h->writeSettings(_h->smtpPort(),
+                          {{QStringLiteral("WebhookEnabled"), true},
+                           {QStringLiteral("WebhookURL"), QString::fromLatin1(sink.url())},
+                           {QStringLiteral("ReminderHours"), QStringLiteral("1")}});
+        QVERIFY(_h->startMonitor({QStringLiteral("TAMRO_REMINDER_HOUR_MS=%1").arg(kHourMs)}));
+        QVERIFY2(waitUntil([&] { return _h->logRows().size() >= 2; }, 20000),
+                 qPrintable(_h->monitor().err()));
+        QVERIFY(_h->waitIcon(1));
+        QVERIFY(sink.requests.isEmpty());
+
+        _h->simCommand(QStringLiteral("unplug 0 1"));
+        QVERIFY(
+            waitUntil([&] { return _h->mails().size() >= 1 && !sink.requests.isEmpty(); }, 20000));
+        QCOMPARE(post(0).value(u"event").toString(), u"problem"_qs);
+        QCOMPARE(post(0).value(u"serial").toString(), u"100001"_qs);
+        QCOMPARE(post(0).value(u"plug").toString(), u"Disk2 is not connected."_qs);
+        const QString reminderText = _text.value(u"MSG_AlertReminder"_qs);
+        QVERIFY(!reminderText.isEmpty());
+        QVERIFY(!_h->mails().at(0).value(u"body").toString().contains(reminderText));
+
+        // The problem stays: a reminder by mail and by web request.
+        QVERIFY(
+            waitUntil([&] { return _h->mails().size() >= 2 && sink.requests.size() >= 2; }, 20000));
+        QCOMPARE(post(1).value(u"event").toString(), u"reminder"_qs);
+        QCOMPARE(post(1).value(u"serial").toString(), u"100001"_qs);
+        QVERIFY(_h->mails().at(1).value(u"body").toString().contains(reminderText));
+        QVERIFY(_h->countRows(_text.value(u"MSG_WebhookSuccess"_qs)) >= 1);
+
+        // The drive is back: the reminders stop.
+        _h->simCommand(QStringLiteral("plug 0 1"));
+        QVERIFY(_h->waitIcon(1, 20000));
+        QTest::qWait(kHourMs / 2); // what was on its way when the drive came back
+        const int posts = int(sink.requests.size());
+        const int mails = int(_h->mails().size());
+        QTest::qWait(2 * kHourMs + 500);
+        QCOMPARE(int(sink.requests.size()), posts);
+        QCOMPARE(int(_h->mails().size()), mails);
         QVERIFY(_h->monitor().running());
     }
 
