@@ -52,18 +52,20 @@ private slots:
         for (const char* name :
              {"w1_SMTPServer", "w1_SMTPPort", "w1_FromField", "w1_ToField1", "w1_ToField2",
               "w1_ToField3", "w1_SubjectField", "w1_POP3Server", "w1_POP3Port", "w1_Username",
-              "w1_Password", "w1_LogFilePath", "w1_SMTPUser", "w1_SMTPPassword", "w1_SMTPCAFile"})
+              "w1_Password", "w1_LogFilePath", "w1_SMTPUser", "w1_SMTPPassword", "w1_SMTPCAFile",
+              "w1_WebhookURL", "w1_WebhookToken"})
             QTest::newRow(name) << name << "QLineEdit";
-        for (const char* name : {"w1_Mail", "w1_RebuildMail", "w1_POPbSMTP", "w1_LoginItem",
-                                 "w1_Log", "w1_DispPanel", "w1_Shutdown", "w1_SMTPAuth"})
-            QTest::newRow(name) << name << "QCheckBox";
         for (const char* name :
-             {"w1_Ok", "w1_Cancel", "w1_TestMail", "w1_SetFilePath", "w1_SetCAFile"})
+             {"w1_Mail", "w1_RebuildMail", "w1_POPbSMTP", "w1_LoginItem", "w1_Log", "w1_DispPanel",
+              "w1_Shutdown", "w1_SMTPAuth", "w1_DesktopNotifications", "w1_WebhookEnabled"})
+            QTest::newRow(name) << name << "QCheckBox";
+        for (const char* name : {"w1_Ok", "w1_Cancel", "w1_TestMail", "w1_SetFilePath",
+                                 "w1_SetCAFile", "w1_TestWebhook"})
             QTest::newRow(name) << name << "QPushButton";
-        for (const char* name : {"w1_MailStatus", "w1_SMTPPasswordPlace"})
+        for (const char* name : {"w1_MailStatus", "w1_SMTPPasswordPlace", "w1_WebhookStatus"})
             QTest::newRow(name) << name << "QLabel";
-        QTest::newRow("w1_SMTPSecurity") << "w1_SMTPSecurity"
-                                         << "QComboBox";
+        for (const char* name : {"w1_SMTPSecurity", "w1_ReminderHours", "w1_WebhookFormat"})
+            QTest::newRow(name) << name << "QComboBox";
     }
 
     void controlsCarryTheirNames()
@@ -86,6 +88,45 @@ private slots:
                  QLineEdit::Password);
         QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPPassword"))->echoMode(),
                  QLineEdit::Password);
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_WebhookToken"))->echoMode(),
+                 QLineEdit::Password);
+    }
+
+    // The window fits a screen 768 pixels high, title bar and panel included.
+    void fitsASmallScreen()
+    {
+        auto rig = makeRig();
+        SettingsWindow window(*rig->controller);
+        window.show();
+        QVERIFY2(window.sizeHint().height() <= 700,
+                 qPrintable(QString::number(window.sizeHint().height())));
+        QVERIFY(window.minimumSizeHint().height() <= 700);
+    }
+
+    void notificationControls()
+    {
+        auto rig = makeRig();
+        AppController& c = *rig->controller;
+        SettingsWindow window(c);
+        auto* hours = window.findChild<QComboBox*>(QStringLiteral("w1_ReminderHours"));
+        QCOMPARE(hours->count(), 4);
+        QCOMPARE(hours->currentData().toString(), QStringLiteral("0"));
+        emit hours->activated(hours->findData(QStringLiteral("6")));
+        QCOMPARE(c.form().text(Text::ReminderHours), QStringLiteral("6"));
+        auto* format = window.findChild<QComboBox*>(QStringLiteral("w1_WebhookFormat"));
+        QCOMPARE(format->currentData().toString(), QStringLiteral("json"));
+        c.form().setText(Text::WebhookFormat, QStringLiteral("ntfy"));
+        QCOMPARE(format->currentText(), QStringLiteral("UI_WebhookFormatNtfy"));
+        QVERIFY(
+            window.findChild<QCheckBox*>(QStringLiteral("w1_DesktopNotifications"))->isChecked());
+        // The webhook fields follow their check-box.
+        auto* url = window.findChild<QLineEdit*>(QStringLiteral("w1_WebhookURL"));
+        QVERIFY(!url->isEnabled());
+        QVERIFY(!format->isEnabled());
+        window.findChild<QCheckBox*>(QStringLiteral("w1_WebhookEnabled"))->click();
+        QVERIFY(url->isEnabled());
+        QVERIFY(format->isEnabled());
+        QVERIFY(c.form().isChecked(Box::Webhook));
     }
 
     void securityListFollowsTheForm()
