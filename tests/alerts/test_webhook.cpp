@@ -8,10 +8,14 @@
 #include "settings/settingsform.h"
 #include "testmain.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSslKey>
+#include <QTemporaryDir>
 
 using tamro::test::HttpSink;
 using Text = SettingsForm::Text;
@@ -67,6 +71,52 @@ struct Rig
     WebhookChannel channel;
 };
 
+// A throw-away certificate authority and a certificate it issued for 127.0.0.1.
+struct TestCa
+{
+    TestCa()
+    {
+        const auto openssl = [this](const QStringList& args) {
+            QProcess p;
+            p.setWorkingDirectory(dir.path());
+            p.start(QStringLiteral("openssl"), args);
+            return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit &&
+                   p.exitCode() == 0;
+        };
+        const QStringList ec{"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
+        QFile ext(dir.filePath(QStringLiteral("cert.ext")));
+        ok = ext.open(QIODevice::WriteOnly) &&
+             ext.write("basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n"
+                       "subjectAltName=IP:127.0.0.1\n") > 0;
+        ext.close();
+        ok = ok &&
+             openssl(QStringList{"req", "-x509"} + ec +
+                     QStringList{"-keyout", "ca-key.pem", "-out", "ca.pem", "-days", "2", "-subj",
+                                 "/CN=throw-away webhook test CA"}) &&
+             openssl(QStringList{"req", "-new"} + ec +
+                     QStringList{"-keyout", "key.pem", "-out", "cert.csr", "-subj",
+                                 "/CN=webhook test server"}) &&
+             openssl({"x509", "-req", "-in", "cert.csr", "-CA", "ca.pem", "-CAkey", "ca-key.pem",
+                      "-CAcreateserial", "-out", "cert.pem", "-days", "2", "-extfile", "cert.ext"});
+        if (!ok)
+            return;
+        ca = QSslCertificate::fromPath(dir.filePath(QStringLiteral("ca.pem")));
+        server = QSslConfiguration::defaultConfiguration();
+        server.setLocalCertificateChain(
+            QSslCertificate::fromPath(dir.filePath(QStringLiteral("cert.pem"))));
+        QFile key(dir.filePath(QStringLiteral("key.pem")));
+        ok = !ca.isEmpty() && key.open(QIODevice::ReadOnly);
+        if (ok)
+            server.setPrivateKey(QSslKey(key.readAll(), QSsl::Ec));
+        server.setPeerVerifyMode(QSslSocket::VerifyNone);
+    }
+
+    QTemporaryDir dir;
+    bool ok = false;
+    QList<QSslCertificate> ca;
+    QSslConfiguration server;
+};
+
 } // namespace
 
 class TestWebhook : public QObject
@@ -77,6 +127,8 @@ private slots:
     void requests();
     void failures_data();
     void failures();
+    void https_data();
+    void https();
     void oneRequestPerEvent();
     void silentServerDoesNotHoldTheMonitor();
 };
@@ -205,6 +257,42 @@ void TestWebhook::failures()
     QVERIFY2(rig.rows.first().startsWith(row), qPrintable(rig.rows.first()));
     QCOMPARE(sink.requests.size(), requested ? 1 : 0);
     QCOMPARE(rig.channel.requestsInFlight(), 0);
+}
+
+void TestWebhook::https_data()
+{
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("certificate from a trusted authority") << true;
+    QTest::newRow("certificate from an unknown authority") << false;
+}
+
+// HTTPS checks the server's certificate: from an authority it does not trust, nothing is
+// sent.
+void TestWebhook::https()
+{
+    QFETCH(bool, trusted);
+    QVERIFY(QSslSocket::supportsSsl());
+    static const TestCa ca;
+    QVERIFY2(ca.ok, "openssl could not make the test certificates");
+    HttpSink sink(&ca.server);
+    SettingsForm form;
+    OptionFlags flags;
+    flags._isWebhook = true;
+    flags._isMakeLog = true;
+    form.setText(Text::WebhookURL, QString::fromLatin1(sink.url()));
+    QStringList rows;
+    WebhookChannel channel(form, flags, {20000, trusted ? ca.ca : QList<QSslCertificate>{}},
+                           [&rows](const QString& message, const AlertEvent&) { rows << message; });
+    QSignalSpy finished(&channel, &WebhookChannel::finished);
+    QVERIFY(channel.send(problem()));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.first().first().toBool(), trusted);
+    QCOMPARE(sink.requests.size(), trusted ? 1 : 0);
+    QCOMPARE(rows.size(), 1);
+    QVERIFY(rows.first().startsWith(trusted ? u"MSG_WebhookSuccess" : u"MSG_WebhookFail ("));
+    if (trusted)
+        QCOMPARE(QJsonDocument::fromJson(sink.requests.first().body).object().value(u"serial"),
+                 u"100001"_qs);
 }
 
 void TestWebhook::oneRequestPerEvent()

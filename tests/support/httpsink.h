@@ -1,12 +1,15 @@
 // A small HTTP server for the tests, on a free loopback port in the test's own process: it
 // keeps every request it receives (method, path, headers, body) and answers each with the
-// status it is told, or, when told to stay silent, never answers at all.
+// status it is told, or, when told to stay silent, never answers at all. Given a TLS
+// configuration it speaks HTTPS.
 #pragma once
 
 #include <QByteArray>
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
+#include <QSslConfiguration>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -25,11 +28,19 @@ struct HttpRequest
 class HttpSink : public QObject
 {
 public:
-    HttpSink()
+    explicit HttpSink(const QSslConfiguration* tls = nullptr)
     {
-        _server.listen(QHostAddress::LocalHost, 0);
-        connect(&_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = _server.nextPendingConnection()) {
+        if (tls) {
+            auto server = std::make_unique<QSslServer>();
+            server->setSslConfiguration(*tls);
+            _server = std::move(server);
+        } else {
+            _server = std::make_unique<QTcpServer>();
+        }
+        _server->listen(QHostAddress::LocalHost, 0);
+        _scheme = tls ? "https" : "http";
+        connect(_server.get(), &QTcpServer::pendingConnectionAvailable, this, [this] {
+            while (QTcpSocket* socket = _server->nextPendingConnection()) {
                 socket->setParent(this);
                 auto buffer = std::make_shared<QByteArray>();
                 connect(socket, &QTcpSocket::readyRead, this,
@@ -38,10 +49,10 @@ public:
         });
     }
 
-    quint16 port() const { return _server.serverPort(); }
+    quint16 port() const { return _server->serverPort(); }
     QByteArray url(const QByteArray& path = "/hook") const
     {
-        return "http://127.0.0.1:" + QByteArray::number(port()) + path;
+        return _scheme + "://127.0.0.1:" + QByteArray::number(port()) + path;
     }
     // 0: never answer.
     void setStatus(int status) { _status = status; }
@@ -79,7 +90,8 @@ private:
         socket->disconnectFromHost();
     }
 
-    QTcpServer _server;
+    std::unique_ptr<QTcpServer> _server;
+    QByteArray _scheme;
     int _status = 200;
 };
 
