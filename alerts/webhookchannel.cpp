@@ -2,6 +2,7 @@
 
 #include "app/logging.h"
 #include "app/ports.h"
+#include "platform/modalgate.h"
 #include "settings/optionflags.h"
 #include "settings/settingsform.h"
 
@@ -191,10 +192,13 @@ void WebhookChannel::report(const AlertEvent& event, bool ok, const QString& det
         // The reason has no comma or line end: it stays one column.
         QString why = detail;
         why.replace(u',', u';');
-        _log(ok ? qtTrId("MSG_WebhookSuccess")
-                : qtTrId("MSG_WebhookFail") +
-                      (why.isEmpty() ? QString() : QStringLiteral(" (") + why + u')'),
-             event);
+        const QString message =
+            ok ? qtTrId("MSG_WebhookSuccess")
+               : qtTrId("MSG_WebhookFail") +
+                     (why.isEmpty() ? QString() : QStringLiteral(" (") + why + u')');
+        // An answer that comes while a modal panel is up is written once it has closed, like
+        // everything else that arrives then.
+        ModalGate::instance().run(this, [this, message, event] { _log(message, event); });
     }
     emit finished(ok, detail);
 }

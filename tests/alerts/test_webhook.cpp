@@ -130,6 +130,7 @@ private slots:
     void https_data();
     void https();
     void oneRequestPerEvent();
+    void testButton();
     void silentServerDoesNotHoldTheMonitor();
 };
 
@@ -312,6 +313,29 @@ void TestWebhook::oneRequestPerEvent()
     // A new event is a new request.
     QVERIFY(rig.sendAndWait(problem(true)));
     QCOMPARE(sink.requests.size(), 2);
+}
+
+// "Send Test" shows its outcome in the window and never in the event log.
+void TestWebhook::testButton()
+{
+    HttpSink sink;
+    Rig rig(sink.url());
+    rig.flags._isWebhook = false; // the test goes out whether or not the option is on
+    QSignalSpy finished(&rig.channel, &WebhookChannel::finished);
+    rig.channel.w1_TestWebhook();
+    QCOMPARE(rig.form.text(Text::WebhookStatus), u"MSG_WebhookTestSending"_qs);
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(rig.form.text(Text::WebhookStatus), u"MSG_WebhookTestSuccess"_qs);
+    QCOMPARE(sink.requests.size(), 1);
+    QCOMPARE(QJsonDocument::fromJson(sink.requests.first().body).object().value(u"event"),
+             u"test"_qs);
+    QVERIFY(rig.rows.isEmpty());
+
+    sink.setStatus(503);
+    rig.channel.w1_TestWebhook();
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(rig.form.text(Text::WebhookStatus), u"MSG_WebhookTestFail HTTP 503"_qs);
+    QVERIFY(rig.rows.isEmpty());
 }
 
 // The pass publishes and goes on; the request fails at its limit while passes keep running.
