@@ -66,6 +66,17 @@ WebhookChannel::WebhookChannel(SettingsForm& form, const OptionFlags& flags, con
     _network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 }
 
+WebhookChannel::~WebhookChannel()
+{
+    // Requests still on their way end without a report: nothing is left to write it to.
+    const QList<QNetworkReply*> replies = _inFlight.values();
+    _inFlight.clear();
+    for (QNetworkReply* reply : replies) {
+        reply->disconnect(this);
+        reply->abort();
+    }
+}
+
 bool WebhookChannel::wants(const AlertEvent& event) const
 {
     if (event.kind == AlertEvent::Kind::Test)

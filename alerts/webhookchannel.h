@@ -38,6 +38,7 @@ public:
     WebhookChannel(SettingsForm& form, const OptionFlags& flags, const Config& config,
                    AlertOutcomeLog log, WindowPresenter* windows = nullptr,
                    QObject* parent = nullptr);
+    ~WebhookChannel() override;
 
     QString channelName() const override { return QStringLiteral("webhook"); }
     bool wants(const AlertEvent& event) const override;

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QPixmap>
+#include <QTabWidget>
 
 namespace {
 
@@ -41,11 +42,25 @@ void renderSettingsWindows(AppController& controller, const QString& outDir)
     controller.flags()._isMakeLog = true;
     controller.flags()._isAddLoginItem = true;
     controller.flags()._isDispPanel = true;
+    controller.flags()._isWebhook = true;
+    form.setText(Text::ReminderHours, QStringLiteral("6"));
+    form.setText(Text::WebhookURL, QStringLiteral("https://ntfy.sh/office-raid"));
+    form.setText(Text::WebhookFormat, QStringLiteral("ntfy"));
+    form.setText(Text::WebhookStatus, qtTrId("MSG_WebhookTestSuccess"));
     controller.preferences().w1_OrderFront();
 
     SettingsWindow settings(controller);
     settings.adjustSize();
     renderTo(settings, QDir(outDir).filePath(QStringLiteral("w1_Window.png")));
+    // The other pages of the window, one picture each.
+    if (auto* tabs = settings.findChild<QTabWidget*>(QStringLiteral("settingsTabs"))) {
+        for (int page = 1; page < tabs->count(); ++page) {
+            tabs->setCurrentIndex(page);
+            renderTo(settings,
+                     QDir(outDir).filePath(QStringLiteral("w1_Window-%1.png").arg(page + 1)));
+        }
+        tabs->setCurrentIndex(0);
+    }
 
     EventLog& log = controller.eventLog();
     log.insert(EventLog::makeLine(QStringLiteral("Mon Dec  7 09:12:40 2026"),
