@@ -2,6 +2,7 @@
 // retries after a lost connection, quitting, help, and the status icon and tray summary.
 #include "app/appcontroller.h"
 
+#include "actions/shutdown.h"
 #include "app/logging.h"
 #include "platform/modalgate.h"
 #include "resources/resourcepaths.h"
@@ -89,6 +90,8 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
     _smtpPassword = std::make_unique<SmtpPasswordKeeper>(
         *_store, config.secrets ? *config.secrets : static_cast<SecretStore&>(_noSecrets));
     makeClient();
+    _shutdown = std::make_unique<ShutdownAction>(
+        ShutdownAction::Setup{_modal, &_form, _config.sudoProgram, _config.timing.sudoTimeoutMs});
     _deviceListModel = new DeviceListModel(this);
     _logTableModel = new LogTableModel(&_eventLog, this);
 }
@@ -262,6 +265,16 @@ void AppController::showHelp()
     if (path.isEmpty())
         return;
     _system->openWithDefaultApplication(path);
+}
+
+void AppController::w1_GetRootPassword()
+{
+    _shutdown->w1_GetRootPassword();
+}
+
+void AppController::execShutdown()
+{
+    _shutdown->execShutdown();
 }
 
 void AppController::setSlots(int i, int errorType, int recoveryType, int rebuildPhase)

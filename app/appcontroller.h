@@ -30,6 +30,7 @@ class DefaultsStore;
 class DeviceListModel;
 class LogTableModel;
 class QTimer;
+class ShutdownAction;
 
 // Timing of the controller and its client. Defaults are the designed values; tests inject
 // short ones.
@@ -122,14 +123,10 @@ public:
     QString mailBody(int test, int index, const QString& timeText) const;
 
     // --- Administrator password and shutdown
+    ShutdownAction& shutdownAction() { return *_shutdown; }
+    // The settings window's shutdown box was clicked.
     void w1_GetRootPassword();
-    bool getRootPwd();
-    // Runs sudo with the arguments, the password once on its standard input, standard
-    // error joined to standard output; the count of line ends it printed (0 when it could
-    // not be started).
-    int doExecLog(const QStringList& sudoArguments);
     void execShutdown();
-    bool hasRootPassword() const;
 
     // --- Preferences and the settings window
     static QVariantMap registeredDefaults();
@@ -231,6 +228,7 @@ private:
     SystemPort* _system = nullptr;
     NoSecretStore _noSecrets;
     std::unique_ptr<SmtpPasswordKeeper> _smtpPassword;
+    std::unique_ptr<ShutdownAction> _shutdown;
 
     QPointer<QTimer> _reloadTimer;
     std::unique_ptr<ParseRaidInfo> _raidInfo;
