@@ -7,6 +7,7 @@
 #include "platform/modalgate.h"
 #include "resources/resourcepaths.h"
 #include "settings/defaultsstore.h"
+#include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
 #include "ui/devicelistmodel.h"
 #include "util/intvalue.h"
@@ -94,6 +95,19 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
         ShutdownAction::Setup{_modal, &_form, _config.sudoProgram, _config.timing.sudoTimeoutMs});
     _deviceListModel = new DeviceListModel(this);
     _logTableModel = new LogTableModel(&_eventLog, this);
+    EventLogActions::Setup logSetup;
+    logSetup.log = &_eventLog;
+    logSetup.form = &_form;
+    logSetup.table = _logTableModel;
+    logSetup.modal = _modal;
+    logSetup.windows = _windows;
+    logSetup.client = _raidInfo.get();
+    logSetup.deviceName = [this](int index) { return deviceName(index); };
+    logSetup.defaultLogPath = [] {
+        return registeredDefaults().value(QStringLiteral("LogFilePath")).toString();
+    };
+    logSetup.written = [this](bool ok) { emit logWritten(ok); };
+    _eventLogActions = std::make_unique<EventLogActions>(std::move(logSetup));
 }
 
 AppController::~AppController()
@@ -265,6 +279,16 @@ void AppController::showHelp()
     if (path.isEmpty())
         return;
     _system->openWithDefaultApplication(path);
+}
+
+void AppController::readCSVFile()
+{
+    _eventLogActions->readCSVFile();
+}
+
+void AppController::writeCSVFile(const QString& message, int index)
+{
+    _eventLogActions->writeCSVFile(message, index);
 }
 
 void AppController::w1_GetRootPassword()

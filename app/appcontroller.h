@@ -28,9 +28,11 @@
 
 class DefaultsStore;
 class DeviceListModel;
+class EventLogActions;
 class LogTableModel;
 class QTimer;
 class ShutdownAction;
+class StatusPresentation;
 
 // Timing of the controller and its client. Defaults are the designed values; tests inject
 // short ones.
@@ -148,10 +150,9 @@ public:
     QString autostartEntryPath() const;
 
     // --- Event log
+    EventLogActions& eventLogActions() { return *_eventLogActions; }
     void readCSVFile();
     void writeCSVFile(const QString& message, int index);
-    void w2_OrderFront();
-    void w2_Ok();
 
     // --- State, for the windows and for tests
     ParseRaidInfo& client() { return *_raidInfo; }
@@ -229,6 +230,7 @@ private:
     NoSecretStore _noSecrets;
     std::unique_ptr<SmtpPasswordKeeper> _smtpPassword;
     std::unique_ptr<ShutdownAction> _shutdown;
+    std::unique_ptr<EventLogActions> _eventLogActions;
 
     QPointer<QTimer> _reloadTimer;
     std::unique_ptr<ParseRaidInfo> _raidInfo;

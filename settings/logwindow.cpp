@@ -1,6 +1,7 @@
 #include "settings/logwindow.h"
 
 #include "app/appcontroller.h"
+#include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
 #include "settings/windowtexts.h"
 
@@ -33,7 +34,8 @@ LogWindow::LogWindow(AppController& controller, QWidget* parent)
                           metrics.horizontalAdvance(QStringLiteral("RAID 1 (Mirror)")) + padding);
     table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
 
-    connect(_ui->w2_Ok, &QPushButton::clicked, this, [this] { _controller.w2_Ok(); });
+    connect(_ui->w2_Ok, &QPushButton::clicked, this,
+            [this] { _controller.eventLogActions().w2_Ok(); });
     connect(_ui->w2_Rescan, &QPushButton::clicked, this, [this] { _controller.w2_Rescan(); });
 }
 

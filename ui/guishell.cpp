@@ -4,6 +4,7 @@
 #include "app/logging.h"
 #include "platform/modalgate.h"
 #include "resourcepaths.h"
+#include "settings/eventlogactions.h"
 #include "settings/logwindow.h"
 #include "settings/settingswindow.h"
 #include "ui/modalanswers.h"
@@ -88,7 +89,7 @@ void GuiShell::buildMenu()
         return item;
     };
     add("UI_MenuStatus", "sbMenu_Status", [](AppController& c) { c.w0_OrderFront(); });
-    add("UI_MenuLog", "sbMenu_Log", [](AppController& c) { c.w2_OrderFront(); });
+    add("UI_MenuLog", "sbMenu_Log", [](AppController& c) { c.eventLogActions().w2_OrderFront(); });
     add("UI_MenuSettings", "sbMenu_Settings", [](AppController& c) { c.w1_OrderFront(); });
     _menu->addSeparator();
     add("UI_MenuHelp", "sbMenu_Help", [](AppController& c) { c.showHelp(); });

@@ -2,6 +2,7 @@
 
 #include "app/appcontroller.h"
 #include "resourcepaths.h"
+#include "settings/eventlogactions.h"
 #include "ui/devicelistmodel.h"
 #include "ui/namedcolor.h"
 #include "ui_w0_Window.h"
@@ -50,7 +51,8 @@ StatusWindow::StatusWindow(AppController& controller, QWidget* parent)
 
     connect(_ui->w0_Rescan, &QPushButton::clicked, this, [this] { _controller.w0_Rescan(); });
     connect(_ui->w0_Close, &QPushButton::clicked, this, [this] { _controller.w0_Close(); });
-    connect(_ui->w0_Log, &QPushButton::clicked, this, [this] { _controller.w2_OrderFront(); });
+    connect(_ui->w0_Log, &QPushButton::clicked, this,
+            [this] { _controller.eventLogActions().w2_OrderFront(); });
     connect(_ui->w0_Settings, &QPushButton::clicked, this, [this] { _controller.w1_OrderFront(); });
     connect(_ui->w0_Help, &QPushButton::clicked, this, [this] { _controller.showHelp(); });
     connect(_ui->w0_Quit, &QPushButton::clicked, this, [this] { _controller.terminateApp(); });
