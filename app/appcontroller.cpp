@@ -10,6 +10,7 @@
 #include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
 #include "ui/devicelistmodel.h"
+#include "ui/statuspresentation.h"
 #include "util/intvalue.h"
 
 #include <QCoreApplication>
@@ -91,6 +92,20 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
     _smtpPassword = std::make_unique<SmtpPasswordKeeper>(
         *_store, config.secrets ? *config.secrets : static_cast<SecretStore&>(_noSecrets));
     makeClient();
+    StatusPresentation::Setup presentationSetup;
+    presentationSetup.client = _raidInfo.get();
+    presentationSetup.status = _status;
+    presentationSetup.modal = _modal;
+    presentationSetup.windows = _windows;
+    presentationSetup.store = _store;
+    presentationSetup.errorTypes = _errorType;
+    presentationSetup.display = &_statusDisplay;
+    presentationSetup.selectedIndex = &_selIdx;
+    presentationSetup.targetNames = &_targetName;
+    presentationSetup.nameDict = &_nameDict;
+    presentationSetup.namesChanged = [this] { updateSummary(); };
+    presentationSetup.rescanArmed = [this] { startTimerAtRescan(); };
+    _presentation = std::make_unique<StatusPresentation>(std::move(presentationSetup));
     _shutdown = std::make_unique<ShutdownAction>(
         ShutdownAction::Setup{_modal, &_form, _config.sudoProgram, _config.timing.sudoTimeoutMs});
     _deviceListModel = new DeviceListModel(this);
@@ -279,6 +294,26 @@ void AppController::showHelp()
     if (path.isEmpty())
         return;
     _system->openWithDefaultApplication(path);
+}
+
+void AppController::displayRaidInfo(int index)
+{
+    _presentation->displayRaidInfo(index);
+}
+
+QString AppController::localizedErrorString(int index) const
+{
+    return _presentation->localizedErrorString(index);
+}
+
+QString AppController::deviceName(int index) const
+{
+    return _presentation->deviceName(index);
+}
+
+void AppController::displayPanel(const QString& text)
+{
+    _presentation->displayPanel(text);
 }
 
 void AppController::readCSVFile()

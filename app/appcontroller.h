@@ -101,18 +101,11 @@ public:
     void buildParam(int index);
 
     // --- Status window and device list
+    StatusPresentation& statusPresentation() { return *_presentation; }
     void displayRaidInfo(int index);
     QString localizedErrorString(int index) const;
     QString deviceName(int index) const;
     void displayPanel(const QString& text);
-    // tableViewSelectionDidChange: on the device list; -1 for no selected row.
-    void deviceListSelectionChanged(int row);
-    // tableView:setObjectValue:forTableColumn:row: on the device list.
-    void renameDevice(int row, const QString& value);
-    void w0_OrderFront();
-    void w0_Close();
-    void w0_Rescan();
-    void w2_Rescan();
 
     // --- Mail
     bool sendMail(int test, int index);
@@ -231,6 +224,7 @@ private:
     std::unique_ptr<SmtpPasswordKeeper> _smtpPassword;
     std::unique_ptr<ShutdownAction> _shutdown;
     std::unique_ptr<EventLogActions> _eventLogActions;
+    std::unique_ptr<StatusPresentation> _presentation;
 
     QPointer<QTimer> _reloadTimer;
     std::unique_ptr<ParseRaidInfo> _raidInfo;

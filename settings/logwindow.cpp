@@ -4,6 +4,7 @@
 #include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
 #include "settings/windowtexts.h"
+#include "ui/statuspresentation.h"
 
 #include "ui_w2_Window.h"
 
@@ -36,7 +37,8 @@ LogWindow::LogWindow(AppController& controller, QWidget* parent)
 
     connect(_ui->w2_Ok, &QPushButton::clicked, this,
             [this] { _controller.eventLogActions().w2_Ok(); });
-    connect(_ui->w2_Rescan, &QPushButton::clicked, this, [this] { _controller.w2_Rescan(); });
+    connect(_ui->w2_Rescan, &QPushButton::clicked, this,
+            [this] { _controller.statusPresentation().w2_Rescan(); });
 }
 
 LogWindow::~LogWindow() = default;

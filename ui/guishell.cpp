@@ -9,6 +9,7 @@
 #include "settings/settingswindow.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
+#include "ui/statuspresentation.h"
 #include "ui/statuswindow.h"
 #include "util/plaintext.h"
 
@@ -88,7 +89,8 @@ void GuiShell::buildMenu()
         });
         return item;
     };
-    add("UI_MenuStatus", "sbMenu_Status", [](AppController& c) { c.w0_OrderFront(); });
+    add("UI_MenuStatus", "sbMenu_Status",
+        [](AppController& c) { c.statusPresentation().w0_OrderFront(); });
     add("UI_MenuLog", "sbMenu_Log", [](AppController& c) { c.eventLogActions().w2_OrderFront(); });
     add("UI_MenuSettings", "sbMenu_Settings", [](AppController& c) { c.w1_OrderFront(); });
     _menu->addSeparator();
