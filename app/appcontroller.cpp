@@ -336,6 +336,12 @@ void AppController::execShutdown()
     _shutdown->execShutdown();
 }
 
+QMetaObject::Connection AppController::onPassFinished(const QObject* context,
+                                                      std::function<void()> callback)
+{
+    return connect(this, &AppController::passFinished, context, std::move(callback));
+}
+
 void AppController::setSlots(int i, int errorType, int recoveryType, int rebuildPhase)
 {
     if (i < 0 || i >= kSlots)

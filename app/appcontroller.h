@@ -1,8 +1,9 @@
 // The monitoring controller: start-up, timers and retries, the evaluation pass that turns
 // each answer of the storage service into icon, log, notice, mail and shutdown decisions,
-// and the actions of every window. It holds no widget: it reaches the screen and the desktop
-// through the interfaces of app/ports.h, so a test can run whole passes and read what
-// happened.
+// and the actions of every window. It owns and wires the status presentation, the event log
+// actions and the shutdown action, which the windows reach through it. It holds no widget:
+// it reaches the screen and the desktop through the interfaces of app/ports.h, so a test can
+// run whole passes and read what happened.
 #pragma once
 
 #include "app/monitorsnapshot.h"
@@ -24,6 +25,7 @@
 #include <QVariantMap>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class DefaultsStore;
@@ -187,6 +189,9 @@ public:
     Flags& flags() { return _flags; }
     const Flags& flags() const { return _flags; }
     const ControllerTiming& timing() const { return _config.timing; }
+    // Calls back at the end of each evaluation pass while the context lives, for tools that
+    // wait for one.
+    QMetaObject::Connection onPassFinished(const QObject* context, std::function<void()> callback);
 
 signals:
     // Diagnostics for observers (the executable's log category, end-to-end tests).
