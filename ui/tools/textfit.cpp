@@ -1,10 +1,12 @@
 #include "ui/tools/textfit.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModel>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGlyphRun>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -18,8 +20,15 @@ namespace {
 
 QString nameOf(const QWidget* widget)
 {
-    const QString name =
-        widget->objectName().isEmpty() ? QStringLiteral("(unnamed)") : widget->objectName();
+    // An unnamed part (a table's header, a tab widget's bar) goes by its owner's name.
+    QString name = widget->objectName();
+    for (const QWidget* owner = widget->parentWidget(); name.isEmpty() && owner;
+         owner = owner->parentWidget()) {
+        if (!owner->objectName().isEmpty())
+            name = owner->objectName() + QStringLiteral("/…");
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("(unnamed)");
     return QStringLiteral("%1 (%2)").arg(name, QLatin1String(widget->metaObject()->className()));
 }
 
@@ -112,6 +121,26 @@ void checkWidget(QWidget* widget, QStringList& problems)
             checkFont(combo, combo->itemText(i), problems);
         }
         checkSize(combo, combo->sizeHint(), texts.join(QStringLiteral(" | ")), problems);
+    } else if (auto* header = qobject_cast<QHeaderView*>(widget)) {
+        // Column titles: each section at least as wide (or high) as its title needs.
+        QAbstractItemModel* model = header->model();
+        for (int i = 0; model && i < header->count(); ++i) {
+            if (header->isSectionHidden(i))
+                continue;
+            const QString title =
+                model->headerData(i, header->orientation(), Qt::DisplayRole).toString();
+            if (title.isEmpty())
+                continue;
+            checkFont(header, title, problems);
+            const int needed = header->sectionSizeHint(i);
+            if (header->sectionSize(i) < needed)
+                problems << QStringLiteral("%1: section %2 needs %3, has %4: %5")
+                                .arg(nameOf(header))
+                                .arg(i)
+                                .arg(needed)
+                                .arg(header->sectionSize(i))
+                                .arg(title);
+        }
     } else if (auto* menu = qobject_cast<QMenu*>(widget)) {
         QStringList texts;
         for (const QAction* action : menu->actions()) {

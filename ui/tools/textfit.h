@@ -1,7 +1,7 @@
 // Finds text that a window cannot show whole: a label, button, check box, group box title,
 // tab bar, combo box or menu smaller than its own size hint, a word-wrapped label too short
-// for its lines, or a character that no installed font can draw. Every page of a tab widget
-// is looked at in turn.
+// for its lines, a table column narrower than its title, or a character that no installed
+// font can draw. Every page of a tab widget is looked at in turn.
 #pragma once
 
 #include <QStringList>
