@@ -5,10 +5,11 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLibraryInfo>
+#include <QList>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTranslator>
 
-#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -175,34 +176,58 @@ QString pseudoLocalized(const QString& english)
     const QString core = english.mid(begin, end - begin);
     const qsizetype extra = (core.size() * 4 + 9) / 10;
 
-    // The extra length goes to the words that have letters, in proportion to their length,
-    // each word lengthened by repeating its own beginning after its last letter.
+    // Markup, entities and placeholders pass unchanged; their letters count as none.
+    static const QRegularExpression fixedPattern(
+        QStringLiteral("<[^>]*>|&[A-Za-z]+;|&#\\d+;|%L?\\d+"));
+    QList<bool> fixed(core.size(), false);
+    for (auto it = fixedPattern.globalMatch(core); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        for (qsizetype i = match.capturedStart(); i < match.capturedEnd(); ++i)
+            fixed[i] = true;
+    }
+    const auto isLetter = [&](qsizetype at) { return !fixed.at(at) && core.at(at).isLetter(); };
+
+    // Words are the runs between blanks. The extra length goes to the words that have
+    // letters, in proportion to their length, each lengthened by repeating its own letters
+    // after its last one.
+    QList<std::pair<qsizetype, qsizetype>> words; // start, length
+    for (qsizetype start = 0; start <= core.size();) {
+        qsizetype stop = core.indexOf(u' ', start);
+        if (stop < 0)
+            stop = core.size();
+        words.append({start, stop - start});
+        start = stop + 1;
+    }
     qsizetype letterWordsLength = 0;
-    const QStringList words = core.split(u' ');
-    for (const QString& word : words) {
-        if (std::any_of(word.cbegin(), word.cend(), [](QChar c) { return c.isLetter(); }))
-            letterWordsLength += word.size();
+    for (const auto& [start, length] : std::as_const(words)) {
+        for (qsizetype i = start; i < start + length; ++i) {
+            if (isLetter(i)) {
+                letterWordsLength += length;
+                break;
+            }
+        }
     }
     QStringList out;
     qsizetype seen = 0;
     qsizetype given = 0;
-    for (const QString& word : words) {
+    for (const auto& [start, length] : std::as_const(words)) {
         QString marked;
-        for (const QChar c : word)
-            marked += accented(c);
+        QString letters;
         qsizetype lastLetter = -1;
-        for (qsizetype i = 0; i < word.size(); ++i) {
-            if (word.at(i).isLetter())
-                lastLetter = i;
+        for (qsizetype i = start; i < start + length; ++i) {
+            const QChar c = fixed.at(i) ? core.at(i) : accented(core.at(i));
+            marked += c;
+            if (isLetter(i)) {
+                letters += c;
+                lastLetter = i - start;
+            }
         }
         if (lastLetter >= 0) {
-            seen += word.size();
-            const qsizetype share = letterWordsLength > 0
-                                        ? (extra * seen + letterWordsLength - 1) / letterWordsLength
-                                        : extra;
+            seen += length;
+            const qsizetype share = (extra * seen + letterWordsLength - 1) / letterWordsLength;
             QString filler;
             for (qsizetype i = 0; filler.size() < share - given; ++i)
-                filler += marked.at(i % (lastLetter + 1));
+                filler += letters.at(i % letters.size());
             given = share;
             marked.insert(lastLetter + 1, filler);
         }

@@ -28,7 +28,8 @@ std::unique_ptr<QTranslator> makeTranslator(const QString& language, QObject* pa
 bool installLanguage(QCoreApplication& app, const QString& language);
 
 // The pseudo-locale's form of an English text: each letter accented, every word lengthened
-// so the text grows by 40 % (rounded up), wrapped in brackets. Leading and trailing white
+// so the text grows by 40 % (rounded up), wrapped in brackets; markup, entities and
+// placeholders ("%1") unchanged. Leading and trailing white
 // space stays outside the brackets, so texts joined to others keep their line breaks and
 // blanks. Shows in the windows whether every text fits when a language is longer than
 // English, and whether any text bypasses the string table.
