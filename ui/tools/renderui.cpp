@@ -193,9 +193,9 @@ bool renderLanguage(const QString& dir, QTemporaryDir& home)
 
     Stage stage(home.filePath(QStringLiteral("store-panels.ini")));
     NoticePanel* notice = stage.shell.noticePanel();
-    notice->prepare(QStringLiteral("%1\n%2: %3%4")
-                        .arg(qtTrId("UI_NotifyProblem"), QStringLiteral("20071"),
-                             qtTrId("MSG_DiskInfo2"), qtTrId("MSG_DiskCheck")));
+    // The notice of a problem, as the evaluation pass words it.
+    notice->prepare(QStringLiteral("DeviceName:20071\n%1%2")
+                        .arg(qtTrId("MSG_DiskInfo2"), qtTrId("MSG_DiskCheck")));
     ok = save(*notice, dir + QStringLiteral("/panel-notice.png"), report) && ok;
     notice->hide();
 
