@@ -448,7 +448,7 @@ Compruebe la caja y sus discos.</translation>
     <message id="UI_LoginItem">
         <source>Start TAMRO RAID MONITOR at login</source>
         <extracomment>Settings check box</extracomment>
-        <translation>Iniciar TAMRO RAID MONITOR al iniciar la sesión</translation>
+        <translation>Ejecutar TAMRO RAID MONITOR al iniciar la sesión</translation>
     </message>
     <message id="UI_MakeLog">
         <source>Keep an event log</source>
