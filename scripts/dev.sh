@@ -21,6 +21,9 @@ PACKAGES=(
   qtkeychain-qt6-dev libsecret-1-0
   python3 python3-aiosmtpd
   dbus gnome-keyring libsecret-tools
+  # Tests only: the window renders check that Japanese and Chinese texts have glyphs. A small
+  # CJK font keeps CI fast; desktops ship their own (fonts-noto-cjk). The program needs none.
+  fonts-wqy-microhei
 )
 
 say() { printf 'tamro: %s\n' "$*"; }
