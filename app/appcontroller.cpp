@@ -3,6 +3,7 @@
 #include "app/appcontroller.h"
 
 #include "app/logging.h"
+#include "metrics/metricsexporter.h"
 #include "platform/modalgate.h"
 #include "resources/resourcepaths.h"
 #include "settings/defaultsstore.h"
@@ -91,6 +92,10 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
     makeClient();
     _deviceListModel = new DeviceListModel(this);
     _logTableModel = new LogTableModel(&_eventLog, this);
+    _metrics = std::make_unique<MetricsExporter>([this] { return _snapshot; },
+                                                 config.timing.metricsRefreshMs);
+    connect(this, &AppController::snapshotChanged, _metrics.get(), &MetricsExporter::noteChange);
+    connect(this, &AppController::passFinished, _metrics.get(), &MetricsExporter::notePass);
 }
 
 AppController::~AppController()
@@ -141,6 +146,7 @@ void AppController::applicationDidFinishLaunching()
     qCInfo(lcMonitor, "icon: %s", iconWords(0));
     updateSummary();
     loadUserDefaults();
+    _metrics->start();
     readCSVFile();
     qCInfo(lcMonitor, "launched: service port %d", int(_config.servicePort));
     _raidInfo->openStream();

@@ -29,6 +29,7 @@
 class DefaultsStore;
 class DeviceListModel;
 class LogTableModel;
+class MetricsExporter;
 class QTimer;
 
 // Timing of the controller and its client. Defaults are the designed values; tests inject
@@ -44,6 +45,9 @@ struct ControllerTiming
     int unfinishedMs = 2000;    // a document with no further byte this long is a failed parse
     int mailTimeoutMs = 120000; // a mail tool still running then is stopped: a failure
     int sudoTimeoutMs = 60000;  // a sudo command still running then is stopped
+
+    // The metrics file is rewritten at least this often.
+    int metricsRefreshMs = 60000;
 };
 
 // Everything the controller is built with. Null presenters are replaced by do-nothing ones.
@@ -150,6 +154,10 @@ public:
     // The autostart entry path ($XDG_CONFIG_HOME/autostart/<executable>.desktop).
     QString autostartEntryPath() const;
 
+    // --- The metrics file for Prometheus (ExportMetrics, MetricsFolder)
+    void w1_SetMetricsFolder();
+    MetricsExporter& metrics() { return *_metrics; }
+
     // --- Event log
     void readCSVFile();
     void writeCSVFile(const QString& message, int index);
@@ -220,6 +228,9 @@ private:
     // The check-boxes and the fields' enabling as the flags say (at launch and at opening).
     void setCheckBoxesFromFlags();
     void showSmtpPasswordPlace();
+    void loadMetricsSettings();
+    void showMetricsSettings();
+    void saveMetricsSettings();
 
     ControllerConfig _config;
     NullStatusPresenter _nullStatus;
@@ -231,6 +242,7 @@ private:
     SystemPort* _system = nullptr;
     NoSecretStore _noSecrets;
     std::unique_ptr<SmtpPasswordKeeper> _smtpPassword;
+    std::unique_ptr<MetricsExporter> _metrics;
 
     QPointer<QTimer> _reloadTimer;
     std::unique_ptr<ParseRaidInfo> _raidInfo;

@@ -21,6 +21,7 @@ PACKAGES=(
   qtkeychain-qt6-dev libsecret-1-0
   python3 python3-aiosmtpd
   dbus gnome-keyring libsecret-tools
+  prometheus prometheus-node-exporter
 )
 
 say() { printf 'tamro: %s\n' "$*"; }

@@ -41,6 +41,7 @@ const QHash<QString, Text>& textKeys()
         {QStringLiteral("SMTPUser"), Text::SMTPUser},
         {QStringLiteral("SMTPPassword"), Text::SMTPPassword},
         {QStringLiteral("SMTPCAFile"), Text::SMTPCAFile},
+        {QStringLiteral("MetricsFolder"), Text::MetricsFolder},
     };
     return keys;
 }
@@ -125,7 +126,7 @@ private slots:
         const QVariantMap registered = rig.store.registeredDefaults();
         QCOMPARE(registered, AppController::registeredDefaults());
         QVERIFY(!registered.contains(QStringLiteral("RAIDName")));
-        QCOMPARE(registered.size(), 23);
+        QCOMPARE(registered.size(), 25);
     }
 
     void firstLaunchDefaults_data()
@@ -160,6 +161,8 @@ private slots:
         QTest::newRow("SMTPUser empty") << "SMTPUser" << QVariant(QString());
         QTest::newRow("SMTPPassword empty") << "SMTPPassword" << QVariant(QString());
         QTest::newRow("SMTPCAFile empty") << "SMTPCAFile" << QVariant(QString());
+        QTest::newRow("MetricsFolder node_exporter's textfile folder")
+            << "MetricsFolder" << QVariant(QStringLiteral("/var/lib/prometheus/node-exporter"));
     }
 
     void firstLaunchDefaults()
@@ -583,6 +586,7 @@ private slots:
             c.form().setChecked(Box::Log, true);
             c.form().setChecked(Box::DispPanel, false);
             c.form().setChecked(Box::SMTPAuth, true);
+            c.form().setChecked(Box::ExportMetrics, true);
             c.w1_Ok();
             QCOMPARE(rig.windows.calls.mid(1), (QStringList{QStringLiteral("commitSettings"),
                                                             QStringLiteral("closeSettings")}));
@@ -599,6 +603,7 @@ private slots:
         QVERIFY(c.flags()._isMakeLog);
         QVERIFY(!c.flags()._isDispPanel);
         QVERIFY(c.flags()._isSMTPAuth);
+        QVERIFY(c.form().isChecked(Box::ExportMetrics));
     }
 
     // Mail reads the check-boxes: from launch on, without the settings window ever opened,
@@ -621,6 +626,7 @@ private slots:
         QVERIFY(c.form().isChecked(Box::SMTPAuth));
         QVERIFY(!c.form().isChecked(Box::RebuildMail));
         QVERIFY(c.form().isChecked(Box::LoginItem));
+        QVERIFY(!c.form().isChecked(Box::ExportMetrics));
         for (const Text field : {Text::SMTPServer, Text::SMTPSecurity, Text::SMTPCAFile,
                                  Text::POP3Server, Text::SMTPUser, Text::SMTPPassword})
             QVERIFY2(c.form().isEnabled(field), qPrintable(SettingsForm::objectName(field)));
