@@ -209,6 +209,21 @@ private slots:
         QCOMPARE(warnings.count(), 2);
     }
 
+    // The file's age tells the collector whether the monitor still runs: it is rewritten
+    // while nothing happens.
+    void rewrittenWhileNothingHappens()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        MetricsExporter exporter([] { return MonitorSnapshot(); }, 20);
+        exporter.setSettings({true, folder.path()});
+        QSignalSpy written(&exporter, &MetricsExporter::written);
+        exporter.start();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(written.wait(5000));
+        QVERIFY(written.count() >= 3);
+    }
+
     void switchedOffTheFileGoes()
     {
         QTemporaryDir folder;
