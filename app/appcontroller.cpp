@@ -4,6 +4,7 @@
 
 #include "actions/shutdown.h"
 #include "app/logging.h"
+#include "metrics/metricsexporter.h"
 #include "platform/modalgate.h"
 #include "resources/resourcepaths.h"
 #include "settings/defaultsstore.h"
@@ -123,6 +124,10 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
     };
     logSetup.written = [this](bool ok) { emit logWritten(ok); };
     _eventLogActions = std::make_unique<EventLogActions>(std::move(logSetup));
+    _metrics = std::make_unique<MetricsExporter>([this] { return _snapshot; },
+                                                 config.timing.metricsRefreshMs);
+    connect(this, &AppController::snapshotChanged, _metrics.get(), &MetricsExporter::noteChange);
+    connect(this, &AppController::passFinished, _metrics.get(), &MetricsExporter::notePass);
 }
 
 AppController::~AppController()
@@ -173,6 +178,7 @@ void AppController::applicationDidFinishLaunching()
     qCInfo(lcMonitor, "icon: %s", iconWords(0));
     updateSummary();
     loadUserDefaults();
+    _metrics->start();
     readCSVFile();
     qCInfo(lcMonitor, "launched: service port %d", int(_config.servicePort));
     _raidInfo->openStream();

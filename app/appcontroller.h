@@ -32,6 +32,7 @@ class DefaultsStore;
 class DeviceListModel;
 class EventLogActions;
 class LogTableModel;
+class MetricsExporter;
 class QTimer;
 class ShutdownAction;
 class StatusPresentation;
@@ -49,6 +50,9 @@ struct ControllerTiming
     int unfinishedMs = 2000;    // a document with no further byte this long is a failed parse
     int mailTimeoutMs = 120000; // a mail tool still running then is stopped: a failure
     int sudoTimeoutMs = 60000;  // a sudo command still running then is stopped
+
+    // The metrics file is rewritten at least this often.
+    int metricsRefreshMs = 60000;
 };
 
 // Everything the controller is built with. Null presenters are replaced by do-nothing ones.
@@ -144,6 +148,10 @@ public:
     // The autostart entry path ($XDG_CONFIG_HOME/autostart/<executable>.desktop).
     QString autostartEntryPath() const;
 
+    // --- The metrics file for Prometheus (ExportMetrics, MetricsFolder)
+    void w1_SetMetricsFolder();
+    MetricsExporter& metrics() { return *_metrics; }
+
     // --- Event log
     EventLogActions& eventLogActions() { return *_eventLogActions; }
     void readCSVFile();
@@ -216,6 +224,9 @@ private:
     // The check-boxes and the fields' enabling as the flags say (at launch and at opening).
     void setCheckBoxesFromFlags();
     void showSmtpPasswordPlace();
+    void loadMetricsSettings();
+    void showMetricsSettings();
+    void saveMetricsSettings();
 
     ControllerConfig _config;
     NullStatusPresenter _nullStatus;
@@ -230,6 +241,7 @@ private:
     std::unique_ptr<ShutdownAction> _shutdown;
     std::unique_ptr<EventLogActions> _eventLogActions;
     std::unique_ptr<StatusPresentation> _presentation;
+    std::unique_ptr<MetricsExporter> _metrics;
 
     QPointer<QTimer> _reloadTimer;
     std::unique_ptr<ParseRaidInfo> _raidInfo;

@@ -3,6 +3,7 @@
 // settings window's actions and the start-at-login entry.
 #include "app/appcontroller.h"
 #include "app/logging.h"
+#include "metrics/metricssettings.h"
 #include "settings/defaultsstore.h"
 #include "settings/scramble.h"
 
@@ -142,6 +143,8 @@ QVariantMap AppController::registeredDefaults()
         {QStringLiteral("SMTPUser"), QString()},
         {QStringLiteral("SMTPCAFile"), QString()},
         {SmtpPasswordKeeper::storeKey(), QString()},
+        {MetricsSettings::kExportKey, kNo},
+        {MetricsSettings::kFolderKey, MetricsSettings::kDefaultFolder},
     };
 }
 
@@ -187,6 +190,7 @@ void AppController::loadUserDefaults()
                places[static_cast<int>(_smtpPassword->place())]);
     }
 
+    loadMetricsSettings();
     // Mail reads the check-boxes (POP before SMTP, sign-in): from launch on they hold what
     // the store holds, not only once the settings window has been opened.
     setCheckBoxesFromFlags();
@@ -232,6 +236,7 @@ void AppController::saveUserDefaults()
     _smtpPassword->save(_form.text(Text::SMTPPassword));
     showSmtpPasswordPlace();
     _store->setString(QStringLiteral("SMTPCAFile"), _form.text(Text::SMTPCAFile));
+    saveMetricsSettings();
     // The options hold for this run either way, but a store that cannot be written must not
     // pass as saved.
     if (!_store->synchronize())
@@ -255,6 +260,7 @@ void AppController::setCheckBoxesFromFlags()
     _form.setChecked(Box::DispPanel, _flags._isDispPanel);
     _form.setChecked(Box::Shutdown, _flags._isShutdown);
     _form.setChecked(Box::SMTPAuth, _flags._isSMTPAuth);
+    showMetricsSettings();
     SetMailController(_form.isChecked(Box::Mail) || _form.isChecked(Box::RebuildMail));
     w1_POPbSMTP();
 }

@@ -65,6 +65,8 @@ QString SettingsForm::objectName(Text field)
         return QStringLiteral("w1_SMTPCAFile");
     case Text::SMTPPasswordPlace:
         return QStringLiteral("w1_SMTPPasswordPlace");
+    case Text::MetricsFolder:
+        return QStringLiteral("w1_MetricsFolder");
     }
     return QString();
 }
@@ -88,6 +90,8 @@ QString SettingsForm::objectName(Box box)
         return QStringLiteral("w1_Shutdown");
     case Box::SMTPAuth:
         return QStringLiteral("w1_SMTPAuth");
+    case Box::ExportMetrics:
+        return QStringLiteral("w1_ExportMetrics");
     }
     return QString();
 }

@@ -31,9 +31,20 @@ public:
         SMTPPassword,
         SMTPCAFile,
         SMTPPasswordPlace, // where the SMTP password is kept (a label)
+        MetricsFolder,
     };
     Q_ENUM(Text)
-    enum class Box { LoginItem, Mail, RebuildMail, POPbSMTP, Log, DispPanel, Shutdown, SMTPAuth };
+    enum class Box {
+        LoginItem,
+        Mail,
+        RebuildMail,
+        POPbSMTP,
+        Log,
+        DispPanel,
+        Shutdown,
+        SMTPAuth,
+        ExportMetrics
+    };
     Q_ENUM(Box)
 
     explicit SettingsForm(QObject* parent = nullptr);

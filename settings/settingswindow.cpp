@@ -149,6 +149,8 @@ void SettingsWindow::connectButtons()
     connect(_ui->w1_SetFilePath, &QPushButton::clicked, this,
             [this] { _controller.w1_SetFilePath(); });
     connect(_ui->w1_SetCAFile, &QPushButton::clicked, this, [this] { _controller.w1_SetCAFile(); });
+    connect(_ui->w1_SetMetricsFolder, &QPushButton::clicked, this,
+            [this] { _controller.w1_SetMetricsFolder(); });
 }
 
 void SettingsWindow::commitEditing()

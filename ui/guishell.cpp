@@ -326,6 +326,24 @@ std::optional<QString> GuiShell::runOpenDialog(const QString& startPath)
     return path;
 }
 
+// Answered like the file dialog: a queued answer names the folder chosen.
+std::optional<QString> GuiShell::runFolderDialog(const QString& startPath)
+{
+    if (const auto answer = ModalAnswers::instance().take(ModalAnswers::Kind::Open, startPath)) {
+        if (answer->code == 0 || answer->text.isEmpty())
+            return std::nullopt;
+        return answer->text;
+    }
+    QString path;
+    {
+        ModalScope scope;
+        path = QFileDialog::getExistingDirectory(nullptr, qtTrId("MSG_Title"), startPath);
+    }
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
 // --- WindowPresenter
 
 void GuiShell::showStatusWindow()

@@ -570,5 +570,20 @@ Veuillez vérifier le boîtier et ses disques.</translation>
         <extracomment>Event log column</extracomment>
         <translation>Événement</translation>
     </message>
+    <message id="UI_GroupMetrics">
+        <source>Prometheus</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Prometheus</translation>
+    </message>
+    <message id="UI_ExportMetrics">
+        <source>Write the state for Prometheus (node_exporter textfile collector)</source>
+        <extracomment>Settings check-box</extracomment>
+        <translation>Écrire l'état pour Prometheus (collecteur textfile de node_exporter)</translation>
+    </message>
+    <message id="UI_MetricsFolder">
+        <source>Metrics folder:</source>
+        <extracomment>Settings label: the folder node_exporter reads</extracomment>
+        <translation>Dossier des métriques :</translation>
+    </message>
 </context>
 </TS>

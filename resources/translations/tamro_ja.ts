@@ -570,5 +570,20 @@ Please check the enclosure and its drives.</source>
         <extracomment>Event log column</extracomment>
         <translation>イベント</translation>
     </message>
+    <message id="UI_GroupMetrics">
+        <source>Prometheus</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Prometheus</translation>
+    </message>
+    <message id="UI_ExportMetrics">
+        <source>Write the state for Prometheus (node_exporter textfile collector)</source>
+        <extracomment>Settings check-box</extracomment>
+        <translation>Prometheus 用に状態を書き出す（node_exporter の textfile コレクター）</translation>
+    </message>
+    <message id="UI_MetricsFolder">
+        <source>Metrics folder:</source>
+        <extracomment>Settings label: the folder node_exporter reads</extracomment>
+        <translation>メトリクスのフォルダー:</translation>
+    </message>
 </context>
 </TS>

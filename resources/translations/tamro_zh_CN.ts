@@ -570,5 +570,20 @@ Please check the enclosure and its drives.</source>
         <extracomment>Event log column</extracomment>
         <translation>事件</translation>
     </message>
+    <message id="UI_GroupMetrics">
+        <source>Prometheus</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Prometheus</translation>
+    </message>
+    <message id="UI_ExportMetrics">
+        <source>Write the state for Prometheus (node_exporter textfile collector)</source>
+        <extracomment>Settings check-box</extracomment>
+        <translation>为 Prometheus 写出状态（node_exporter 的 textfile 收集器）</translation>
+    </message>
+    <message id="UI_MetricsFolder">
+        <source>Metrics folder:</source>
+        <extracomment>Settings label: the folder node_exporter reads</extracomment>
+        <translation>指标文件夹：</translation>
+    </message>
 </context>
 </TS>

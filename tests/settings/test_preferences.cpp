@@ -41,6 +41,7 @@ const QHash<QString, Text>& textKeys()
         {QStringLiteral("SMTPUser"), Text::SMTPUser},
         {QStringLiteral("SMTPPassword"), Text::SMTPPassword},
         {QStringLiteral("SMTPCAFile"), Text::SMTPCAFile},
+        {QStringLiteral("MetricsFolder"), Text::MetricsFolder},
     };
     return keys;
 }
@@ -125,7 +126,7 @@ private slots:
         const QVariantMap registered = rig.store.registeredDefaults();
         QCOMPARE(registered, AppController::registeredDefaults());
         QVERIFY(!registered.contains(QStringLiteral("RAIDName")));
-        QCOMPARE(registered.size(), 23);
+        QCOMPARE(registered.size(), 25);
     }
 
     void firstLaunchDefaults_data()
@@ -160,6 +161,8 @@ private slots:
         QTest::newRow("SMTPUser empty") << "SMTPUser" << QVariant(QString());
         QTest::newRow("SMTPPassword empty") << "SMTPPassword" << QVariant(QString());
         QTest::newRow("SMTPCAFile empty") << "SMTPCAFile" << QVariant(QString());
+        QTest::newRow("MetricsFolder node_exporter's textfile folder")
+            << "MetricsFolder" << QVariant(QStringLiteral("/var/lib/prometheus/node-exporter"));
     }
 
     void firstLaunchDefaults()
@@ -583,6 +586,7 @@ private slots:
             c.form().setChecked(Box::Log, true);
             c.form().setChecked(Box::DispPanel, false);
             c.form().setChecked(Box::SMTPAuth, true);
+            c.form().setChecked(Box::ExportMetrics, true);
             c.w1_Ok();
             QCOMPARE(rig.windows.calls.mid(1), (QStringList{QStringLiteral("commitSettings"),
                                                             QStringLiteral("closeSettings")}));
@@ -599,6 +603,7 @@ private slots:
         QVERIFY(c.flags()._isMakeLog);
         QVERIFY(!c.flags()._isDispPanel);
         QVERIFY(c.flags()._isSMTPAuth);
+        QVERIFY(c.form().isChecked(Box::ExportMetrics));
     }
 
     // Mail reads the check-boxes: from launch on, without the settings window ever opened,
@@ -621,6 +626,7 @@ private slots:
         QVERIFY(c.form().isChecked(Box::SMTPAuth));
         QVERIFY(!c.form().isChecked(Box::RebuildMail));
         QVERIFY(c.form().isChecked(Box::LoginItem));
+        QVERIFY(!c.form().isChecked(Box::ExportMetrics));
         for (const Text field : {Text::SMTPServer, Text::SMTPSecurity, Text::SMTPCAFile,
                                  Text::POP3Server, Text::SMTPUser, Text::SMTPPassword})
             QVERIFY2(c.form().isEnabled(field), qPrintable(SettingsForm::objectName(field)));
@@ -859,7 +865,9 @@ private slots:
 
     void chooseLogFile_data()
     {
-        QTest::addColumn<int>("field"); // the log path (save dialog) or the CA file (open dialog)
+        // The log path (save dialog), the CA file (open dialog) or the metrics folder (folder
+        // dialog).
+        QTest::addColumn<int>("field");
         QTest::addColumn<QVariant>("answer"); // invalid: cancelled
         QTest::addColumn<QString>("expected");
         const int log = int(Text::LogFilePath);
@@ -870,6 +878,11 @@ private slots:
         QTest::newRow("CA file chosen")
             << ca << QVariant(QStringLiteral("/etc/company/ca.pem")) << "/etc/company/ca.pem";
         QTest::newRow("CA file cancelled") << ca << QVariant() << "/var/log/tamro/start.csv";
+        const int metrics = int(Text::MetricsFolder);
+        QTest::newRow("metrics folder chosen")
+            << metrics << QVariant(QStringLiteral("/srv/metrics")) << "/srv/metrics";
+        QTest::newRow("metrics folder cancelled")
+            << metrics << QVariant() << "/var/log/tamro/start.csv";
     }
 
     void chooseLogFile()
@@ -879,22 +892,36 @@ private slots:
         QFETCH(QString, expected);
         const Text text = Text(field);
         const bool caFile = text == Text::SMTPCAFile;
+        const bool folder = text == Text::MetricsFolder;
         ControllerRig rig(iniPath());
         rig.controller->loadUserDefaults();
         rig.controller->form().setText(text, QStringLiteral("/var/log/tamro/start.csv"));
+        RecordingModal& m = rig.modal;
         if (answer.isValid())
-            (caFile ? rig.modal.openDialogAnswer : rig.modal.saveDialogAnswer) = answer.toString();
+            (caFile   ? m.openDialogAnswer
+             : folder ? m.folderDialogAnswer
+                      : m.saveDialogAnswer) = answer.toString();
         if (caFile)
             rig.controller->w1_SetCAFile();
+        else if (folder)
+            rig.controller->w1_SetMetricsFolder();
         else
             rig.controller->w1_SetFilePath();
-        QCOMPARE(caFile ? rig.modal.openDialogStarts : rig.modal.saveDialogStarts,
-                 QStringList{QStringLiteral("/var/log/tamro/start.csv")});
-        QVERIFY((caFile ? rig.modal.saveDialogStarts : rig.modal.openDialogStarts).isEmpty());
+        const QStringList* asked = caFile   ? &m.openDialogStarts
+                                   : folder ? &m.folderDialogStarts
+                                            : &m.saveDialogStarts;
+        QCOMPARE(*asked, QStringList{QStringLiteral("/var/log/tamro/start.csv")});
+        // No other dialog was opened.
+        for (const QStringList* other :
+             {&m.openDialogStarts, &m.folderDialogStarts, &m.saveDialogStarts}) {
+            if (other != asked)
+                QVERIFY(other->isEmpty());
+        }
         QCOMPARE(rig.controller->form().text(text), expected);
         // Stored only at the next OK.
-        QVERIFY(!rig.store.hasStoredValue(caFile ? QStringLiteral("SMTPCAFile")
-                                                 : QStringLiteral("LogFilePath")));
+        QVERIFY(!rig.store.hasStoredValue(caFile   ? QStringLiteral("SMTPCAFile")
+                                          : folder ? QStringLiteral("MetricsFolder")
+                                                   : QStringLiteral("LogFilePath")));
     }
 };
 

@@ -129,7 +129,10 @@ constexpr const char* kTextIds[] = {"MSG_DiskCheck",
                                     "UI_ColTime",
                                     "UI_ColDevice",
                                     "UI_ColMode",
-                                    "UI_ColExecInfo"};
+                                    "UI_ColExecInfo",
+                                    "UI_GroupMetrics",
+                                    "UI_ExportMetrics",
+                                    "UI_MetricsFolder"};
 
 constexpr const char* kLanguages[] = {"en", "de", "fr", "es", "ja", "zh_CN"};
 
