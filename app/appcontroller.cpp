@@ -2,15 +2,19 @@
 // retries after a lost connection, quitting, help, and the status icon and tray summary.
 #include "app/appcontroller.h"
 
+#include "actions/shutdown.h"
 #include "alerts/mailchannel.h"
 #include "alerts/noticechannels.h"
 #include "alerts/webhookchannel.h"
 #include "app/logging.h"
+#include "metrics/metricsexporter.h"
 #include "platform/modalgate.h"
 #include "resources/resourcepaths.h"
 #include "settings/defaultsstore.h"
+#include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
 #include "ui/devicelistmodel.h"
+#include "ui/statuspresentation.h"
 #include "util/intvalue.h"
 
 #include <QCoreApplication>
@@ -94,8 +98,44 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
         config.secrets ? *config.secrets : static_cast<SecretStore&>(_noSecrets), _modal, _windows,
         config.executablePath});
     makeClient();
+    StatusPresentation::Setup presentationSetup;
+    presentationSetup.client = _raidInfo.get();
+    presentationSetup.status = _status;
+    presentationSetup.modal = _modal;
+    presentationSetup.windows = _windows;
+    presentationSetup.store = _store;
+    presentationSetup.errorTypes = _errorType;
+    presentationSetup.display = &_statusDisplay;
+    presentationSetup.selectedIndex = &_selIdx;
+    presentationSetup.targetNames = &_targetName;
+    presentationSetup.nameDict = &_nameDict;
+    presentationSetup.namesChanged = [this] { updateSummary(); };
+    presentationSetup.rescanArmed = [this] { startTimerAtRescan(); };
+    _presentation = std::make_unique<StatusPresentation>(std::move(presentationSetup));
+    _shutdown = std::make_unique<ShutdownAction>(
+        ShutdownAction::Setup{_modal, &_form, _config.sudoProgram, _config.timing.sudoTimeoutMs});
     _deviceListModel = new DeviceListModel(this);
     _logTableModel = new LogTableModel(&_eventLog, this);
+    EventLogActions::Setup logSetup;
+    logSetup.log = &_eventLog;
+    logSetup.form = &_form;
+    logSetup.table = _logTableModel;
+    logSetup.modal = _modal;
+    logSetup.windows = _windows;
+    logSetup.client = _raidInfo.get();
+    logSetup.deviceName = [this](int index) { return deviceName(index); };
+    logSetup.defaultLogPath = [] {
+        return registeredDefaults().value(QStringLiteral("LogFilePath")).toString();
+    };
+    logSetup.written = [this](bool ok) { emit logWritten(ok); };
+    _eventLogActions = std::make_unique<EventLogActions>(std::move(logSetup));
+    _metrics = std::make_unique<MetricsExporter>([this] { return _snapshot; },
+                                                 config.timing.metricsRefreshMs);
+    connect(this, &AppController::snapshotChanged, _metrics.get(), &MetricsExporter::noteChange);
+    connect(this, &AppController::passFinished, _metrics.get(), &MetricsExporter::notePass);
+    _preferences->setMoreSettings([this] { loadMetricsSettings(); },
+                                  [this] { showMetricsSettings(); },
+                                  [this] { saveMetricsSettings(); });
     makeAlerts();
 }
 
@@ -224,6 +264,7 @@ void AppController::applicationDidFinishLaunching()
     qCInfo(lcMonitor, "icon: %s", iconWords(0));
     updateSummary();
     _preferences->loadUserDefaults();
+    _metrics->start();
     readCSVFile();
     qCInfo(lcMonitor, "launched: service port %d", int(_config.servicePort));
     _raidInfo->openStream();
@@ -349,6 +390,52 @@ void AppController::showHelp()
     if (path.isEmpty())
         return;
     _system->openWithDefaultApplication(path);
+}
+
+void AppController::displayRaidInfo(int index)
+{
+    _presentation->displayRaidInfo(index);
+}
+
+QString AppController::localizedErrorString(int index) const
+{
+    return _presentation->localizedErrorString(index);
+}
+
+QString AppController::deviceName(int index) const
+{
+    return _presentation->deviceName(index);
+}
+
+void AppController::displayPanel(const QString& text)
+{
+    _presentation->displayPanel(text);
+}
+
+void AppController::readCSVFile()
+{
+    _eventLogActions->readCSVFile();
+}
+
+void AppController::writeCSVFile(const QString& message, int index)
+{
+    _eventLogActions->writeCSVFile(message, index);
+}
+
+void AppController::w1_GetRootPassword()
+{
+    _shutdown->w1_GetRootPassword();
+}
+
+void AppController::execShutdown()
+{
+    _shutdown->execShutdown();
+}
+
+QMetaObject::Connection AppController::onPassFinished(const QObject* context,
+                                                      std::function<void()> callback)
+{
+    return connect(this, &AppController::passFinished, context, std::move(callback));
 }
 
 void AppController::setSlots(int i, int errorType, int recoveryType, int rebuildPhase)

@@ -1,8 +1,9 @@
 // The monitoring controller: start-up, timers and retries, the evaluation pass that turns
 // each answer of the storage service into icon, log, notice, mail and shutdown decisions,
-// and the actions of every window. It holds no widget: it reaches the screen and the desktop
-// through the interfaces of app/ports.h, so a test can run whole passes and read what
-// happened.
+// and the actions of every window. It owns and wires the status presentation, the event log
+// actions and the shutdown action, which the windows reach through it. It holds no widget:
+// it reaches the screen and the desktop through the interfaces of app/ports.h, so a test can
+// run whole passes and read what happened.
 #pragma once
 
 #include "alerts/alertcenter.h"
@@ -28,16 +29,21 @@
 #include <QVariantMap>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class DefaultsStore;
 class DesktopNotificationChannel;
 class DeviceListModel;
+class EventLogActions;
 class LogTableModel;
 class MailChannel;
 class NoticePanelChannel;
 class WebhookChannel;
+class MetricsExporter;
 class QTimer;
+class ShutdownAction;
+class StatusPresentation;
 
 // Timing of the controller and its client. Defaults are the designed values; tests inject
 // short ones.
@@ -55,6 +61,9 @@ struct ControllerTiming
     int reminderHourMs = 3600000; // one hour of ReminderHours
     int flapWindowMs = 600000;    // one problem alert per enclosure and channel in this time
     int webhookTimeoutMs = 30000; // a web request unanswered then is stopped: a failure
+
+    // The metrics file is rewritten at least this often.
+    int metricsRefreshMs = 60000;
 };
 
 // Everything the controller is built with. Null presenters are replaced by do-nothing ones.
@@ -110,18 +119,11 @@ public:
     void buildParam(int index);
 
     // --- Status window and device list
+    StatusPresentation& statusPresentation() { return *_presentation; }
     void displayRaidInfo(int index);
     QString localizedErrorString(int index) const;
     QString deviceName(int index) const;
     void displayPanel(const QString& text);
-    // tableViewSelectionDidChange: on the device list; -1 for no selected row.
-    void deviceListSelectionChanged(int row);
-    // tableView:setObjectValue:forTableColumn:row: on the device list.
-    void renameDevice(int row, const QString& value);
-    void w0_OrderFront();
-    void w0_Close();
-    void w0_Rescan();
-    void w2_Rescan();
 
     // --- Alerts: the pass publishes, the alert center's channels deliver
     AlertCenter& alerts() { return *_alerts; }
@@ -131,24 +133,23 @@ public:
     AlertEvent enclosureEvent(AlertEvent::Kind kind, int index) const;
 
     // --- Administrator password and shutdown
+    ShutdownAction& shutdownAction() { return *_shutdown; }
+    // The settings window's shutdown box was clicked.
     void w1_GetRootPassword();
-    bool getRootPwd();
-    // Runs sudo with the arguments, the password once on its standard input, standard
-    // error joined to standard output; the count of line ends it printed (0 when it could
-    // not be started).
-    int doExecLog(const QStringList& sudoArguments);
     void execShutdown();
-    bool hasRootPassword() const;
 
     // --- Preferences and the settings window
     Preferences& preferences() { return *_preferences; }
     static QVariantMap registeredDefaults() { return Preferences::registeredDefaults(); }
 
+    // --- The metrics file for Prometheus (ExportMetrics, MetricsFolder)
+    void w1_SetMetricsFolder();
+    MetricsExporter& metrics() { return *_metrics; }
+
     // --- Event log
+    EventLogActions& eventLogActions() { return *_eventLogActions; }
     void readCSVFile();
     void writeCSVFile(const QString& message, int index);
-    void w2_OrderFront();
-    void w2_Ok();
 
     // --- State, for the windows and for tests
     ParseRaidInfo& client() { return *_raidInfo; }
@@ -180,6 +181,9 @@ public:
     Flags& flags() { return _flags; }
     const Flags& flags() const { return _flags; }
     const ControllerTiming& timing() const { return _config.timing; }
+    // Calls back at the end of each evaluation pass while the context lives, for tools that
+    // wait for one.
+    QMetaObject::Connection onPassFinished(const QObject* context, std::function<void()> callback);
 
 signals:
     // Diagnostics for observers (the executable's log category, end-to-end tests).
@@ -201,6 +205,10 @@ private:
     int currentIndex(const AlertEvent& event) const;
     // After each pass: the enclosures in a problem state, for the reminders.
     void reportProblemStates();
+    // The metrics file's two settings, loaded, shown and saved with the preferences.
+    void loadMetricsSettings();
+    void showMetricsSettings();
+    void saveMetricsSettings();
 
     ControllerConfig _config;
     NullStatusPresenter _nullStatus;
@@ -211,6 +219,10 @@ private:
     WindowPresenter* _windows = nullptr;
     SystemPort* _system = nullptr;
     NoSecretStore _noSecrets;
+    std::unique_ptr<ShutdownAction> _shutdown;
+    std::unique_ptr<EventLogActions> _eventLogActions;
+    std::unique_ptr<StatusPresentation> _presentation;
+    std::unique_ptr<MetricsExporter> _metrics;
 
     QPointer<QTimer> _reloadTimer;
     std::unique_ptr<ParseRaidInfo> _raidInfo;

@@ -2,6 +2,7 @@
 
 #include "app/logging.h"
 #include "app/ports.h"
+#include "metrics/metricssettings.h"
 #include "settings/defaultsstore.h"
 #include "settings/optionflags.h"
 #include "settings/scramble.h"
@@ -137,6 +138,14 @@ Preferences::Preferences(const Wiring& wiring)
 
 Preferences::~Preferences() = default;
 
+void Preferences::setMoreSettings(std::function<void()> load, std::function<void()> show,
+                                  std::function<void()> save)
+{
+    _loadMore = std::move(load);
+    _showMore = std::move(show);
+    _saveMore = std::move(save);
+}
+
 QVariantMap Preferences::registeredDefaults()
 {
     return {
@@ -169,6 +178,8 @@ QVariantMap Preferences::registeredDefaults()
         {QStringLiteral("WebhookURL"), QString()},
         {QStringLiteral("WebhookFormat"), kJson},
         {kWebhookTokenKey, QString()},
+        {MetricsSettings::kExportKey, kNo},
+        {MetricsSettings::kFolderKey, MetricsSettings::kDefaultFolder},
     };
 }
 
@@ -228,6 +239,8 @@ void Preferences::loadUserDefaults()
     _webhookTokenLoaded = false;
     if (_flags._isWebhook)
         loadWebhookToken();
+    if (_loadMore)
+        _loadMore();
 
     // Mail reads the check-boxes (POP before SMTP, sign-in): from launch on they hold what
     // the store holds, not only once the settings window has been opened.
@@ -281,6 +294,8 @@ void Preferences::saveUserDefaults()
     _store.setString(QStringLiteral("WebhookFormat"), _form.text(Text::WebhookFormat));
     // Like the SMTP password: an empty field leaves the kept token as it is.
     _webhookToken->save(_form.text(Text::WebhookToken));
+    if (_saveMore)
+        _saveMore();
     // The options hold for this run either way, but a store that cannot be written must not
     // pass as saved.
     if (!_store.synchronize())
@@ -307,6 +322,8 @@ void Preferences::setCheckBoxesFromFlags()
     _form.setChecked(Box::DesktopNotifications, _flags._isDesktopNotifications);
     _form.setChecked(Box::Webhook, _flags._isWebhook);
     w1_Webhook();
+    if (_showMore)
+        _showMore();
     SetMailController(_form.isChecked(Box::Mail) || _form.isChecked(Box::RebuildMail));
     w1_POPbSMTP();
 }

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 
 class DefaultsStore;
@@ -35,6 +36,11 @@ public:
 
     explicit Preferences(const Wiring& wiring);
     ~Preferences();
+
+    // Settings kept by other parts (the metrics file), loaded, shown in the window and saved
+    // with the rest.
+    void setMoreSettings(std::function<void()> load, std::function<void()> show,
+                         std::function<void()> save);
 
     static QVariantMap registeredDefaults();
     void loadUserDefaults();
@@ -74,4 +80,7 @@ private:
     std::unique_ptr<SmtpPasswordKeeper> _smtpPassword;
     std::unique_ptr<SmtpPasswordKeeper> _webhookToken;
     bool _webhookTokenLoaded = false;
+    std::function<void()> _loadMore;
+    std::function<void()> _showMore;
+    std::function<void()> _saveMore;
 };

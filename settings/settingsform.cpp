@@ -75,6 +75,8 @@ QString SettingsForm::objectName(Text field)
         return QStringLiteral("w1_WebhookToken");
     case Text::WebhookStatus:
         return QStringLiteral("w1_WebhookStatus");
+    case Text::MetricsFolder:
+        return QStringLiteral("w1_MetricsFolder");
     }
     return QString();
 }
@@ -102,6 +104,8 @@ QString SettingsForm::objectName(Box box)
         return QStringLiteral("w1_DesktopNotifications");
     case Box::Webhook:
         return QStringLiteral("w1_WebhookEnabled");
+    case Box::ExportMetrics:
+        return QStringLiteral("w1_ExportMetrics");
     }
     return QString();
 }

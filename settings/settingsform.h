@@ -36,6 +36,7 @@ public:
         WebhookFormat, // "json" or "ntfy", chosen from a list
         WebhookToken,
         WebhookStatus, // the outcome of "Send Test" (a label)
+        MetricsFolder,
     };
     Q_ENUM(Text)
     enum class Box {
@@ -49,6 +50,7 @@ public:
         SMTPAuth,
         DesktopNotifications,
         Webhook,
+        ExportMetrics,
     };
     Q_ENUM(Box)
 

@@ -174,6 +174,8 @@ void SettingsWindow::connectButtons()
             [this] { _controller.webhook().w1_TestWebhook(); });
     connect(_ui->w1_SetCAFile, &QPushButton::clicked, this,
             [this] { _controller.preferences().w1_SetCAFile(); });
+    connect(_ui->w1_SetMetricsFolder, &QPushButton::clicked, this,
+            [this] { _controller.w1_SetMetricsFolder(); });
 }
 
 void SettingsWindow::commitEditing()

@@ -4,10 +4,12 @@
 #include "app/logging.h"
 #include "platform/modalgate.h"
 #include "resourcepaths.h"
+#include "settings/eventlogactions.h"
 #include "settings/logwindow.h"
 #include "settings/settingswindow.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
+#include "ui/statuspresentation.h"
 #include "ui/statuswindow.h"
 #include "util/plaintext.h"
 
@@ -87,8 +89,9 @@ void GuiShell::buildMenu()
         });
         return item;
     };
-    add("UI_MenuStatus", "sbMenu_Status", [](AppController& c) { c.w0_OrderFront(); });
-    add("UI_MenuLog", "sbMenu_Log", [](AppController& c) { c.w2_OrderFront(); });
+    add("UI_MenuStatus", "sbMenu_Status",
+        [](AppController& c) { c.statusPresentation().w0_OrderFront(); });
+    add("UI_MenuLog", "sbMenu_Log", [](AppController& c) { c.eventLogActions().w2_OrderFront(); });
     add("UI_MenuSettings", "sbMenu_Settings",
         [](AppController& c) { c.preferences().w1_OrderFront(); });
     _menu->addSeparator();
@@ -320,6 +323,24 @@ std::optional<QString> GuiShell::runOpenDialog(const QString& startPath)
     {
         ModalScope scope;
         path = QFileDialog::getOpenFileName(nullptr, qtTrId("MSG_Title"), startPath);
+    }
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+// Answered like the file dialog: a queued answer names the folder chosen.
+std::optional<QString> GuiShell::runFolderDialog(const QString& startPath)
+{
+    if (const auto answer = ModalAnswers::instance().take(ModalAnswers::Kind::Open, startPath)) {
+        if (answer->code == 0 || answer->text.isEmpty())
+            return std::nullopt;
+        return answer->text;
+    }
+    QString path;
+    {
+        ModalScope scope;
+        path = QFileDialog::getExistingDirectory(nullptr, qtTrId("MSG_Title"), startPath);
     }
     if (path.isEmpty())
         return std::nullopt;

@@ -715,5 +715,20 @@ Bitte prüfen Sie das Gehäuse und seine Laufwerke.</translation>
         <extracomment>Settings: button</extracomment>
         <translation>Test senden</translation>
     </message>
+    <message id="UI_GroupMetrics">
+        <source>Prometheus</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Prometheus</translation>
+    </message>
+    <message id="UI_ExportMetrics">
+        <source>Write the state for Prometheus (node_exporter textfile collector)</source>
+        <extracomment>Settings check-box</extracomment>
+        <translation>Zustand für Prometheus schreiben (Textfile-Collector von node_exporter)</translation>
+    </message>
+    <message id="UI_MetricsFolder">
+        <source>Metrics folder:</source>
+        <extracomment>Settings label: the folder node_exporter reads</extracomment>
+        <translation>Metrik-Ordner:</translation>
+    </message>
 </context>
 </TS>

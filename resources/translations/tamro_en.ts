@@ -715,5 +715,20 @@ Please check the enclosure and its drives.</translation>
         <extracomment>Settings: button</extracomment>
         <translation>Send Test</translation>
     </message>
+    <message id="UI_GroupMetrics">
+        <source>Prometheus</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Prometheus</translation>
+    </message>
+    <message id="UI_ExportMetrics">
+        <source>Write the state for Prometheus (node_exporter textfile collector)</source>
+        <extracomment>Settings check-box</extracomment>
+        <translation>Write the state for Prometheus (node_exporter textfile collector)</translation>
+    </message>
+    <message id="UI_MetricsFolder">
+        <source>Metrics folder:</source>
+        <extracomment>Settings label: the folder node_exporter reads</extracomment>
+        <translation>Metrics folder:</translation>
+    </message>
 </context>
 </TS>

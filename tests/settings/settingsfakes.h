@@ -34,12 +34,20 @@ public:
         return openDialogAnswer;
     }
 
+    std::optional<QString> runFolderDialog(const QString& startPath) override
+    {
+        folderDialogStarts.append(startPath);
+        return folderDialogAnswer;
+    }
+
     QStringList alerts;
     QStringList panels;
     QStringList saveDialogStarts;
     std::optional<QString> saveDialogAnswer;
     QStringList openDialogStarts;
     std::optional<QString> openDialogAnswer;
+    QStringList folderDialogStarts;
+    std::optional<QString> folderDialogAnswer;
 };
 
 class RecordingWindows : public WindowPresenter

@@ -43,6 +43,7 @@ const QHash<QString, Text>& textKeys()
         {QStringLiteral("SMTPCAFile"), Text::SMTPCAFile},
         {QStringLiteral("WebhookURL"), Text::WebhookURL},
         {QStringLiteral("WebhookToken"), Text::WebhookToken},
+        {QStringLiteral("MetricsFolder"), Text::MetricsFolder},
     };
     return keys;
 }
@@ -141,7 +142,7 @@ private slots:
         const QVariantMap registered = rig.store.registeredDefaults();
         QCOMPARE(registered, AppController::registeredDefaults());
         QVERIFY(!registered.contains(QStringLiteral("RAIDName")));
-        QCOMPARE(registered.size(), 29);
+        QCOMPARE(registered.size(), 31);
     }
 
     void firstLaunchDefaults_data()
@@ -182,6 +183,8 @@ private slots:
         QTest::newRow("WebhookURL empty") << "WebhookURL" << QVariant(QString());
         QTest::newRow("WebhookFormat json") << "WebhookFormat" << QVariant(QStringLiteral("json"));
         QTest::newRow("WebhookToken empty") << "WebhookToken" << QVariant(QString());
+        QTest::newRow("MetricsFolder node_exporter's textfile folder")
+            << "MetricsFolder" << QVariant(QStringLiteral("/var/lib/prometheus/node-exporter"));
     }
 
     void firstLaunchDefaults()
@@ -610,6 +613,7 @@ private slots:
             c.form().setText(Text::WebhookFormat, QStringLiteral("ntfy"));
             c.form().setChecked(Box::DesktopNotifications, false);
             c.form().setChecked(Box::Webhook, true);
+            c.form().setChecked(Box::ExportMetrics, true);
             c.preferences().w1_Ok();
             QCOMPARE(rig.windows.calls.mid(1), (QStringList{QStringLiteral("commitSettings"),
                                                             QStringLiteral("closeSettings")}));
@@ -630,6 +634,7 @@ private slots:
         QCOMPARE(c.form().text(Text::WebhookFormat), QStringLiteral("ntfy"));
         QVERIFY(!c.flags()._isDesktopNotifications);
         QVERIFY(c.flags()._isWebhook);
+        QVERIFY(c.form().isChecked(Box::ExportMetrics));
     }
 
     // Mail reads the check-boxes: from launch on, without the settings window ever opened,
@@ -652,6 +657,7 @@ private slots:
         QVERIFY(c.form().isChecked(Box::SMTPAuth));
         QVERIFY(!c.form().isChecked(Box::RebuildMail));
         QVERIFY(c.form().isChecked(Box::LoginItem));
+        QVERIFY(!c.form().isChecked(Box::ExportMetrics));
         for (const Text field : {Text::SMTPServer, Text::SMTPSecurity, Text::SMTPCAFile,
                                  Text::POP3Server, Text::SMTPUser, Text::SMTPPassword})
             QVERIFY2(c.form().isEnabled(field), qPrintable(SettingsForm::objectName(field)));
@@ -890,7 +896,9 @@ private slots:
 
     void chooseLogFile_data()
     {
-        QTest::addColumn<int>("field"); // the log path (save dialog) or the CA file (open dialog)
+        // The log path (save dialog), the CA file (open dialog) or the metrics folder (folder
+        // dialog).
+        QTest::addColumn<int>("field");
         QTest::addColumn<QVariant>("answer"); // invalid: cancelled
         QTest::addColumn<QString>("expected");
         const int log = int(Text::LogFilePath);
@@ -901,6 +909,11 @@ private slots:
         QTest::newRow("CA file chosen")
             << ca << QVariant(QStringLiteral("/etc/company/ca.pem")) << "/etc/company/ca.pem";
         QTest::newRow("CA file cancelled") << ca << QVariant() << "/var/log/tamro/start.csv";
+        const int metrics = int(Text::MetricsFolder);
+        QTest::newRow("metrics folder chosen")
+            << metrics << QVariant(QStringLiteral("/srv/metrics")) << "/srv/metrics";
+        QTest::newRow("metrics folder cancelled")
+            << metrics << QVariant() << "/var/log/tamro/start.csv";
     }
 
     void chooseLogFile()
@@ -910,22 +923,36 @@ private slots:
         QFETCH(QString, expected);
         const Text text = Text(field);
         const bool caFile = text == Text::SMTPCAFile;
+        const bool folder = text == Text::MetricsFolder;
         ControllerRig rig(iniPath());
         rig.controller->preferences().loadUserDefaults();
         rig.controller->form().setText(text, QStringLiteral("/var/log/tamro/start.csv"));
+        RecordingModal& m = rig.modal;
         if (answer.isValid())
-            (caFile ? rig.modal.openDialogAnswer : rig.modal.saveDialogAnswer) = answer.toString();
+            (caFile   ? m.openDialogAnswer
+             : folder ? m.folderDialogAnswer
+                      : m.saveDialogAnswer) = answer.toString();
         if (caFile)
             rig.controller->preferences().w1_SetCAFile();
+        else if (folder)
+            rig.controller->w1_SetMetricsFolder();
         else
             rig.controller->preferences().w1_SetFilePath();
-        QCOMPARE(caFile ? rig.modal.openDialogStarts : rig.modal.saveDialogStarts,
-                 QStringList{QStringLiteral("/var/log/tamro/start.csv")});
-        QVERIFY((caFile ? rig.modal.saveDialogStarts : rig.modal.openDialogStarts).isEmpty());
+        const QStringList* asked = caFile   ? &m.openDialogStarts
+                                   : folder ? &m.folderDialogStarts
+                                            : &m.saveDialogStarts;
+        QCOMPARE(*asked, QStringList{QStringLiteral("/var/log/tamro/start.csv")});
+        // No other dialog was opened.
+        for (const QStringList* other :
+             {&m.openDialogStarts, &m.folderDialogStarts, &m.saveDialogStarts}) {
+            if (other != asked)
+                QVERIFY(other->isEmpty());
+        }
         QCOMPARE(rig.controller->form().text(text), expected);
         // Stored only at the next OK.
-        QVERIFY(!rig.store.hasStoredValue(caFile ? QStringLiteral("SMTPCAFile")
-                                                 : QStringLiteral("LogFilePath")));
+        QVERIFY(!rig.store.hasStoredValue(caFile   ? QStringLiteral("SMTPCAFile")
+                                          : folder ? QStringLiteral("MetricsFolder")
+                                                   : QStringLiteral("LogFilePath")));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "settingsfakes.h"
 #include "testmain.h"
 
+#include "metrics/metricsexporter.h"
 #include "settings/logtablemodel.h"
 #include "settings/logwindow.h"
 #include "settings/renderwindows.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,14 +55,15 @@ private slots:
              {"w1_SMTPServer", "w1_SMTPPort", "w1_FromField", "w1_ToField1", "w1_ToField2",
               "w1_ToField3", "w1_SubjectField", "w1_POP3Server", "w1_POP3Port", "w1_Username",
               "w1_Password", "w1_LogFilePath", "w1_SMTPUser", "w1_SMTPPassword", "w1_SMTPCAFile",
-              "w1_WebhookURL", "w1_WebhookToken"})
+              "w1_WebhookURL", "w1_WebhookToken", "w1_MetricsFolder"})
             QTest::newRow(name) << name << "QLineEdit";
         for (const char* name :
              {"w1_Mail", "w1_RebuildMail", "w1_POPbSMTP", "w1_LoginItem", "w1_Log", "w1_DispPanel",
-              "w1_Shutdown", "w1_SMTPAuth", "w1_DesktopNotifications", "w1_WebhookEnabled"})
+              "w1_Shutdown", "w1_SMTPAuth", "w1_DesktopNotifications", "w1_WebhookEnabled",
+              "w1_ExportMetrics"})
             QTest::newRow(name) << name << "QCheckBox";
         for (const char* name : {"w1_Ok", "w1_Cancel", "w1_TestMail", "w1_SetFilePath",
-                                 "w1_SetCAFile", "w1_TestWebhook"})
+                                 "w1_SetCAFile", "w1_TestWebhook", "w1_SetMetricsFolder"})
             QTest::newRow(name) << name << "QPushButton";
         for (const char* name : {"w1_MailStatus", "w1_SMTPPasswordPlace", "w1_WebhookStatus"})
             QTest::newRow(name) << name << "QLabel";
@@ -238,6 +241,16 @@ private slots:
         auto* server = window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPServer"));
         window.findChild<QCheckBox*>(QStringLiteral("w1_Mail"))->click();
         QTest::keyClicks(server, QStringLiteral("smtp.example.org"));
+        // The metrics file, switched on in a folder chosen with the button: written at once.
+        c.metrics().start(); // as at launch
+        window.findChild<QCheckBox*>(QStringLiteral("w1_ExportMetrics"))->click();
+        const QString metricsFolder = _dir->filePath(QStringLiteral("metrics"));
+        QVERIFY(QDir().mkpath(metricsFolder));
+        rig->modal.folderDialogAnswer = metricsFolder;
+        window.findChild<QPushButton*>(QStringLiteral("w1_SetMetricsFolder"))->click();
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_MetricsFolder"))->text(),
+                 metricsFolder);
+        QSignalSpy metricsWritten(&c.metrics(), &MetricsExporter::written);
         QFile::remove(c.preferences().autostartEntryPath());
         window.findChild<QPushButton*>(QStringLiteral("w1_Ok"))->click();
 
@@ -248,6 +261,10 @@ private slots:
                  QStringLiteral("smtp.example.org"));
         QVERIFY(reread.boolForKey(QStringLiteral("AddLoginItem")));
         QVERIFY(QFile::exists(c.preferences().autostartEntryPath()));
+        QVERIFY(reread.boolForKey(QStringLiteral("ExportMetrics")));
+        QCOMPARE(reread.stringForKey(QStringLiteral("MetricsFolder")), metricsFolder);
+        QVERIFY(metricsWritten.wait(5000));
+        QVERIFY(QFile::exists(metricsFolder + QStringLiteral("/tamro_raid_monitor.prom")));
     }
 
     void cancelButtonClosesOnly()
