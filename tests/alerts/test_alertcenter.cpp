@@ -83,6 +83,8 @@ private slots:
     void policy_data();
     void policy();
     void noSecondPanelWhileOneIsOpen();
+    void desktopNotifications_data();
+    void desktopNotifications();
 };
 
 void TestAlertCenter::policy_data()
@@ -219,6 +221,46 @@ void TestAlertCenter::noSecondPanelWhileOneIsOpen()
     now += kHour;
     center.checkReminders();
     QCOMPARE(modal.panels.size(), 2);
+}
+
+void TestAlertCenter::desktopNotifications_data()
+{
+    QTest::addColumn<bool>("on");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("notices"); // -1: none, else the NoticeKind
+    QTest::newRow("on, a problem")
+        << true << int(AlertEvent::Kind::Problem) << int(NoticeKind::Problem);
+    QTest::newRow("on, a rebuild finished")
+        << true << int(AlertEvent::Kind::RebuildFinished) << int(NoticeKind::RebuildFinished);
+    QTest::newRow("on, the service out of reach (the alert says it)")
+        << true << int(AlertEvent::Kind::ServiceUnreachable) << -1;
+    QTest::newRow("off, a problem") << false << int(AlertEvent::Kind::Problem) << -1;
+}
+
+void TestAlertCenter::desktopNotifications()
+{
+    QFETCH(bool, on);
+    QFETCH(int, kind);
+    QFETCH(int, notices);
+    struct Status : NullStatusPresenter
+    {
+        void notify(NoticeKind kind, const QString&, const QString& text) override
+        {
+            kinds << int(kind);
+            texts << text;
+        }
+        QList<int> kinds;
+        QStringList texts;
+    } status;
+    OptionFlags flags;
+    flags._isDesktopNotifications = on;
+    AlertCenter center;
+    DesktopNotificationChannel desktop(status, flags);
+    center.addChannel(&desktop);
+    center.publish(enclosureEvent(AlertEvent::Kind(kind), QStringLiteral("A")));
+    QCOMPARE(status.kinds, notices < 0 ? QList<int>{} : QList<int>{notices});
+    if (kind == int(AlertEvent::Kind::Problem) && on)
+        QCOMPARE(status.texts, QStringList{"UI_NotifyProblem\nA: MSG_DiskInfo2"});
 }
 
 TAMRO_TEST_GUILESS_MAIN(TestAlertCenter)

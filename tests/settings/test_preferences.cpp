@@ -639,6 +639,44 @@ private slots:
 
     // Mail reads the check-boxes: from launch on, without the settings window ever opened,
     // they and the fields' enabling follow the store.
+    // A list setting from the store: a value the list does not offer reads as the default.
+    void listSettingsFromTheStore_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ReminderHours 24") << "ReminderHours"
+                                          << "24"
+                                          << "24";
+        QTest::newRow("ReminderHours 5 is not offered") << "ReminderHours"
+                                                        << "5"
+                                                        << "0";
+        QTest::newRow("ReminderHours not a number") << "ReminderHours"
+                                                    << "often"
+                                                    << "0";
+        QTest::newRow("WebhookFormat ntfy") << "WebhookFormat"
+                                            << "ntfy"
+                                            << "ntfy";
+        QTest::newRow("WebhookFormat unknown") << "WebhookFormat"
+                                               << "xml"
+                                               << "json";
+    }
+
+    void listSettingsFromTheStore()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        {
+            DefaultsStore store(iniPath());
+            store.setString(key, stored);
+            QVERIFY(store.synchronize());
+        }
+        ControllerRig rig(iniPath());
+        rig.controller->preferences().loadUserDefaults();
+        QCOMPARE(rig.controller->form().text(choiceKeys().value(key)), shown);
+    }
+
     void launchFillsTheFormWithoutTheWindow()
     {
         {
