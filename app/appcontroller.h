@@ -1,7 +1,8 @@
-// The monitoring controller: start-up, timers and retries, the evaluation pass that turns
-// each answer of the storage service into icon, log, notice, mail and shutdown decisions,
-// and the actions of every window. It owns and wires the status presentation, the event log
-// actions and the shutdown action, which the windows reach through it. It holds no widget:
+// The monitoring controller: start-up, timers and retries, and the evaluation pass that turns
+// each answer of the storage service into icon, log rows, published alerts and shutdown
+// decisions. It owns and wires the status presentation, the event log actions, the shutdown
+// action, the preferences and the alert center with its channels, which the windows reach
+// through it. It holds no widget:
 // it reaches the screen and the desktop through the interfaces of app/ports.h, so a test can
 // run whole passes and read what happened.
 #pragma once
