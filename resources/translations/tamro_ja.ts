@@ -593,12 +593,12 @@ Please check the enclosure and its drives.</source>
     <message id="MSG_AlertsHeldBack">
         <source>Alerts about this enclosure held back since the last one (too many in a short time):</source>
         <extracomment>Line of an alert, followed by a count</extracomment>
-        <translation>前回以降に保留されたこの筐体のアラート (短時間に多すぎるため):</translation>
+        <translation>前回以降に保留されたこのケースのアラート (短時間に多すぎるため):</translation>
     </message>
     <message id="MSG_AlertServiceDown">
         <source>The storage service cannot be reached. The state of the enclosures is unknown until it answers again.</source>
         <extracomment>Mail and push when the storage service stays out of reach</extracomment>
-        <translation>ストレージサービスに接続できません。応答が戻るまで筐体の状態は不明です。</translation>
+        <translation>ストレージサービスに接続できません。応答が戻るまでケースの状態は不明です。</translation>
     </message>
     <message id="MSG_AlertServiceBack">
         <source>The storage service answers again.</source>

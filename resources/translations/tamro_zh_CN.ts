@@ -593,12 +593,12 @@ Please check the enclosure and its drives.</source>
     <message id="MSG_AlertsHeldBack">
         <source>Alerts about this enclosure held back since the last one (too many in a short time):</source>
         <extracomment>Line of an alert, followed by a count</extracomment>
-        <translation>自上次以来暂缓发送的此机箱警报（短时间内过多）：</translation>
+        <translation>自上次以来暂缓发送的此硬盘盒的警报（短时间内过多）：</translation>
     </message>
     <message id="MSG_AlertServiceDown">
         <source>The storage service cannot be reached. The state of the enclosures is unknown until it answers again.</source>
         <extracomment>Mail and push when the storage service stays out of reach</extracomment>
-        <translation>无法连接存储服务。在其再次响应之前，机箱状态未知。</translation>
+        <translation>无法连接存储服务。在其再次响应之前，硬盘盒的状态未知。</translation>
     </message>
     <message id="MSG_AlertServiceBack">
         <source>The storage service answers again.</source>
