@@ -4,6 +4,7 @@
     monitor_bench.py reaction-idle <build-dir> [--changes N] [--idle-seconds S]
     monitor_bench.py startup <build-dir> [--starts N]
     monitor_bench.py soak <build-dir> [--count N] [--scale F] [--sample-every N] [--csv FILE]
+    monitor_bench.py footprint <build-dir> [--idle-seconds S] [--pairs N] [--no-bus]
 
 Every run gets a fresh temporary home (HOME and XDG_* point into it) holding the monitor's
 settings file: log on (LogFilePath in the temporary folder), mail, notice panel and start at
@@ -217,6 +218,20 @@ class Bench:
         self.replies(1)
         return t
 
+    def start_bus(self):
+        """A session bus of this home's own (the monitor watches names on it)."""
+        daemon = shutil.which("dbus-daemon")
+        if not daemon:
+            return False
+        self.bus = subprocess.Popen([daemon, "--session", "--nofork", "--print-address=1"],
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                    stderr=subprocess.DEVNULL, env=self.env)
+        address = self.bus.stdout.readline().decode().strip()
+        if not address:
+            return False
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+        return True
+
     def start_monitor(self, extra_env=None, keep_log=True, headless=True):
         env = dict(self.env)
         env["TAMRO_SERVICE_PORT"] = str(self.service_port)
@@ -299,7 +314,7 @@ class Bench:
         return counts
 
     def stop(self):
-        for p in (self.monitor, self.sim):
+        for p in (self.monitor, self.sim, getattr(self, "bus", None)):
             if p and p.poll() is None:
                 p.terminate()
                 try:
@@ -560,6 +575,174 @@ def soak(args):
           f"rows {rows}; monitor running at the end: {alive}; {elapsed:.0f} s |")
 
 
+# ---- footprint: the monitor beside a bare Qt Widgets program
+
+
+def pid_switches(pid):
+    """Voluntary + involuntary context switches of every thread of a process, by thread id,
+    and the names of its threads."""
+    counts, names = {}, {}
+    task_dir = f"/proc/{pid}/task"
+    for tid in os.listdir(task_dir):
+        try:
+            with open(f"{task_dir}/{tid}/status") as f:
+                text = f.read()
+            with open(f"{task_dir}/{tid}/comm") as f:
+                names[tid] = f.read().strip()
+        except FileNotFoundError:
+            continue
+        counts[tid] = (
+            int(re.search(r"^voluntary_ctxt_switches:\s+(\d+)", text, re.M).group(1)) +
+            int(re.search(r"^nonvoluntary_ctxt_switches:\s+(\d+)", text, re.M).group(1)))
+    return counts, names
+
+
+def pid_status_kib(pid, key):
+    with open(f"/proc/{pid}/status") as f:
+        m = re.search(rf"^{key}:\s+(\d+) kB", f.read(), re.M)
+    return int(m.group(1)) if m else -1
+
+
+# Where resident memory lies, by what is mapped there.
+MAPPING_KINDS = (
+    ("Qt libraries", lambda path: "/libQt6" in path),
+    ("Qt plugins (platform, image formats, styles)", lambda path: "/qt6/plugins/" in path),
+    ("fonts", lambda path: re.search(r"\.(ttf|otf|ttc|pfb|pcf(\.gz)?)$", path, re.I)),
+    ("ICU data and libraries", lambda path: "libicu" in path),
+    ("the program itself", lambda path: path.endswith(("/tamro-raid-monitor", "/bench_bare_qt"))),
+    ("other shared libraries", lambda path: ".so" in path),
+    ("heap", lambda path: path == "[heap]"),
+    ("anonymous (malloc arenas, thread stacks, images)", lambda path: path in ("", "[stack]")),
+)
+
+
+def smaps_breakdown(pid):
+    """Resident KiB by kind of mapping (/proc/<pid>/smaps), and the anonymous-private total."""
+    kinds = {name: 0 for name, _ in MAPPING_KINDS}
+    kinds["other files"] = 0
+    path = ""
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            head = line.split(None, 1)[0]
+            if "-" in head and not head.endswith(":"):
+                fields = line.split(None, 5)
+                path = fields[5].strip() if len(fields) > 5 else ""
+            elif head == "Rss:":
+                kib = int(line.split()[1])
+                for name, matches in MAPPING_KINDS:
+                    if matches(path):
+                        kinds[name] += kib
+                        break
+                else:
+                    kinds["other files"] += kib
+    return kinds
+
+
+def footprint(args):
+    """Pairs of (monitor, bare Qt program), each pair in a fresh home, started together and
+    left idle together; resident memory and wake-ups of each at the end."""
+    bare_path = os.path.join(os.path.abspath(args.build), "bench/bench_bare_qt")
+    if not os.access(bare_path, os.X_OK):
+        raise SystemExit(f"not built: {bare_path}")
+    pairs = []
+    try:
+        for _ in range(args.pairs):
+            bench = Bench(args.build)
+            bench.bare = None
+            bench.listener = None
+            pairs.append(bench)
+            has_bus = False if args.no_bus else bench.start_bus()
+            bench.has_bus = has_bus
+            bench.start_sim(keep_log=False)
+            # The bare program's socket: a plain loopback listener that never writes.
+            bench.listener = socket.socket()
+            bench.listener.bind(("127.0.0.1", 0))
+            bench.listener.listen(1)
+            bench.bare = subprocess.Popen([bare_path, str(bench.listener.getsockname()[1])],
+                                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                          stderr=subprocess.DEVNULL, env=bench.env,
+                                          cwd=bench.home)
+            bench.start_monitor()
+            bench.listener.settimeout(30)
+            bench.bare_conn, _ = bench.listener.accept()
+            if bench.bare.stdout.readline().strip() != b"connected":
+                raise SystemExit("the bare program did not connect")
+        for bench in pairs:
+            if not bench.wait_passes(1, 30):
+                raise SystemExit("the monitor ran no pass")
+            bench.settle(quiet=1.0)
+        # Qt's painting of the first frames borrows pooled threads, which retire 30 s after
+        # their last task; the window starts once they are gone, as it would an hour later.
+        t_wait = now()
+        pids = [p for b in pairs for p in (b.monitor.pid, b.bare.pid)]
+        while now() - t_wait < 45 and any(
+                "Thread (pooled)" in pid_switches(pid)[1].values() for pid in pids):
+            time.sleep(0.5)
+        log(f"footprint: waited {now() - t_wait:.1f} s for pooled threads to retire; "
+            f"{len(pairs)} pair(s), session bus: {pairs[0].has_bus}")
+        start = [(pid_switches(b.monitor.pid)[0], pid_switches(b.bare.pid)[0],
+                  b.passes()) for b in pairs]
+        t0 = now()
+        time.sleep(args.idle_seconds)
+        span = now() - t0
+        results = []
+        for b, (m0, b0, passes0) in zip(pairs, start):
+            row = {"passes": b.passes() - passes0}
+            for who, pid, before in (("monitor", b.monitor.pid, m0), ("bare", b.bare.pid, b0)):
+                after, names = pid_switches(pid)
+                woke = {names[t]: after[t] - before.get(t, 0) for t in after
+                        if after[t] - before.get(t, 0) > 0}
+                row[who] = {
+                    "wakeups": sum(after[t] - before.get(t, 0) for t in after),
+                    "woke": woke,
+                    "ended": len(set(before) - set(after)),
+                    "threads": len(after),
+                    "rss": pid_status_kib(pid, "VmRSS"),
+                    "kinds": smaps_breakdown(pid),
+                }
+            results.append(row)
+            log(f"footprint pair: monitor VmRSS {row['monitor']['rss']} KiB, wake-ups "
+                f"{row['monitor']['wakeups']} {row['monitor']['woke']} (+{row['monitor']['ended']} "
+                f"threads ended), passes {row['passes']}; bare VmRSS {row['bare']['rss']} KiB, "
+                f"wake-ups {row['bare']['wakeups']} {row['bare']['woke']}")
+    finally:
+        for b in pairs:
+            if b.bare and b.bare.poll() is None:
+                b.bare.terminate()
+                b.bare.wait(5)
+            if b.listener:
+                b.listener.close()
+            b.stop()
+
+    def med(values):
+        return statistics.median(values)
+
+    rss_m = med([r["monitor"]["rss"] for r in results])
+    rss_b = med([r["bare"]["rss"] for r in results])
+    ratios = [r["monitor"]["rss"] / r["bare"]["rss"] for r in results]
+    wake_m = med([r["monitor"]["wakeups"] for r in results])
+    wake_b = med([r["bare"]["wakeups"] for r in results])
+    log("footprint: resident KiB by mapping (median of the pairs), monitor / bare:")
+    for kind in results[0]["monitor"]["kinds"]:
+        km = med([r["monitor"]["kinds"][kind] for r in results])
+        kb = med([r["bare"]["kinds"][kind] for r in results])
+        log(f"  {kind:50s} {km:8.0f} {kb:8.0f} {km - kb:+8.0f}")
+    bus = "with a session bus of its own" if results and pairs[0].has_bus else "no session bus"
+    # One line each, read by run_benchmarks.sh: what, monitor, bare, ratio, pairs, notes.
+    print(f"memory\t{rss_m / 1024:.1f} MiB\t{rss_b / 1024:.1f} MiB\t{med(ratios):.3f}\t"
+          f"{len(results)}\tVmRSS after {span:.0f} s idle, offscreen, status window open; "
+          f"ratios of the pairs {', '.join(f'{x:.3f}' for x in sorted(ratios))}")
+    woke = {}
+    for r in results:
+        for name, n in r["monitor"]["woke"].items():
+            woke[name] = woke.get(name, 0) + n
+    print(f"wakeups\t{wake_m:.0f}\t{wake_b:.0f}\t"
+          f"{(wake_m / wake_b) if wake_b else 0:.2f}\t{len(results)}\t"
+          f"context switches of every thread in {span:.0f} s idle ({bus}); monitor threads "
+          f"that woke, over all pairs: {woke or 'none'}; passes during idle: "
+          f"{sum(r['passes'] for r in results)}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -583,6 +766,12 @@ def main():
     p.add_argument("--warmup", type=int, default=5000)
     p.add_argument("--csv", default="")
     p.set_defaults(run=soak)
+    p = sub.add_parser("footprint")
+    p.add_argument("build")
+    p.add_argument("--idle-seconds", type=float, default=60.0)
+    p.add_argument("--pairs", type=int, default=3)
+    p.add_argument("--no-bus", action="store_true")
+    p.set_defaults(run=footprint)
     args = parser.parse_args()
     args.run(args)
 
