@@ -14,8 +14,11 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
@@ -25,7 +28,11 @@
 
 namespace {
 
-constexpr int kDefaultTrayPollMs = 5000;
+// Where a tray's appearance cannot be watched, the shell looks this often.
+constexpr int kDefaultTrayPollMs = 60000;
+
+// The name a tray host (the StatusNotifierWatcher) takes on the session bus.
+const char kTrayHostName[] = "org.kde.StatusNotifierWatcher";
 
 // Shows a non-modal window centred on its screen, in front.
 void orderFront(QWidget* window, bool makeKey)
@@ -107,12 +114,7 @@ void GuiShell::launch()
         _statusWindow->setMinimizeOnClose(true);
         _statusWindow->orderFront();
     }
-    if (!_trayPoll) {
-        _trayPoll = new QTimer(this);
-        _trayPoll->setInterval(kDefaultTrayPollMs);
-        connect(_trayPoll, &QTimer::timeout, this, &GuiShell::pollTray);
-    }
-    _trayPoll->start();
+    watchForTray();
 }
 
 void GuiShell::setTrayPollInterval(int ms)
@@ -124,11 +126,48 @@ void GuiShell::setTrayPollInterval(int ms)
     _trayPoll->setInterval(ms);
 }
 
+void GuiShell::setSessionBus(const QDBusConnection& bus)
+{
+    _sessionBus = std::make_unique<QDBusConnection>(bus);
+}
+
+int GuiShell::trayPollInterval() const
+{
+    return _trayPoll && _trayPoll->isActive() ? _trayPoll->interval() : 0;
+}
+
+// Waits for a tray to appear: the tray host's name on the session bus is watched, so the
+// process sleeps until the bus says something; only the X11 tray selection and a desktop
+// without a session bus are looked at now and then.
+void GuiShell::watchForTray()
+{
+    if (!_trayWatcher) {
+        const QDBusConnection bus = _sessionBus ? *_sessionBus : QDBusConnection::sessionBus();
+        if (bus.isConnected()) {
+            _trayWatcher = new QDBusServiceWatcher(QString::fromLatin1(kTrayHostName), bus,
+                                                   QDBusServiceWatcher::WatchForRegistration, this);
+            connect(_trayWatcher, &QDBusServiceWatcher::serviceRegistered, this,
+                    &GuiShell::pollTray);
+        }
+    }
+    if (_trayWatcher && QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    if (!_trayPoll)
+        setTrayPollInterval(kDefaultTrayPollMs);
+    _trayPoll->start();
+}
+
 void GuiShell::pollTray()
 {
+    ++_trayChecks;
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return;
-    _trayPoll->stop();
+    if (_trayPoll)
+        _trayPoll->stop();
+    if (_trayWatcher) {
+        _trayWatcher->deleteLater(); // it may be the one calling
+        _trayWatcher = nullptr;
+    }
     moveToTray();
 }
 
