@@ -645,14 +645,19 @@ def footprint(args):
     if not os.access(bare_path, os.X_OK):
         raise SystemExit(f"not built: {bare_path}")
     pairs = []
+    # Without a session bus (as the earlier measurements), and with one of each home's own,
+    # where the monitor takes its name and reads the keyring the bus can start.
+    kinds = ["no bus"] + ([] if args.no_bus else ["bus"])
     try:
-        for _ in range(args.pairs):
+        for n in range(args.pairs * len(kinds)):
             bench = Bench(args.build)
             bench.bare = None
             bench.listener = None
+            bench.kind = kinds[n % len(kinds)]
             pairs.append(bench)
-            has_bus = False if args.no_bus else bench.start_bus()
-            bench.has_bus = has_bus
+            bench.has_bus = bench.start_bus() if bench.kind == "bus" else False
+            if bench.kind == "bus" and not bench.has_bus:
+                raise SystemExit("dbus-daemon could not be started (or use --no-bus)")
             bench.start_sim(keep_log=False)
             # The bare program's socket: a plain loopback listener that never writes.
             bench.listener = socket.socket()
@@ -679,7 +684,7 @@ def footprint(args):
                 "Thread (pooled)" in pid_switches(pid)[1].values() for pid in pids):
             time.sleep(0.5)
         log(f"footprint: waited {now() - t_wait:.1f} s for pooled threads to retire; "
-            f"{len(pairs)} pair(s), session bus: {pairs[0].has_bus}")
+            f"{len(pairs)} pair(s): {', '.join(kinds)}")
         start = [(pid_switches(b.monitor.pid)[0], pid_switches(b.bare.pid)[0],
                   b.passes()) for b in pairs]
         t0 = now()
@@ -687,7 +692,7 @@ def footprint(args):
         span = now() - t0
         results = []
         for b, (m0, b0, passes0) in zip(pairs, start):
-            row = {"passes": b.passes() - passes0}
+            row = {"passes": b.passes() - passes0, "kind": b.kind}
             for who, pid, before in (("monitor", b.monitor.pid, m0), ("bare", b.bare.pid, b0)):
                 after, names = pid_switches(pid)
                 woke = {names[t]: after[t] - before.get(t, 0) for t in after
@@ -701,7 +706,7 @@ def footprint(args):
                     "kinds": smaps_breakdown(pid),
                 }
             results.append(row)
-            log(f"footprint pair: monitor VmRSS {row['monitor']['rss']} KiB, wake-ups "
+            log(f"footprint pair ({b.kind}): monitor VmRSS {row['monitor']['rss']} KiB, wake-ups "
                 f"{row['monitor']['wakeups']} {row['monitor']['woke']} (+{row['monitor']['ended']} "
                 f"threads ended), passes {row['passes']}; bare VmRSS {row['bare']['rss']} KiB, "
                 f"wake-ups {row['bare']['wakeups']} {row['bare']['woke']}")
@@ -717,30 +722,33 @@ def footprint(args):
     def med(values):
         return statistics.median(values)
 
-    rss_m = med([r["monitor"]["rss"] for r in results])
-    rss_b = med([r["bare"]["rss"] for r in results])
-    ratios = [r["monitor"]["rss"] / r["bare"]["rss"] for r in results]
-    wake_m = med([r["monitor"]["wakeups"] for r in results])
-    wake_b = med([r["bare"]["wakeups"] for r in results])
-    log("footprint: resident KiB by mapping (median of the pairs), monitor / bare:")
-    for kind in results[0]["monitor"]["kinds"]:
-        km = med([r["monitor"]["kinds"][kind] for r in results])
-        kb = med([r["bare"]["kinds"][kind] for r in results])
-        log(f"  {kind:50s} {km:8.0f} {kb:8.0f} {km - kb:+8.0f}")
-    bus = "with a session bus of its own" if results and pairs[0].has_bus else "no session bus"
-    # One line each, read by run_benchmarks.sh: what, monitor, bare, ratio, pairs, notes.
-    print(f"memory\t{rss_m / 1024:.1f} MiB\t{rss_b / 1024:.1f} MiB\t{med(ratios):.3f}\t"
-          f"{len(results)}\tVmRSS after {span:.0f} s idle, offscreen, status window open; "
-          f"ratios of the pairs {', '.join(f'{x:.3f}' for x in sorted(ratios))}")
-    woke = {}
-    for r in results:
-        for name, n in r["monitor"]["woke"].items():
-            woke[name] = woke.get(name, 0) + n
-    print(f"wakeups\t{wake_m:.0f}\t{wake_b:.0f}\t"
-          f"{(wake_m / wake_b) if wake_b else 0:.2f}\t{len(results)}\t"
-          f"context switches of every thread in {span:.0f} s idle ({bus}); monitor threads "
-          f"that woke, over all pairs: {woke or 'none'}; passes during idle: "
-          f"{sum(r['passes'] for r in results)}")
+    # One line per measurement, read by run_benchmarks.sh (tab-separated): what, kind,
+    # monitor, bare, ratio, pairs, notes.
+    for kind in kinds:
+        rows = [r for r in results if r["kind"] == kind]
+        rss_m = med([r["monitor"]["rss"] for r in rows])
+        rss_b = med([r["bare"]["rss"] for r in rows])
+        ratios = [r["monitor"]["rss"] / r["bare"]["rss"] for r in rows]
+        log(f"footprint ({kind}): resident KiB by mapping (median of the pairs), "
+            f"monitor / bare / difference:")
+        for name in rows[0]["monitor"]["kinds"]:
+            km = med([r["monitor"]["kinds"][name] for r in rows])
+            kb = med([r["bare"]["kinds"][name] for r in rows])
+            log(f"  {name:50s} {km:8.0f} {kb:8.0f} {km - kb:+8.0f}")
+        print(f"memory\t{kind}\t{rss_m / 1024:.1f} MiB\t{rss_b / 1024:.1f} MiB\t"
+              f"{med(ratios):.2f}\t{len(rows)}\tVmRSS after {span:.0f} s idle; ratios of the "
+              f"pairs {', '.join(f'{x:.3f}' for x in sorted(ratios))}")
+        wake_m = med([r["monitor"]["wakeups"] for r in rows])
+        wake_b = med([r["bare"]["wakeups"] for r in rows])
+        woke = {}
+        for r in rows:
+            for name, n in r["monitor"]["woke"].items():
+                woke[name] = woke.get(name, 0) + n
+        woke_text = ", ".join(f"{k} {v}" for k, v in woke.items()) or "none"
+        print(f"wakeups\t{kind}\t{wake_m:.0f}\t{wake_b:.0f}\t"
+              f"{(wake_m / wake_b) if wake_b else 0:.2f}\t{len(rows)}\t"
+              f"context switches of every thread in {span:.0f} s idle; threads of the monitors "
+              f"that woke: {woke_text}; passes during idle: {sum(r['passes'] for r in rows)}")
 
 
 def main():
