@@ -12,6 +12,7 @@
 #include "util/plaintext.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDBusConnection>
@@ -19,9 +20,13 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QIconEngine>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
@@ -33,6 +38,60 @@ constexpr int kDefaultTrayPollMs = 60000;
 
 // The name a tray host (the StatusNotifierWatcher) takes on the session bus.
 const char kTrayHostName[] = "org.kde.StatusNotifierWatcher";
+
+// A status icon whose pictures are decoded when drawn, at the one size asked for, and not
+// kept: QIcon::addFile decodes and keeps every size at once (100 KiB for the seven sizes of
+// one state), for a window icon that the offscreen and many tray platforms never draw.
+class StatusIconEngine : public QIconEngine
+{
+public:
+    explicit StatusIconEngine(int status) : _status(status) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = std::max(size.width(), size.height());
+        QPixmap picture(tamro::res::statusIconPath(_status, side));
+        if (picture.isNull())
+            return picture;
+        if (picture.size() != size)
+            picture = picture.scaled(size.boundedTo(picture.size()), Qt::KeepAspectRatio,
+                                     Qt::SmoothTransformation);
+        if (mode != QIcon::Normal) {
+            QStyleOption option;
+            option.palette = QGuiApplication::palette();
+            picture = QApplication::style()->generatedIconPixmap(mode, picture, &option);
+        }
+        return picture;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const QPixmap picture = pixmap(rect.size(), mode, state);
+        QRect target(QPoint(), picture.size());
+        target.moveCenter(rect.center());
+        painter->drawPixmap(target, picture);
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = tamro::res::iconSizeFor(std::max(size.width(), size.height()));
+        return size.boundedTo(QSize(side, side));
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (const int size : tamro::res::kIconSizes)
+            sizes.append(QSize(size, size));
+        return sizes;
+    }
+
+    QIconEngine* clone() const override { return new StatusIconEngine(_status); }
+    QString key() const override { return QStringLiteral("tamro-status"); }
+
+private:
+    int _status;
+};
 
 // Shows a non-modal window centred on its screen, in front.
 void orderFront(QWidget* window, bool makeKey)
@@ -200,10 +259,7 @@ bool GuiShell::isUsingTray() const
 
 QIcon GuiShell::statusIconImage(int status) const
 {
-    QIcon icon;
-    for (const int size : tamro::res::kIconSizes)
-        icon.addFile(tamro::res::statusIconPath(status, size), QSize(size, size));
-    return icon;
+    return QIcon(new StatusIconEngine(status));
 }
 
 NoticePanel* GuiShell::noticePanel()

@@ -2,6 +2,7 @@
 // end-to-end answer mode, the status menu, the status window without a tray, and the icon
 // and summary it keeps.
 #include "guitestsupport.h"
+#include "resourcepaths.h"
 #include "testmain.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
@@ -264,6 +265,12 @@ private slots:
         stage.shell.setStatusIcon(7); // no such icon: ignored
         QCOMPARE(stage.shell.statusIcon(), 2);
         QVERIFY(!stage.shell.statusWindow()->windowIcon().isNull());
+        // Every provided size is offered; a size asked for is the picture drawn for it.
+        const QIcon icon = stage.shell.statusWindow()->windowIcon();
+        QCOMPARE(icon.availableSizes().size(), qsizetype(tamro::res::kIconSizes.size()));
+        const QImage drawn = icon.pixmap(QSize(22, 22)).toImage();
+        QCOMPARE(drawn.size(), QSize(22, 22));
+        QCOMPARE(drawn, QImage(tamro::res::statusIconPath(2, 22)).convertToFormat(drawn.format()));
         stage.shell.setSummary(QStringLiteral("1234: healthy"));
         QCOMPARE(stage.shell.summary(), QStringLiteral("1234: healthy"));
     }
