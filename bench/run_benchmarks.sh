@@ -31,21 +31,25 @@ for exe in bench/bench_parse bench/bench_evaluate bench/bench_eventlog bench/ben
     fi
 done
 
+# The first line only, reading every line (with pipefail, a reader that stops early would
+# end the writer with SIGPIPE, and the script with it).
+first() { awk 'NR == 1'; }
+
 # "label: median 12.3 us, p95 14.5 us" -> "12.3 14.5"
 pick() {
-    sed -n "s/^$1.*median \([0-9.]*\) us\(, p95 \([0-9.]*\) us\)\{0,1\}.*/\1 \3/p" <<<"$2" | head -n 1
+    sed -n "s/^$1.*median \([0-9.]*\) us\(, p95 \([0-9.]*\) us\)\{0,1\}.*/\1 \3/p" <<<"$2" | first
 }
 
 cache=$build/CMakeCache.txt
-cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$cache" | head -n 1; }
+cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$cache" | first; }
 compiler=$(cache_value CMAKE_CXX_COMPILER)
-compiler_version=$("$compiler" --version 2>/dev/null | head -n 1 || echo "$compiler")
+compiler_version=$("$compiler" --version 2>/dev/null | first || echo "$compiler")
 build_type=$(cache_value CMAKE_BUILD_TYPE)
 # The Qt the monitor runs with: the version in the name of the library it loads.
-qt_lib=$(ldd "$build/app/tamro-raid-monitor" | awk '/libQt6Core/ { print $3; exit }')
+qt_lib=$(ldd "$build/app/tamro-raid-monitor" | awk '/libQt6Core/ && !n++ { print $3 }')
 qt_version=$(basename "$(readlink -f "$qt_lib")" | sed -n 's/^libQt6Core\.so\.//p')
 [[ -n $qt_version ]] || qt_version=$(qtpaths6 --qt-version 2>/dev/null || echo unknown)
-cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
+cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | first)
 cores=$(nproc)
 ram=$(awk '/^MemTotal:/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)
 kernel=$(uname -sr)
