@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOption>
@@ -111,7 +112,14 @@ void orderFront(QWidget* window, bool makeKey)
 
 } // namespace
 
-GuiShell::GuiShell(QObject* parent) : QObject(parent) {}
+GuiShell::GuiShell(QObject* parent) : QObject(parent)
+{
+    // No pixmap cache. Qt keeps what the style draws (frames, bars, buttons) and the pictures
+    // read from files there, and empties it by a timer that wakes the idle program every 10 to
+    // 30 s for as long as anything is left in it: minutes after each repaint. The windows are
+    // small and repainted rarely; drawing them afresh costs less than those wake-ups.
+    QPixmapCache::setCacheLimit(0);
+}
 
 GuiShell::~GuiShell()
 {
