@@ -415,7 +415,8 @@ def reaction_idle(args):
         f"p95 {pp95:.1f} ms")
     print(f"| 1 | Reaction: change pushed by the simulator → row in the log file "
           f"({len(from_cmd)} changes, unplug/plug alternating) | {med:.1f} ms | {p95:.1f} ms | "
-          f"{med - 100:.1f} ms above the 100 ms hand-off (timed from the control command write; "
+          f"{abs(med - 100):.1f} ms {'above' if med >= 100 else 'below'} the 100 ms hand-off "
+          f"(timed from the control command write; "
           f"from the simulator's push line: median {pmed:.1f} ms, p95 {pp95:.1f} ms); "
           f"missed {missed} |")
     print(f"| 3a | Idle CPU, {span:.0f} s connected, nothing changing | "
