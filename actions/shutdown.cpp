@@ -4,9 +4,15 @@
 // run blocks the thread up to the sudo time limit and is then stopped; a check stopped that
 // way has not vouched for the password, which is then refused like a wrong one. A sudo that
 // cannot be started prints nothing, so a non-empty password is then taken unchecked.
+#include "actions/shutdown.h"
+
 #include "actions/processrunner.h"
 #include "actions/secretbytes.h"
-#include "app/appcontroller.h"
+#include "app/ports.h"
+#include "settings/settingsform.h"
+
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -49,35 +55,37 @@ const QStringList kShutdownArguments{QStringLiteral("-S"), QStringLiteral("shutd
 
 } // namespace
 
-bool AppController::hasRootPassword() const
+ShutdownAction::ShutdownAction(Setup setup) : _setup(std::move(setup)) {}
+
+bool ShutdownAction::hasRootPassword() const
 {
     return RootPassword::instance().isHeld();
 }
 
-int AppController::doExecLog(const QStringList& sudoArguments)
+int ShutdownAction::doExecLog(const QStringList& sudoArguments)
 {
-    return runSudo(_config.sudoProgram, sudoArguments, true, _config.timing.sudoTimeoutMs).lineEnds;
+    return runSudo(_setup.sudoProgram, sudoArguments, true, _setup.sudoTimeoutMs).lineEnds;
 }
 
-bool AppController::getRootPwd()
+bool ShutdownAction::getRootPwd()
 {
     RootPassword& root = RootPassword::instance();
     QString status = qtTrId("MSG_EnterPassword1");
     for (;;) {
         if (root.isHeld())
             return true;
-        if (!_modal)
+        if (!_setup.modal)
             return false;
-        std::optional<QString> entered = _modal->runPasswordPanel(status);
+        std::optional<QString> entered = _setup.modal->runPasswordPanel(status);
         if (!entered)
             return false;
         root.hold(*entered);
         entered.reset();
 
         // Forget sudo's cached credentials so the check below really asks for the password.
-        runSudo(_config.sudoProgram, kForgetArguments, false, _config.timing.sudoTimeoutMs);
+        runSudo(_setup.sudoProgram, kForgetArguments, false, _setup.sudoTimeoutMs);
         const SudoResult check =
-            runSudo(_config.sudoProgram, kCheckArguments, true, _config.timing.sudoTimeoutMs);
+            runSudo(_setup.sudoProgram, kCheckArguments, true, _setup.sudoTimeoutMs);
         // More than two lines means sudo complained. A check that never ended has not
         // vouched for the password either.
         if (check.lineEnds > 2 || check.timedOut || root.bytes().isEmpty()) {
@@ -85,17 +93,17 @@ bool AppController::getRootPwd()
             status = qtTrId("MSG_EnterPassword2");
             continue;
         }
-        displayPanel(qtTrId("MSG_PasswordOK"));
+        _setup.modal->displayPanel(qtTrId("MSG_PasswordOK"));
     }
 }
 
-void AppController::w1_GetRootPassword()
+void ShutdownAction::w1_GetRootPassword()
 {
-    if (_form.isChecked(SettingsForm::Box::Shutdown) && !getRootPwd())
-        _form.setChecked(SettingsForm::Box::Shutdown, false);
+    if (_setup.form->isChecked(SettingsForm::Box::Shutdown) && !getRootPwd())
+        _setup.form->setChecked(SettingsForm::Box::Shutdown, false);
 }
 
-void AppController::execShutdown()
+void ShutdownAction::execShutdown()
 {
     if (!hasRootPassword()) {
         // The option cannot be armed without a checked password; sudo would only fail.

@@ -2,12 +2,19 @@
 // retries after a lost connection, quitting, help, and the status icon and tray summary.
 #include "app/appcontroller.h"
 
+#include "actions/shutdown.h"
+#include "alerts/mailchannel.h"
+#include "alerts/noticechannels.h"
+#include "alerts/webhookchannel.h"
 #include "app/logging.h"
+#include "metrics/metricsexporter.h"
 #include "platform/modalgate.h"
 #include "resources/resourcepaths.h"
 #include "settings/defaultsstore.h"
+#include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
 #include "ui/devicelistmodel.h"
+#include "ui/statuspresentation.h"
 #include "util/intvalue.h"
 
 #include <QCoreApplication>
@@ -86,11 +93,50 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
         _ownedStore = std::make_unique<DefaultsStore>();
         _store = _ownedStore.get();
     }
-    _smtpPassword = std::make_unique<SmtpPasswordKeeper>(
-        *_store, config.secrets ? *config.secrets : static_cast<SecretStore&>(_noSecrets));
+    _preferences = std::make_unique<Preferences>(Preferences::Wiring{
+        *_store, _form, _flags, _nameDict,
+        config.secrets ? *config.secrets : static_cast<SecretStore&>(_noSecrets), _modal, _windows,
+        config.executablePath});
     makeClient();
+    StatusPresentation::Setup presentationSetup;
+    presentationSetup.client = _raidInfo.get();
+    presentationSetup.status = _status;
+    presentationSetup.modal = _modal;
+    presentationSetup.windows = _windows;
+    presentationSetup.store = _store;
+    presentationSetup.errorTypes = _errorType;
+    presentationSetup.display = &_statusDisplay;
+    presentationSetup.selectedIndex = &_selIdx;
+    presentationSetup.targetNames = &_targetName;
+    presentationSetup.nameDict = &_nameDict;
+    presentationSetup.namesChanged = [this] { updateSummary(); };
+    presentationSetup.rescanArmed = [this] { startTimerAtRescan(); };
+    _presentation = std::make_unique<StatusPresentation>(std::move(presentationSetup));
+    _shutdown = std::make_unique<ShutdownAction>(
+        ShutdownAction::Setup{_modal, &_form, _config.sudoProgram, _config.timing.sudoTimeoutMs});
     _deviceListModel = new DeviceListModel(this);
     _logTableModel = new LogTableModel(&_eventLog, this);
+    EventLogActions::Setup logSetup;
+    logSetup.log = &_eventLog;
+    logSetup.form = &_form;
+    logSetup.table = _logTableModel;
+    logSetup.modal = _modal;
+    logSetup.windows = _windows;
+    logSetup.client = _raidInfo.get();
+    logSetup.deviceName = [this](int index) { return deviceName(index); };
+    logSetup.defaultLogPath = [] {
+        return registeredDefaults().value(QStringLiteral("LogFilePath")).toString();
+    };
+    logSetup.written = [this](bool ok) { emit logWritten(ok); };
+    _eventLogActions = std::make_unique<EventLogActions>(std::move(logSetup));
+    _metrics = std::make_unique<MetricsExporter>([this] { return _snapshot; },
+                                                 config.timing.metricsRefreshMs);
+    connect(this, &AppController::snapshotChanged, _metrics.get(), &MetricsExporter::noteChange);
+    connect(this, &AppController::passFinished, _metrics.get(), &MetricsExporter::notePass);
+    _preferences->setMoreSettings([this] { loadMetricsSettings(); },
+                                  [this] { showMetricsSettings(); },
+                                  [this] { saveMetricsSettings(); });
+    makeAlerts();
 }
 
 AppController::~AppController()
@@ -100,6 +146,83 @@ AppController::~AppController()
     _destroying = true;
     stopTimer();
     _raidInfo.reset();
+}
+
+void AppController::makeAlerts()
+{
+    AlertTiming timing;
+    timing.hourMs = _config.timing.reminderHourMs;
+    timing.flapWindowMs = _config.timing.flapWindowMs;
+    _alerts = std::make_unique<AlertCenter>(timing);
+    _alerts->setReminderHours(
+        [this] { return _form.text(SettingsForm::Text::ReminderHours).toInt(); });
+    const AlertOutcomeLog log = [this](const QString& message, const AlertEvent& event) {
+        writeCSVFile(message, currentIndex(event));
+    };
+    MailChannel::Config mail;
+    mail.toolPath = _config.mailToolPath;
+    mail.timeoutMs = _config.timing.mailTimeoutMs;
+    _desktopChannel = std::make_unique<DesktopNotificationChannel>(*_status, _flags);
+    _mail = std::make_unique<MailChannel>(_form, _flags, mail, log, _windows);
+    _panelChannel = std::make_unique<NoticePanelChannel>(*_modal, _flags);
+    WebhookChannel::Config webhook;
+    webhook.timeoutMs = _config.timing.webhookTimeoutMs;
+    webhook.extraCaCertificates = _config.webhookCaCertificates;
+    _webhook = std::make_unique<WebhookChannel>(_form, _flags, webhook, log, _windows);
+    // The order the pass has always had: the notification, the mail (and its row), the
+    // panel; the web request, which waits for nothing, goes out before the mail.
+    _alerts->addChannel(_desktopChannel.get());
+    _alerts->addChannel(_webhook.get());
+    _alerts->addChannel(_mail.get());
+    _alerts->addChannel(_panelChannel.get());
+    connect(this, &AppController::passFinished, this, &AppController::reportProblemStates);
+    // A new reminder interval takes effect at once.
+    connect(&_form, &SettingsForm::textChanged, this, [this](SettingsForm::Text field) {
+        if (field == SettingsForm::Text::ReminderHours)
+            _alerts->checkReminders();
+    });
+}
+
+AlertEvent AppController::enclosureEvent(AlertEvent::Kind kind, int index) const
+{
+    AlertEvent event;
+    event.kind = kind;
+    event.index = index;
+    event.name = deviceName(index);
+    event.plugText = localizedErrorString(index);
+    if (index >= 0 && index < _raidInfo->getDeviceCount()) {
+        event.serial = QString::number(_raidInfo->serialNumber(index));
+        event.mode = _raidInfo->friendlyMode(index);
+        event.plugInfo = _raidInfo->plugInfo(index);
+    }
+    return event;
+}
+
+int AppController::currentIndex(const AlertEvent& event) const
+{
+    if (event.serial.isEmpty())
+        return event.isAboutEnclosure() ? event.index : -1;
+    const int count = _raidInfo->getDeviceCount();
+    const auto matches = [&](int i) {
+        return i >= 0 && i < count && QString::number(_raidInfo->serialNumber(i)) == event.serial;
+    };
+    if (matches(event.index))
+        return event.index;
+    for (int i = 0; i < count; ++i) {
+        if (matches(i))
+            return i;
+    }
+    return -1;
+}
+
+void AppController::reportProblemStates()
+{
+    QSet<QString> problems;
+    for (int i = 0; i < qMin(_raidInfo->getDeviceCount(), int(kSlots)); ++i) {
+        if (_errorType.at(i) != 0)
+            problems.insert(QString::number(_raidInfo->serialNumber(i)));
+    }
+    _alerts->setProblemEnclosures(problems);
 }
 
 void AppController::makeClient()
@@ -140,7 +263,8 @@ void AppController::applicationDidFinishLaunching()
     setStatusIcon(0);
     qCInfo(lcMonitor, "icon: %s", iconWords(0));
     updateSummary();
-    loadUserDefaults();
+    _preferences->loadUserDefaults();
+    _metrics->start();
     readCSVFile();
     qCInfo(lcMonitor, "launched: service port %d", int(_config.servicePort));
     _raidInfo->openStream();
@@ -217,6 +341,10 @@ void AppController::errorOccurredStreamEvent()
     _raidInfo->setCommand(ParseRaidInfo::kIdle);
     setStatusIcon(2);
     qCInfo(lcMonitor, "retries given up");
+    // Mail and push go out before the alert waits for someone at the desk.
+    AlertEvent unreachable;
+    unreachable.kind = AlertEvent::Kind::ServiceUnreachable;
+    _alerts->publish(unreachable);
     // The hourly refetch keeps trying, however long the service stays away.
     if (!isRefetchTimerActive())
         startTimer();
@@ -262,6 +390,52 @@ void AppController::showHelp()
     if (path.isEmpty())
         return;
     _system->openWithDefaultApplication(path);
+}
+
+void AppController::displayRaidInfo(int index)
+{
+    _presentation->displayRaidInfo(index);
+}
+
+QString AppController::localizedErrorString(int index) const
+{
+    return _presentation->localizedErrorString(index);
+}
+
+QString AppController::deviceName(int index) const
+{
+    return _presentation->deviceName(index);
+}
+
+void AppController::displayPanel(const QString& text)
+{
+    _presentation->displayPanel(text);
+}
+
+void AppController::readCSVFile()
+{
+    _eventLogActions->readCSVFile();
+}
+
+void AppController::writeCSVFile(const QString& message, int index)
+{
+    _eventLogActions->writeCSVFile(message, index);
+}
+
+void AppController::w1_GetRootPassword()
+{
+    _shutdown->w1_GetRootPassword();
+}
+
+void AppController::execShutdown()
+{
+    _shutdown->execShutdown();
+}
+
+QMetaObject::Connection AppController::onPassFinished(const QObject* context,
+                                                      std::function<void()> callback)
+{
+    return connect(this, &AppController::passFinished, context, std::move(callback));
 }
 
 void AppController::setSlots(int i, int errorType, int recoveryType, int rebuildPhase)

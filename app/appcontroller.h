@@ -1,49 +1,70 @@
-// The monitoring controller: start-up, timers and retries, the evaluation pass that turns
-// each answer of the storage service into icon, log, notice, mail and shutdown decisions,
-// and the actions of every window. It holds no widget: it reaches the screen and the desktop
-// through the interfaces of app/ports.h, so a test can run whole passes and read what
-// happened.
+// The monitoring controller: start-up, timers and retries, and the evaluation pass that turns
+// each answer of the storage service into icon, log rows, published alerts and shutdown
+// decisions. It owns and wires the status presentation, the event log actions, the shutdown
+// action, the preferences and the alert center with its channels, which the windows reach
+// through it. It holds no widget:
+// it reaches the screen and the desktop through the interfaces of app/ports.h, so a test can
+// run whole passes and read what happened.
 #pragma once
 
+#include "alerts/alertcenter.h"
+#include "alerts/alertevent.h"
 #include "app/monitorsnapshot.h"
 #include "app/ports.h"
 #include "platform/systemversion.h"
 #include "service/parseraidinfo.h"
 #include "service/raidinfolistener.h"
 #include "settings/eventlog.h"
+#include "settings/optionflags.h"
+#include "settings/preferences.h"
 #include "settings/secretstore.h"
 #include "settings/settingsform.h"
-#include "settings/smtppassword.h"
 #include "ui/statusdisplay.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
+#include <QSslCertificate>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class DefaultsStore;
+class DesktopNotificationChannel;
 class DeviceListModel;
+class EventLogActions;
 class LogTableModel;
+class MailChannel;
+class NoticePanelChannel;
+class WebhookChannel;
+class MetricsExporter;
 class QTimer;
+class ShutdownAction;
+class StatusPresentation;
 
 // Timing of the controller and its client. Defaults are the designed values; tests inject
 // short ones.
 struct ControllerTiming
 {
-    int rescanMs = 1000;        // kRescanInterval
-    int loginMs = 6000;         // kLoginInterval
-    int refetchMs = 3600000;    // kRefetchInterval (repeating)
-    int handOffIdleMs = 100;    // hand-off after a document
-    int handOffBusyMs = 1000;   // hand-off re-armed while a pass runs
-    int answerMs = 30000;       // a command unanswered this long counts as a lost connection
-    int unfinishedMs = 2000;    // a document with no further byte this long is a failed parse
-    int mailTimeoutMs = 120000; // a mail tool still running then is stopped: a failure
-    int sudoTimeoutMs = 60000;  // a sudo command still running then is stopped
+    int rescanMs = 1000;          // kRescanInterval
+    int loginMs = 6000;           // kLoginInterval
+    int refetchMs = 3600000;      // kRefetchInterval (repeating)
+    int handOffIdleMs = 100;      // hand-off after a document
+    int handOffBusyMs = 1000;     // hand-off re-armed while a pass runs
+    int answerMs = 30000;         // a command unanswered this long counts as a lost connection
+    int unfinishedMs = 2000;      // a document with no further byte this long is a failed parse
+    int mailTimeoutMs = 120000;   // a mail tool still running then is stopped: a failure
+    int sudoTimeoutMs = 60000;    // a sudo command still running then is stopped
+    int reminderHourMs = 3600000; // one hour of ReminderHours
+    int flapWindowMs = 600000;    // one problem alert per enclosure and channel in this time
+    int webhookTimeoutMs = 30000; // a web request unanswered then is stopped: a failure
+
+    // The metrics file is rewritten at least this often.
+    int metricsRefreshMs = 60000;
 };
 
 // Everything the controller is built with. Null presenters are replaced by do-nothing ones.
@@ -62,6 +83,7 @@ struct ControllerConfig
     QString helpFolder;                           // empty: the installed or build-tree help folder
     QString sudoProgram = QStringLiteral("sudo"); // found on PATH
     QString executablePath; // for the autostart entry; empty: this process's executable
+    QList<QSslCertificate> webhookCaCertificates; // trusted besides the system's (tests)
 };
 
 class AppController : public QObject, public RaidInfoListener
@@ -98,63 +120,37 @@ public:
     void buildParam(int index);
 
     // --- Status window and device list
+    StatusPresentation& statusPresentation() { return *_presentation; }
     void displayRaidInfo(int index);
     QString localizedErrorString(int index) const;
     QString deviceName(int index) const;
     void displayPanel(const QString& text);
-    // tableViewSelectionDidChange: on the device list; -1 for no selected row.
-    void deviceListSelectionChanged(int row);
-    // tableView:setObjectValue:forTableColumn:row: on the device list.
-    void renameDevice(int row, const QString& value);
-    void w0_OrderFront();
-    void w0_Close();
-    void w0_Rescan();
-    void w2_Rescan();
 
-    // --- Mail
-    bool sendMail(int test, int index);
-    void w1_TestMail();
-    // The recipient list of the three recipient fields: "<a>;<b>".
-    QString recipientList() const;
-    // The argument list handed to the mail tool for a body: 14 items, 23 with POP before
-    // SMTP, and the SMTP security, CA file and sign-in options only when they are set.
-    QStringList mailArguments(const QString& body) const;
-    QString mailBody(int test, int index, const QString& timeText) const;
+    // --- Alerts: the pass publishes, the alert center's channels deliver
+    AlertCenter& alerts() { return *_alerts; }
+    MailChannel& mail() { return *_mail; }
+    WebhookChannel& webhook() { return *_webhook; }
+    // An event about enclosure i as it is now.
+    AlertEvent enclosureEvent(AlertEvent::Kind kind, int index) const;
 
     // --- Administrator password and shutdown
+    ShutdownAction& shutdownAction() { return *_shutdown; }
+    // The settings window's shutdown box was clicked.
     void w1_GetRootPassword();
-    bool getRootPwd();
-    // Runs sudo with the arguments, the password once on its standard input, standard
-    // error joined to standard output; the count of line ends it printed (0 when it could
-    // not be started).
-    int doExecLog(const QStringList& sudoArguments);
     void execShutdown();
-    bool hasRootPassword() const;
 
     // --- Preferences and the settings window
-    static QVariantMap registeredDefaults();
-    void loadUserDefaults();
-    void saveUserDefaults();
-    void SetMailController(bool enabled);
-    void w1_OrderFront();
-    void w1_Ok();
-    void w1_Cancel();
-    void w1_SendMail();
-    void w1_SendRebuildMail();
-    void w1_POPbSMTP();
-    void w1_SMTPAuth();
-    void w1_SetFilePath();
-    void w1_SetCAFile();
-    // Where the SMTP password is kept now.
-    SecretPlace smtpPasswordPlace() const { return _smtpPassword->place(); }
-    // The autostart entry path ($XDG_CONFIG_HOME/autostart/<executable>.desktop).
-    QString autostartEntryPath() const;
+    Preferences& preferences() { return *_preferences; }
+    static QVariantMap registeredDefaults() { return Preferences::registeredDefaults(); }
+
+    // --- The metrics file for Prometheus (ExportMetrics, MetricsFolder)
+    void w1_SetMetricsFolder();
+    MetricsExporter& metrics() { return *_metrics; }
 
     // --- Event log
+    EventLogActions& eventLogActions() { return *_eventLogActions; }
     void readCSVFile();
     void writeCSVFile(const QString& message, int index);
-    void w2_OrderFront();
-    void w2_Ok();
 
     // --- State, for the windows and for tests
     ParseRaidInfo& client() { return *_raidInfo; }
@@ -182,27 +178,19 @@ public:
     const MonitorSnapshot& snapshot() const { return _snapshot; }
 
     // The option flags (loaded from the preferences; the shutdown flag from the password).
-    struct Flags
-    {
-        bool _isSendMail = false;
-        bool _isSendRebuildMail = false;
-        bool _isPOPbSMTP = false;
-        bool _isAddLoginItem = false;
-        bool _isMakeLog = false;
-        bool _isDispPanel = false;
-        bool _isShutdown = false;
-        bool _isSMTPAuth = false;
-    };
+    using Flags = OptionFlags;
     Flags& flags() { return _flags; }
     const Flags& flags() const { return _flags; }
     const ControllerTiming& timing() const { return _config.timing; }
+    // Calls back at the end of each evaluation pass while the context lives, for tools that
+    // wait for one.
+    QMetaObject::Connection onPassFinished(const QObject* context, std::function<void()> callback);
 
 signals:
     // Diagnostics for observers (the executable's log category, end-to-end tests).
     void statusIconChanged(int status);
     void passFinished();
     void logWritten(bool ok);
-    void mailFinished(bool ok);
     // The published snapshot changed.
     void snapshotChanged();
 
@@ -213,13 +201,15 @@ private:
     void applyStatusIcon(int status);
     void makeClient();
     void onConnectionStateChanged(bool connected);
-    QString locateMailTool() const;
-    // The status line's text for a test mail the tool did not send, from its exit status.
-    QString testMailFailureText(int exitCode) const;
-    void writeAutostartEntry();
-    // The check-boxes and the fields' enabling as the flags say (at launch and at opening).
-    void setCheckBoxesFromFlags();
-    void showSmtpPasswordPlace();
+    void makeAlerts();
+    // The current index of the event's enclosure, -1 when it is no longer in the table.
+    int currentIndex(const AlertEvent& event) const;
+    // After each pass: the enclosures in a problem state, for the reminders.
+    void reportProblemStates();
+    // The metrics file's two settings, loaded, shown and saved with the preferences.
+    void loadMetricsSettings();
+    void showMetricsSettings();
+    void saveMetricsSettings();
 
     ControllerConfig _config;
     NullStatusPresenter _nullStatus;
@@ -230,7 +220,10 @@ private:
     WindowPresenter* _windows = nullptr;
     SystemPort* _system = nullptr;
     NoSecretStore _noSecrets;
-    std::unique_ptr<SmtpPasswordKeeper> _smtpPassword;
+    std::unique_ptr<ShutdownAction> _shutdown;
+    std::unique_ptr<EventLogActions> _eventLogActions;
+    std::unique_ptr<StatusPresentation> _presentation;
+    std::unique_ptr<MetricsExporter> _metrics;
 
     QPointer<QTimer> _reloadTimer;
     std::unique_ptr<ParseRaidInfo> _raidInfo;
@@ -247,6 +240,7 @@ private:
     int _rescanCount = 0;
 
     SettingsForm _form;
+    std::unique_ptr<Preferences> _preferences;
     StatusDisplay _statusDisplay;
     int _statusIcon = 0;
     QString _lastSummary;
@@ -259,5 +253,10 @@ private:
     bool _hasEvaluated = false;                  // at least one pass has run
     bool _refetchQueued = false;                 // a repeating refetch waits behind a modal panel
     bool _destroying = false;
-    bool _testMailRunning = false; // a test mail is on its way: the button starts no second one
+
+    std::unique_ptr<DesktopNotificationChannel> _desktopChannel;
+    std::unique_ptr<MailChannel> _mail;
+    std::unique_ptr<WebhookChannel> _webhook;
+    std::unique_ptr<NoticePanelChannel> _panelChannel;
+    std::unique_ptr<AlertCenter> _alerts; // last: it goes first, before the channels it calls
 };

@@ -1,6 +1,7 @@
 // The evaluation pass: each document the client hands over is turned, enclosure by enclosure,
-// into the three state slots and from their transitions into the icon, log rows, mails, the
-// notice panel, the shutdown after a rebuild, the device list and the status window.
+// into the three state slots and from their transitions into the icon, log rows, the alerts
+// it publishes (a problem found, a rebuild finished), the shutdown after a rebuild, the device
+// list and the status window.
 #include "app/appcontroller.h"
 
 #include "app/logging.h"
@@ -55,6 +56,13 @@ void AppController::processRaidInfo()
     const int ev = _raidInfo->eventMsgIdx();
     _devIdx = qint8(_raidInfo->getDeviceIndex());
 
+    // The service answers again after it was reported out of reach.
+    if (_alerts->isServiceDown()) {
+        AlertEvent reachable;
+        reachable.kind = AlertEvent::Kind::ServiceReachable;
+        _alerts->publish(reachable);
+    }
+
     // A document that did not parse: ask for a device scan, unless a command is pending or
     // the retries are spent. A removal event is still carried out.
     if (!_raidInfo->isParse()) {
@@ -98,28 +106,14 @@ void AppController::processRaidInfo()
         if (_errorType.at(i) != 0 && _recoveryType.at(i) == 2) {
             _recoveryType[i] = 1;
             _rebuildPhase[i] = 0;
-            _status->notify(
-                NoticeKind::Problem, qtTrId("MSG_Title"),
-                QStringLiteral("%1\n%2: %3")
-                    .arg(qtTrId("UI_NotifyProblem"), deviceName(i), localizedErrorString(i)));
-            if (_flags._isSendMail)
-                sendMail(0, i);
-            if (_flags._isDispPanel) {
-                displayPanel(
-                    QStringLiteral("DeviceName:%1\n%2%3")
-                        .arg(deviceName(i), localizedErrorString(i), qtTrId("MSG_DiskCheck")));
-            }
+            _alerts->publish(enclosureEvent(AlertEvent::Kind::Problem, i));
         }
 
         // A tracked rebuild has finished: the mail while the phase still reads 2, then the
         // shutdown when no other enclosure is still rebuilding.
         if (_rebuildPhase.at(i) == 2) {
             qCInfo(lcMonitor).noquote() << "rebuild finished:" << deviceName(i);
-            _status->notify(
-                NoticeKind::RebuildFinished, qtTrId("MSG_Title"),
-                QStringLiteral("%1\n%2").arg(qtTrId("UI_NotifyRebuildDone"), deviceName(i)));
-            if (_flags._isSendRebuildMail)
-                sendMail(0, i);
+            _alerts->publish(enclosureEvent(AlertEvent::Kind::RebuildFinished, i));
             if (_flags._isShutdown) {
                 bool stillRebuilding = false;
                 for (int j = 0; j < slotCount(*_raidInfo); ++j)

@@ -29,7 +29,7 @@ constexpr int kNoMonitor = 3;
 
 // Development hooks, not options for users (README.md, Development, lists them):
 // TAMRO_SERVICE_PORT, another service port; TAMRO_TIMING_SCALE, all delays scaled by a
-// factor.
+// factor; TAMRO_REMINDER_HOUR_MS, the length of an hour of reminders.
 void applyDevelopmentOverrides(ControllerConfig& config)
 {
     bool ok = false;
@@ -41,9 +41,14 @@ void applyDevelopmentOverrides(ControllerConfig& config)
     if (ok && scale > 0.0 && std::isfinite(scale)) {
         ControllerTiming& t = config.timing;
         for (int* ms : {&t.rescanMs, &t.loginMs, &t.refetchMs, &t.handOffIdleMs, &t.handOffBusyMs,
-                        &t.answerMs, &t.unfinishedMs, &t.mailTimeoutMs, &t.sudoTimeoutMs})
+                        &t.answerMs, &t.unfinishedMs, &t.mailTimeoutMs, &t.sudoTimeoutMs,
+                        &t.reminderHourMs, &t.flapWindowMs, &t.webhookTimeoutMs})
             *ms = int(std::lround(std::min(double(*ms) * scale, 2.0e9)));
     }
+
+    const int hourMs = qEnvironmentVariableIntValue("TAMRO_REMINDER_HOUR_MS", &ok);
+    if (ok && hourMs > 0)
+        config.timing.reminderHourMs = hourMs;
 }
 
 void setApplicationNames()

@@ -3,6 +3,7 @@
 #include "app/appcontroller.h"
 #include "app/logging.h"
 #include "app/monitorlink.h"
+#include "ui/statuspresentation.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -154,7 +155,7 @@ void MonitorInstance::attach(AppController& controller)
     connect(&controller, &AppController::snapshotChanged, this, &MonitorInstance::publishChange);
     if (_showPending) {
         _showPending = false;
-        controller.w0_OrderFront();
+        controller.statusPresentation().w0_OrderFront();
     }
 }
 
@@ -174,7 +175,7 @@ void MonitorInstance::showStatusWindow()
 {
     qCInfo(lcMonitor, "asked to show the status window");
     if (_controller)
-        _controller->w0_OrderFront();
+        _controller->statusPresentation().w0_OrderFront();
     else
         _showPending = true;
 }
@@ -183,7 +184,7 @@ void MonitorInstance::rescan()
 {
     qCInfo(lcMonitor, "asked to rescan");
     if (_controller)
-        _controller->w0_Rescan();
+        _controller->statusPresentation().w0_Rescan();
 }
 
 void MonitorInstance::publishChange()

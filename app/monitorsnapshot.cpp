@@ -102,6 +102,16 @@ QString stateCell(const EnclosureSnapshot& e)
 
 } // namespace
 
+int EnclosureSnapshot::rebuildingDriveProgress() const
+{
+    int progress = -1;
+    for (const DriveSnapshot& d : drives) {
+        if (d.status == 1 || d.status == 2)
+            progress = d.rebuildProgress;
+    }
+    return progress;
+}
+
 QString MonitorSnapshot::stateName(State state)
 {
     for (const auto& [s, text] : kMonitorStates) {
@@ -247,23 +257,21 @@ MonitorSnapshot MonitorSnapshot::capture(const AppController& controller)
         e.name = controller.deviceName(i);
         e.serial =
             ParseRaidInfo::convertUniData(client.boxDict(i).value(QStringLiteral("SerialNumber")));
+        e.key = client.serialNumber(i);
         e.mode = client.friendlyMode(i);
         e.plugInfo = client.plugInfo(i);
         const int plug = client.plugStatus(i);
         e.drives[0] = driveSnapshot(client.drive0Dict(i), (plug & 1) == 0);
         e.drives[1] = driveSnapshot(client.drive1Dict(i), (plug & 2) == 0);
+        e.rebuilding = controller.rebuildPhase(i) == 1;
         // The same rule as the tray's summary.
         if (controller.errorType(i) != 0 || e.mode.isEmpty()) {
             e.state = EState::Problem;
             problem = true;
-        } else if (controller.rebuildPhase(i) == 1) {
+        } else if (e.rebuilding) {
             e.state = EState::Rebuilding;
             rebuilding = true;
-            // The drive being rebuilt; drive 2 wins when both say so, as in the window.
-            for (const DriveSnapshot& d : e.drives) {
-                if (d.status == 1 || d.status == 2)
-                    e.rebuildProgress = d.rebuildProgress;
-            }
+            e.rebuildProgress = e.rebuildingDriveProgress();
         }
         snapshot.enclosures.append(e);
     }

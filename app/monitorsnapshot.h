@@ -31,12 +31,18 @@ struct EnclosureSnapshot
 
     QString name;   // the name the user gave it, else its serial number
     QString serial; // decoded SerialNumber of the box
+    int key = 0;    // the serial number's integer value, which keys names and log rows
     State state = State::Healthy;
     QString mode;             // the service's volume description (FriendlyMode); may be empty
     QString plugInfo;         // the service's plug sentence, e.g. "Disk2 is not connected."
     int rebuildProgress = -1; // 0..100 while rebuilding, else -1
+    bool rebuilding = false;  // a rebuild runs, whether or not a problem is shown as well
     std::array<DriveSnapshot, 2> drives;
     bool operator==(const EnclosureSnapshot&) const = default;
+
+    // The progress of the drive being rebuilt (drive 2 wins when both say so, as in the
+    // window), or -1 when neither drive reports a rebuild.
+    int rebuildingDriveProgress() const;
 };
 
 struct MonitorSnapshot

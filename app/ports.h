@@ -50,6 +50,11 @@ public:
     {
         return std::nullopt;
     }
+    // The modal dialog choosing an existing folder: its full path, nothing when cancelled.
+    virtual std::optional<QString> runFolderDialog(const QString& /*startPath*/)
+    {
+        return std::nullopt;
+    }
 };
 
 // The non-modal windows.

@@ -14,7 +14,7 @@
 #   share/tamro-raid-monitor/help/                 help files, opened in the user's browser
 #   share/tamro-raid-monitor/translations/         compiled string tables (also embedded)
 #   share/tamro-raid-monitor/scenarios/            simulator scenarios
-#   share/doc/tamro-raid-monitor/                  README files
+#   share/doc/tamro-raid-monitor/                  README files; prometheus/: alert rules
 # Tests and benchmarks have no install rules and so are never part of the tree or the package.
 
 # The programs link only system libraries (Qt, libcurl), so the installed ones need no run
@@ -24,6 +24,10 @@ set_target_properties(tamro-raid-monitor tamro-storage-sim popbsmtp PROPERTIES I
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/tools/sim/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}
         RENAME README.tamro-storage-sim.md)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/prometheus/README.md
+              ${PROJECT_SOURCE_DIR}/docs/prometheus/tamro-raid-monitor.rules.yml
+              ${PROJECT_SOURCE_DIR}/docs/prometheus/tamro-raid-monitor.rules.test.yml
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/prometheus)
 
 set(CPACK_PACKAGE_NAME "tamro-raid-monitor")
 set(CPACK_PACKAGE_VENDOR "TAMRO RAID MONITOR developers")

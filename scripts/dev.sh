@@ -21,6 +21,12 @@ PACKAGES=(
   qtkeychain-qt6-dev libsecret-1-0
   python3 python3-aiosmtpd
   dbus gnome-keyring libsecret-tools
+  # Tests only: the window renders check that Japanese and Chinese texts have glyphs. A small
+  # CJK font keeps CI fast; desktops ship their own (fonts-noto-cjk). The program needs none.
+  fonts-wqy-microhei
+  # Tests only: promtool checks the metrics file and the alert rules; the end-to-end test
+  # scrapes a real node_exporter.
+  prometheus prometheus-node-exporter
 )
 
 say() { printf 'tamro: %s\n' "$*"; }

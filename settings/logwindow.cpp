@@ -1,8 +1,10 @@
 #include "settings/logwindow.h"
 
 #include "app/appcontroller.h"
+#include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
 #include "settings/windowtexts.h"
+#include "ui/statuspresentation.h"
 
 #include "ui_w2_Window.h"
 
@@ -33,8 +35,10 @@ LogWindow::LogWindow(AppController& controller, QWidget* parent)
                           metrics.horizontalAdvance(QStringLiteral("RAID 1 (Mirror)")) + padding);
     table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
 
-    connect(_ui->w2_Ok, &QPushButton::clicked, this, [this] { _controller.w2_Ok(); });
-    connect(_ui->w2_Rescan, &QPushButton::clicked, this, [this] { _controller.w2_Rescan(); });
+    connect(_ui->w2_Ok, &QPushButton::clicked, this,
+            [this] { _controller.eventLogActions().w2_Ok(); });
+    connect(_ui->w2_Rescan, &QPushButton::clicked, this,
+            [this] { _controller.statusPresentation().w2_Rescan(); });
 }
 
 LogWindow::~LogWindow() = default;

@@ -1,10 +1,13 @@
-// Preferences: the registered defaults, loading them into the controller's flags and the
-// settings window's fields at launch, saving them when the settings window is confirmed, the
-// settings window's actions and the start-at-login entry.
-#include "app/appcontroller.h"
+#include "settings/preferences.h"
+
 #include "app/logging.h"
+#include "app/ports.h"
+#include "metrics/metricssettings.h"
 #include "settings/defaultsstore.h"
+#include "settings/optionflags.h"
 #include "settings/scramble.h"
+#include "settings/secretstore.h"
+#include "settings/settingsform.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,6 +16,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -23,6 +27,13 @@ using Box = SettingsForm::Box;
 const QString kYes = QStringLiteral("YES");
 const QString kNo = QStringLiteral("NO");
 const QString kPlaceholderAddress = QStringLiteral("monitor@example.com");
+// The webhook's bearer token: in the keyring, else scrambled in the settings file.
+const QString kWebhookTokenKey = QStringLiteral("WebhookToken");
+const QString kJson = QStringLiteral("json");
+// The reminder intervals offered, in hours; 0 is no reminder.
+constexpr std::array kReminderHours = {0, 1, 6, 24};
+// The fields that follow the webhook check-box.
+constexpr std::array kWebhookFields = {Text::WebhookURL, Text::WebhookFormat, Text::WebhookToken};
 
 // The fields enabled and disabled together by SetMailController.
 constexpr std::array kMailFields = {Text::SMTPServer,   Text::SMTPPort,     Text::FromField,
@@ -116,7 +127,26 @@ QString execValue(const QString& path)
 
 } // namespace
 
-QVariantMap AppController::registeredDefaults()
+Preferences::Preferences(const Wiring& wiring)
+    : _store(wiring.store), _form(wiring.form), _flags(wiring.flags), _nameDict(wiring.nameDict),
+      _modal(wiring.modal), _windows(wiring.windows), _executablePath(wiring.executablePath),
+      _smtpPassword(std::make_unique<SmtpPasswordKeeper>(wiring.store, wiring.secrets)),
+      _webhookToken(std::make_unique<SmtpPasswordKeeper>(wiring.store, wiring.secrets,
+                                                         kWebhookTokenKey, kWebhookTokenKey))
+{
+}
+
+Preferences::~Preferences() = default;
+
+void Preferences::setMoreSettings(std::function<void()> load, std::function<void()> show,
+                                  std::function<void()> save)
+{
+    _loadMore = std::move(load);
+    _showMore = std::move(show);
+    _saveMore = std::move(save);
+}
+
+QVariantMap Preferences::registeredDefaults()
 {
     return {
         {QStringLiteral("SendMail"), kNo},
@@ -142,27 +172,37 @@ QVariantMap AppController::registeredDefaults()
         {QStringLiteral("SMTPUser"), QString()},
         {QStringLiteral("SMTPCAFile"), QString()},
         {SmtpPasswordKeeper::storeKey(), QString()},
+        {QStringLiteral("ReminderHours"), QStringLiteral("0")},
+        {QStringLiteral("DesktopNotifications"), kYes},
+        {QStringLiteral("WebhookEnabled"), kNo},
+        {QStringLiteral("WebhookURL"), QString()},
+        {QStringLiteral("WebhookFormat"), kJson},
+        {kWebhookTokenKey, QString()},
+        {MetricsSettings::kExportKey, kNo},
+        {MetricsSettings::kFolderKey, MetricsSettings::kDefaultFolder},
     };
 }
 
-void AppController::loadUserDefaults()
+void Preferences::loadUserDefaults()
 {
-    _flags._isSendMail = _store->boolForKey(QStringLiteral("SendMail"));
-    _flags._isSendRebuildMail = _store->boolForKey(QStringLiteral("SendRebuildMail"));
-    _flags._isPOPbSMTP = _store->boolForKey(QStringLiteral("POPbSMTP"));
-    _flags._isAddLoginItem = _store->boolForKey(QStringLiteral("AddLoginItem"));
-    _flags._isMakeLog = _store->boolForKey(QStringLiteral("MakeLog"));
-    _flags._isDispPanel = _store->boolForKey(QStringLiteral("DispPanel"));
-    _flags._isSMTPAuth = _store->boolForKey(QStringLiteral("SMTPAuth"));
+    _flags._isSendMail = _store.boolForKey(QStringLiteral("SendMail"));
+    _flags._isSendRebuildMail = _store.boolForKey(QStringLiteral("SendRebuildMail"));
+    _flags._isPOPbSMTP = _store.boolForKey(QStringLiteral("POPbSMTP"));
+    _flags._isAddLoginItem = _store.boolForKey(QStringLiteral("AddLoginItem"));
+    _flags._isMakeLog = _store.boolForKey(QStringLiteral("MakeLog"));
+    _flags._isDispPanel = _store.boolForKey(QStringLiteral("DispPanel"));
+    _flags._isSMTPAuth = _store.boolForKey(QStringLiteral("SMTPAuth"));
+    _flags._isDesktopNotifications = _store.boolForKey(QStringLiteral("DesktopNotifications"));
+    _flags._isWebhook = _store.boolForKey(QStringLiteral("WebhookEnabled"));
     // Automatic shutdown needs the administrator password, which is never kept.
     _flags._isShutdown = false;
 
     for (const TextSetting& setting : kMailTexts)
-        _form.setText(setting.field, _store->stringForKey(key(setting.key)));
+        _form.setText(setting.field, _store.stringForKey(key(setting.key)));
     for (const TextSetting& setting : kPopTexts)
-        _form.setText(setting.field, _store->stringForKey(key(setting.key)));
+        _form.setText(setting.field, _store.stringForKey(key(setting.key)));
 
-    QByteArray password = _store->dataForKey(QStringLiteral("Password"));
+    QByteArray password = _store.dataForKey(QStringLiteral("Password"));
     if (!password.isEmpty()) {
         // A value of another length (written by something else) is read over its own length;
         // the password ends at the first zero byte, or runs over every byte.
@@ -171,10 +211,10 @@ void AppController::loadUserDefaults()
         _form.setText(Text::Password, QString::fromUtf8(end < 0 ? password : password.left(end)));
     }
 
-    _form.setText(Text::LogFilePath, _store->stringForKey(QStringLiteral("LogFilePath")));
+    _form.setText(Text::LogFilePath, _store.stringForKey(QStringLiteral("LogFilePath")));
 
     for (const TextSetting& setting : kSmtpTexts)
-        _form.setText(setting.field, _store->stringForKey(key(setting.key)));
+        _form.setText(setting.field, _store.stringForKey(key(setting.key)));
     // The keyring is asked only when the settings file holds no SMTP password; a password
     // it does not give leaves the field as it is.
     if (const QString password = _smtpPassword->load(); !password.isEmpty())
@@ -187,28 +227,43 @@ void AppController::loadUserDefaults()
                places[static_cast<int>(_smtpPassword->place())]);
     }
 
+    // An interval the list does not offer means no reminders.
+    const QString hours = _store.stringForKey(QStringLiteral("ReminderHours")).trimmed();
+    const bool offered = std::find(kReminderHours.cbegin(), kReminderHours.cend(), hours.toInt()) !=
+                         kReminderHours.cend();
+    _form.setText(Text::ReminderHours,
+                  offered ? QString::number(hours.toInt()) : QStringLiteral("0"));
+    _form.setText(Text::WebhookURL, _store.stringForKey(QStringLiteral("WebhookURL")));
+    const QString format = _store.stringForKey(QStringLiteral("WebhookFormat"));
+    _form.setText(Text::WebhookFormat, format == QLatin1String("ntfy") ? format : kJson);
+    _webhookTokenLoaded = false;
+    if (_flags._isWebhook)
+        loadWebhookToken();
+    if (_loadMore)
+        _loadMore();
+
     // Mail reads the check-boxes (POP before SMTP, sign-in): from launch on they hold what
     // the store holds, not only once the settings window has been opened.
     setCheckBoxesFromFlags();
 
     if (const std::optional<QVariantMap> names =
-            _store->dictionaryForKey(QStringLiteral("RAIDName"))) {
+            _store.dictionaryForKey(QStringLiteral("RAIDName"))) {
         for (auto it = names->cbegin(); it != names->cend(); ++it)
             _nameDict.insert(it.key(), it.value());
     }
 }
 
-void AppController::saveUserDefaults()
+void Preferences::saveUserDefaults()
 {
     writeAutostartEntry();
 
-    _store->setBool(QStringLiteral("SendMail"), _flags._isSendMail);
-    _store->setBool(QStringLiteral("SendRebuildMail"), _flags._isSendRebuildMail);
+    _store.setBool(QStringLiteral("SendMail"), _flags._isSendMail);
+    _store.setBool(QStringLiteral("SendRebuildMail"), _flags._isSendRebuildMail);
     for (const TextSetting& setting : kMailTexts)
-        _store->setString(key(setting.key), _form.text(setting.field));
-    _store->setBool(QStringLiteral("POPbSMTP"), _flags._isPOPbSMTP);
+        _store.setString(key(setting.key), _form.text(setting.field));
+    _store.setBool(QStringLiteral("POPbSMTP"), _flags._isPOPbSMTP);
     for (const TextSetting& setting : kPopTexts)
-        _store->setString(key(setting.key), _form.text(setting.field));
+        _store.setString(key(setting.key), _form.text(setting.field));
 
     // An empty field leaves the stored password as it is. The 30-byte field holds the UTF-8
     // bytes and at least one terminating zero; a longer password is refused by w1_Ok and
@@ -218,34 +273,43 @@ void AppController::saveUserDefaults()
         QByteArray field(kPasswordLength, '\0');
         std::copy(utf8.cbegin(), utf8.cend(), field.begin());
         scramble(kPasswordSeed, field.constData(), field.data(), kPasswordLength);
-        _store->setData(QStringLiteral("Password"), field);
+        _store.setData(QStringLiteral("Password"), field);
     }
 
-    _store->setBool(QStringLiteral("AddLoginItem"), _flags._isAddLoginItem);
-    _store->setBool(QStringLiteral("MakeLog"), _flags._isMakeLog);
-    _store->setString(QStringLiteral("LogFilePath"), _form.text(Text::LogFilePath));
-    _store->setBool(QStringLiteral("DispPanel"), _flags._isDispPanel);
-    _store->setString(QStringLiteral("SMTPSecurity"), _form.text(Text::SMTPSecurity));
-    _store->setBool(QStringLiteral("SMTPAuth"), _flags._isSMTPAuth);
-    _store->setString(QStringLiteral("SMTPUser"), _form.text(Text::SMTPUser));
+    _store.setBool(QStringLiteral("AddLoginItem"), _flags._isAddLoginItem);
+    _store.setBool(QStringLiteral("MakeLog"), _flags._isMakeLog);
+    _store.setString(QStringLiteral("LogFilePath"), _form.text(Text::LogFilePath));
+    _store.setBool(QStringLiteral("DispPanel"), _flags._isDispPanel);
+    _store.setString(QStringLiteral("SMTPSecurity"), _form.text(Text::SMTPSecurity));
+    _store.setBool(QStringLiteral("SMTPAuth"), _flags._isSMTPAuth);
+    _store.setString(QStringLiteral("SMTPUser"), _form.text(Text::SMTPUser));
     // Like the POP3 password: an empty field leaves the kept password as it is.
     _smtpPassword->save(_form.text(Text::SMTPPassword));
     showSmtpPasswordPlace();
-    _store->setString(QStringLiteral("SMTPCAFile"), _form.text(Text::SMTPCAFile));
+    _store.setString(QStringLiteral("SMTPCAFile"), _form.text(Text::SMTPCAFile));
+    _store.setString(QStringLiteral("ReminderHours"), _form.text(Text::ReminderHours));
+    _store.setBool(QStringLiteral("DesktopNotifications"), _flags._isDesktopNotifications);
+    _store.setBool(QStringLiteral("WebhookEnabled"), _flags._isWebhook);
+    _store.setString(QStringLiteral("WebhookURL"), _form.text(Text::WebhookURL));
+    _store.setString(QStringLiteral("WebhookFormat"), _form.text(Text::WebhookFormat));
+    // Like the SMTP password: an empty field leaves the kept token as it is.
+    _webhookToken->save(_form.text(Text::WebhookToken));
+    if (_saveMore)
+        _saveMore();
     // The options hold for this run either way, but a store that cannot be written must not
     // pass as saved.
-    if (!_store->synchronize())
-        qCWarning(lcMonitor, "could not write the settings to %s", qPrintable(_store->fileName()));
+    if (!_store.synchronize())
+        qCWarning(lcMonitor, "could not write the settings to %s", qPrintable(_store.fileName()));
 }
 
-void AppController::SetMailController(bool enabled)
+void Preferences::SetMailController(bool enabled)
 {
     for (const Text field : kMailFields)
         _form.setEnabled(field, enabled);
     w1_SMTPAuth();
 }
 
-void AppController::setCheckBoxesFromFlags()
+void Preferences::setCheckBoxesFromFlags()
 {
     _form.setChecked(Box::LoginItem, _flags._isAddLoginItem);
     _form.setChecked(Box::Mail, _flags._isSendMail);
@@ -255,11 +319,16 @@ void AppController::setCheckBoxesFromFlags()
     _form.setChecked(Box::DispPanel, _flags._isDispPanel);
     _form.setChecked(Box::Shutdown, _flags._isShutdown);
     _form.setChecked(Box::SMTPAuth, _flags._isSMTPAuth);
+    _form.setChecked(Box::DesktopNotifications, _flags._isDesktopNotifications);
+    _form.setChecked(Box::Webhook, _flags._isWebhook);
+    w1_Webhook();
+    if (_showMore)
+        _showMore();
     SetMailController(_form.isChecked(Box::Mail) || _form.isChecked(Box::RebuildMail));
     w1_POPbSMTP();
 }
 
-void AppController::showSmtpPasswordPlace()
+void Preferences::showSmtpPasswordPlace()
 {
     switch (_smtpPassword->place()) {
     case SecretPlace::None:
@@ -274,14 +343,14 @@ void AppController::showSmtpPasswordPlace()
     }
 }
 
-void AppController::w1_OrderFront()
+void Preferences::w1_OrderFront()
 {
     setCheckBoxesFromFlags();
     if (_windows)
         _windows->showSettingsWindow();
 }
 
-void AppController::w1_Ok()
+void Preferences::w1_Ok()
 {
     if (_windows)
         _windows->commitSettingsEditing();
@@ -299,6 +368,12 @@ void AppController::w1_Ok()
         return;
     }
 
+    if (_form.text(Text::WebhookToken).toUtf8().size() > SmtpPasswordKeeper::kMaxBytes) {
+        if (_modal)
+            _modal->alert(qtTrId("MSG_WebhookTokenTooLong"), false);
+        return;
+    }
+
     if (_windows)
         _windows->closeSettingsWindow();
     _flags._isAddLoginItem = _form.isChecked(Box::LoginItem);
@@ -309,36 +384,38 @@ void AppController::w1_Ok()
     _flags._isDispPanel = _form.isChecked(Box::DispPanel);
     _flags._isShutdown = _form.isChecked(Box::Shutdown);
     _flags._isSMTPAuth = _form.isChecked(Box::SMTPAuth);
+    _flags._isDesktopNotifications = _form.isChecked(Box::DesktopNotifications);
+    _flags._isWebhook = _form.isChecked(Box::Webhook);
     saveUserDefaults();
 }
 
-void AppController::w1_Cancel()
+void Preferences::w1_Cancel()
 {
     // Only the window closes: the flags stay, and edited text fields stay in use.
     if (_windows)
         _windows->closeSettingsWindow();
 }
 
-void AppController::w1_SendMail()
+void Preferences::w1_SendMail()
 {
     if (!_form.isChecked(Box::RebuildMail))
         SetMailController(_form.isChecked(Box::Mail));
 }
 
-void AppController::w1_SendRebuildMail()
+void Preferences::w1_SendRebuildMail()
 {
     if (!_form.isChecked(Box::Mail))
         SetMailController(_form.isChecked(Box::RebuildMail));
 }
 
-void AppController::w1_POPbSMTP()
+void Preferences::w1_POPbSMTP()
 {
     const bool enabled = _form.isChecked(Box::POPbSMTP);
     for (const Text field : kPopFields)
         _form.setEnabled(field, enabled);
 }
 
-void AppController::w1_SMTPAuth()
+void Preferences::w1_SMTPAuth()
 {
     // With the other mail fields, and only while the sign-in box is checked.
     const bool enabled = _form.isChecked(Box::SMTPAuth) && _form.isEnabled(Text::SMTPServer);
@@ -346,7 +423,24 @@ void AppController::w1_SMTPAuth()
         _form.setEnabled(field, enabled);
 }
 
-void AppController::w1_SetCAFile()
+void Preferences::loadWebhookToken()
+{
+    _webhookTokenLoaded = true;
+    if (const QString token = _webhookToken->load(); !token.isEmpty())
+        _form.setText(Text::WebhookToken, token);
+}
+
+void Preferences::w1_Webhook()
+{
+    const bool enabled = _form.isChecked(Box::Webhook);
+    // The keyring is asked for the token only once the webhook is wanted.
+    if (enabled && !_webhookTokenLoaded)
+        loadWebhookToken();
+    for (const Text field : kWebhookFields)
+        _form.setEnabled(field, enabled);
+}
+
+void Preferences::w1_SetCAFile()
 {
     if (!_modal)
         return;
@@ -355,7 +449,7 @@ void AppController::w1_SetCAFile()
         _form.setText(Text::SMTPCAFile, *chosen);
 }
 
-void AppController::w1_SetFilePath()
+void Preferences::w1_SetFilePath()
 {
     if (!_modal)
         return;
@@ -364,14 +458,14 @@ void AppController::w1_SetFilePath()
         _form.setText(Text::LogFilePath, *chosen);
 }
 
-QString AppController::autostartEntryPath() const
+QString Preferences::autostartEntryPath() const
 {
-    const QString name = QFileInfo(executablePath(_config.executablePath)).fileName();
+    const QString name = QFileInfo(executablePath(_executablePath)).fileName();
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/autostart/") + name + QStringLiteral(".desktop");
 }
 
-void AppController::writeAutostartEntry()
+void Preferences::writeAutostartEntry()
 {
     // Remove any registration by the executable's name, then register afresh when the option
     // is on. Failures of either step are ignored: the rest of the save goes on.
@@ -387,7 +481,7 @@ void AppController::writeAutostartEntry()
                                          "Exec=%1\n"
                                          "Hidden=false\n"
                                          "X-GNOME-Autostart-enabled=true\n")
-                              .arg(execValue(executablePath(_config.executablePath)));
+                              .arg(execValue(executablePath(_executablePath)));
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         file.write(entry.toUtf8());

@@ -11,17 +11,21 @@
 
 namespace {
 
-void renderTo(QWidget& window, const QString& file)
+void renderTo(QWidget& window, const QString& outDir, const QString& name,
+              const std::function<void(QWidget&, const QString&)>& inspect)
 {
     window.setAttribute(Qt::WA_DontShowOnScreen, true);
     window.show();
-    window.grab().save(file);
+    window.grab().save(QDir(outDir).filePath(name + QStringLiteral(".png")));
+    if (inspect)
+        inspect(window, name);
     window.hide();
 }
 
 } // namespace
 
-void renderSettingsWindows(AppController& controller, const QString& outDir)
+void renderSettingsWindows(AppController& controller, const QString& outDir,
+                           const std::function<void(QWidget&, const QString&)>& inspect)
 {
     QDir().mkpath(outDir);
     using Text = SettingsForm::Text;
@@ -41,11 +45,16 @@ void renderSettingsWindows(AppController& controller, const QString& outDir)
     controller.flags()._isMakeLog = true;
     controller.flags()._isAddLoginItem = true;
     controller.flags()._isDispPanel = true;
-    controller.w1_OrderFront();
+    controller.flags()._isWebhook = true;
+    form.setText(Text::ReminderHours, QStringLiteral("6"));
+    form.setText(Text::WebhookURL, QStringLiteral("https://ntfy.sh/office-raid"));
+    form.setText(Text::WebhookFormat, QStringLiteral("ntfy"));
+    form.setText(Text::WebhookStatus, qtTrId("MSG_WebhookTestSuccess"));
+    controller.preferences().w1_OrderFront();
 
+    // At the size the program opens it at, so the picture shows any text that does not fit.
     SettingsWindow settings(controller);
-    settings.adjustSize();
-    renderTo(settings, QDir(outDir).filePath(QStringLiteral("w1_Window.png")));
+    renderTo(settings, outDir, QStringLiteral("w1_Window"), inspect);
 
     EventLog& log = controller.eventLog();
     log.insert(EventLog::makeLine(QStringLiteral("Mon Dec  7 09:12:40 2026"),
@@ -60,6 +69,5 @@ void renderSettingsWindows(AppController& controller, const QString& outDir)
     controller.logTableModel()->reload();
 
     LogWindow logWindow(controller);
-    logWindow.resize(760, 300);
-    renderTo(logWindow, QDir(outDir).filePath(QStringLiteral("w2_Window.png")));
+    renderTo(logWindow, outDir, QStringLiteral("w2_Window"), inspect);
 }

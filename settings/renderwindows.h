@@ -6,6 +6,13 @@
 
 #include <QString>
 
-class AppController;
+#include <functional>
 
-void renderSettingsWindows(AppController& controller, const QString& outDir);
+class AppController;
+class QWidget;
+
+// `inspect`, when given, is called with each window while it is shown at the size the program
+// opens it at, and the window's name ("w1_Window", "w2_Window").
+void renderSettingsWindows(
+    AppController& controller, const QString& outDir,
+    const std::function<void(QWidget& window, const QString& name)>& inspect = {});

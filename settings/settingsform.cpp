@@ -65,6 +65,18 @@ QString SettingsForm::objectName(Text field)
         return QStringLiteral("w1_SMTPCAFile");
     case Text::SMTPPasswordPlace:
         return QStringLiteral("w1_SMTPPasswordPlace");
+    case Text::ReminderHours:
+        return QStringLiteral("w1_ReminderHours");
+    case Text::WebhookURL:
+        return QStringLiteral("w1_WebhookURL");
+    case Text::WebhookFormat:
+        return QStringLiteral("w1_WebhookFormat");
+    case Text::WebhookToken:
+        return QStringLiteral("w1_WebhookToken");
+    case Text::WebhookStatus:
+        return QStringLiteral("w1_WebhookStatus");
+    case Text::MetricsFolder:
+        return QStringLiteral("w1_MetricsFolder");
     }
     return QString();
 }
@@ -88,6 +100,12 @@ QString SettingsForm::objectName(Box box)
         return QStringLiteral("w1_Shutdown");
     case Box::SMTPAuth:
         return QStringLiteral("w1_SMTPAuth");
+    case Box::DesktopNotifications:
+        return QStringLiteral("w1_DesktopNotifications");
+    case Box::Webhook:
+        return QStringLiteral("w1_WebhookEnabled");
+    case Box::ExportMetrics:
+        return QStringLiteral("w1_ExportMetrics");
     }
     return QString();
 }

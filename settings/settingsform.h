@@ -31,9 +31,27 @@ public:
         SMTPPassword,
         SMTPCAFile,
         SMTPPasswordPlace, // where the SMTP password is kept (a label)
+        ReminderHours,     // "0", "1", "6" or "24", chosen from a list
+        WebhookURL,
+        WebhookFormat, // "json" or "ntfy", chosen from a list
+        WebhookToken,
+        WebhookStatus, // the outcome of "Send Test" (a label)
+        MetricsFolder,
     };
     Q_ENUM(Text)
-    enum class Box { LoginItem, Mail, RebuildMail, POPbSMTP, Log, DispPanel, Shutdown, SMTPAuth };
+    enum class Box {
+        LoginItem,
+        Mail,
+        RebuildMail,
+        POPbSMTP,
+        Log,
+        DispPanel,
+        Shutdown,
+        SMTPAuth,
+        DesktopNotifications,
+        Webhook,
+        ExportMetrics,
+    };
     Q_ENUM(Box)
 
     explicit SettingsForm(QObject* parent = nullptr);

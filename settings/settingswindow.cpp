@@ -1,5 +1,7 @@
 #include "settings/settingswindow.h"
 
+#include "alerts/mailchannel.h"
+#include "alerts/webhookchannel.h"
 #include "app/appcontroller.h"
 #include "settings/windowtexts.h"
 
@@ -35,7 +37,7 @@ SettingsWindow::SettingsWindow(AppController& controller, QWidget* parent)
     translateWindowTexts(this);
     _ui->w1_Ok->setDefault(true);
     bindTexts();
-    bindSecurityChoice();
+    bindChoices();
     bindCheckBoxes();
     connectButtons();
 }
@@ -74,32 +76,47 @@ void SettingsWindow::bindTexts()
     });
 }
 
-void SettingsWindow::bindSecurityChoice()
+void SettingsWindow::bindChoice(QComboBox* combo, Text field,
+                                std::initializer_list<std::pair<const char*, const char*>> choices)
 {
     SettingsForm& form = _controller.form();
-    QComboBox* combo = _ui->w1_SMTPSecurity;
-    // The stored values (SMTPSecurity) and the texts the list shows for them.
-    const std::pair<const char*, const char*> choices[] = {
-        {"starttls-if-offered", "UI_SecurityIfOffered"},
-        {"none", "UI_SecurityNone"},
-        {"starttls", "UI_SecurityStartTLS"},
-        {"tls", "UI_SecurityTLS"}};
+    // The stored values and the texts the list shows for them.
     for (const auto& [value, text] : choices)
         combo->addItem(qtTrId(text), QString::fromLatin1(value));
-    // A value the list does not know selects nothing (the mail tool refuses it).
+    // A value the list does not know selects nothing.
     const auto show = [combo](const QString& value) {
         combo->setCurrentIndex(combo->findData(value));
     };
-    show(form.text(Text::SMTPSecurity));
-    combo->setEnabled(form.isEnabled(Text::SMTPSecurity));
-    _ui->label_SMTPSecurity->setBuddy(combo);
-    connect(combo, &QComboBox::activated, &form, [&form, combo](int index) {
-        form.setText(Text::SMTPSecurity, combo->itemData(index).toString());
+    show(form.text(field));
+    combo->setEnabled(form.isEnabled(field));
+    if (auto* label =
+            findChild<QLabel*>(QStringLiteral("label_") + SettingsForm::objectName(field).mid(3)))
+        label->setBuddy(combo);
+    connect(combo, &QComboBox::activated, &form, [&form, combo, field](int index) {
+        form.setText(field, combo->itemData(index).toString());
     });
-    connect(&form, &SettingsForm::textChanged, this, [show](Text field, const QString& value) {
-        if (field == Text::SMTPSecurity)
-            show(value);
-    });
+    connect(&form, &SettingsForm::textChanged, this,
+            [show, field](Text changed, const QString& value) {
+                if (changed == field)
+                    show(value);
+            });
+}
+
+void SettingsWindow::bindChoices()
+{
+    // The mail tool refuses a security value it does not know.
+    bindChoice(_ui->w1_SMTPSecurity, Text::SMTPSecurity,
+               {{"starttls-if-offered", "UI_SecurityIfOffered"},
+                {"none", "UI_SecurityNone"},
+                {"starttls", "UI_SecurityStartTLS"},
+                {"tls", "UI_SecurityTLS"}});
+    bindChoice(_ui->w1_ReminderHours, Text::ReminderHours,
+               {{"0", "UI_ReminderOff"},
+                {"1", "UI_ReminderEvery1"},
+                {"6", "UI_ReminderEvery6"},
+                {"24", "UI_ReminderEvery24"}});
+    bindChoice(_ui->w1_WebhookFormat, Text::WebhookFormat,
+               {{"json", "UI_WebhookFormatJson"}, {"ntfy", "UI_WebhookFormatNtfy"}});
 }
 
 void SettingsWindow::bindCheckBoxes()
@@ -114,16 +131,19 @@ void SettingsWindow::bindCheckBoxes()
             _controller.form().setChecked(box, checked);
             switch (box) {
             case Box::Mail:
-                _controller.w1_SendMail();
+                _controller.preferences().w1_SendMail();
                 break;
             case Box::RebuildMail:
-                _controller.w1_SendRebuildMail();
+                _controller.preferences().w1_SendRebuildMail();
                 break;
             case Box::POPbSMTP:
-                _controller.w1_POPbSMTP();
+                _controller.preferences().w1_POPbSMTP();
                 break;
             case Box::SMTPAuth:
-                _controller.w1_SMTPAuth();
+                _controller.preferences().w1_SMTPAuth();
+                break;
+            case Box::Webhook:
+                _controller.preferences().w1_Webhook();
                 break;
             case Box::Shutdown:
                 _controller.w1_GetRootPassword();
@@ -143,12 +163,19 @@ void SettingsWindow::bindCheckBoxes()
 
 void SettingsWindow::connectButtons()
 {
-    connect(_ui->w1_Ok, &QPushButton::clicked, this, [this] { _controller.w1_Ok(); });
-    connect(_ui->w1_Cancel, &QPushButton::clicked, this, [this] { _controller.w1_Cancel(); });
-    connect(_ui->w1_TestMail, &QPushButton::clicked, this, [this] { _controller.w1_TestMail(); });
+    connect(_ui->w1_Ok, &QPushButton::clicked, this, [this] { _controller.preferences().w1_Ok(); });
+    connect(_ui->w1_Cancel, &QPushButton::clicked, this,
+            [this] { _controller.preferences().w1_Cancel(); });
+    connect(_ui->w1_TestMail, &QPushButton::clicked, this,
+            [this] { _controller.mail().w1_TestMail(); });
     connect(_ui->w1_SetFilePath, &QPushButton::clicked, this,
-            [this] { _controller.w1_SetFilePath(); });
-    connect(_ui->w1_SetCAFile, &QPushButton::clicked, this, [this] { _controller.w1_SetCAFile(); });
+            [this] { _controller.preferences().w1_SetFilePath(); });
+    connect(_ui->w1_TestWebhook, &QPushButton::clicked, this,
+            [this] { _controller.webhook().w1_TestWebhook(); });
+    connect(_ui->w1_SetCAFile, &QPushButton::clicked, this,
+            [this] { _controller.preferences().w1_SetCAFile(); });
+    connect(_ui->w1_SetMetricsFolder, &QPushButton::clicked, this,
+            [this] { _controller.w1_SetMetricsFolder(); });
 }
 
 void SettingsWindow::commitEditing()

@@ -1,14 +1,21 @@
-// The settings window (w1_Window): mail (with the SMTP security and sign-in), POP before
-// SMTP, event log and options. Its fields and check-boxes are bound both ways to the
+// The settings window (w1_Window), on four pages: mail (with the SMTP security and sign-in,
+// and POP before SMTP), notifications (notice panel, desktop, reminders, webhook), event log
+// and options. Its fields and check-boxes are bound both ways to the
 // controller's SettingsForm, so what the user types is in use at once; the buttons and
 // check-boxes call the controller's actions.
 #pragma once
 
+#include "settings/settingsform.h"
+
 #include <QWidget>
+
+#include <initializer_list>
+#include <utility>
 
 #include <memory>
 
 class AppController;
+class QComboBox;
 
 namespace Ui {
 class w1_Window;
@@ -26,7 +33,10 @@ public:
 
 private:
     void bindTexts();
-    void bindSecurityChoice();
+    // A list whose entries stand for the stored values of a text setting.
+    void bindChoice(QComboBox* combo, SettingsForm::Text field,
+                    std::initializer_list<std::pair<const char*, const char*>> choices);
+    void bindChoices();
     void bindCheckBoxes();
     void connectButtons();
 

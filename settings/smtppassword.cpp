@@ -15,6 +15,13 @@ SmtpPasswordKeeper::SmtpPasswordKeeper(DefaultsStore& store, SecretStore& secret
 {
 }
 
+SmtpPasswordKeeper::SmtpPasswordKeeper(DefaultsStore& store, SecretStore& secrets,
+                                       QString storeName, QString keyringName)
+    : _store(store), _secrets(secrets), _storeName(std::move(storeName)),
+      _keyringName(std::move(keyringName))
+{
+}
+
 QByteArray SmtpPasswordKeeper::fingerprint(const QString& password)
 {
     return QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha256);
@@ -25,7 +32,7 @@ QString SmtpPasswordKeeper::load()
     _place = SecretPlace::None;
     _keptFingerprint.clear();
     QString password;
-    QByteArray field = _store.dataForKey(storeKey());
+    QByteArray field = _store.dataForKey(_storeName);
     if (!field.isEmpty()) {
         // Read as the POP3 password is: over the value's own length, up to the first zero.
         scramble(kPasswordSeed, field.constData(), field.data(), unsigned(field.size()));
@@ -34,7 +41,7 @@ QString SmtpPasswordKeeper::load()
         secureWipe(field.data(), std::size_t(field.size()));
         _place = SecretPlace::SettingsFile;
     } else if (_secrets.isAvailable()) {
-        switch (_secrets.read(keyringKey(), password)) {
+        switch (_secrets.read(_keyringName, password)) {
         case SecretStore::Result::Ok:
             _place = SecretPlace::Keyring;
             break;
@@ -42,7 +49,7 @@ QString SmtpPasswordKeeper::load()
             break;
         case SecretStore::Result::Failed:
             password.clear();
-            qCWarning(lcMonitor, "the keyring did not give the SMTP password");
+            qCWarning(lcMonitor, "the keyring did not give %s", qPrintable(_storeName));
             break;
         }
     }
@@ -59,14 +66,14 @@ void SmtpPasswordKeeper::save(const QString& password)
     if (_place != SecretPlace::None && print == _keptFingerprint)
         return;
     if (_secrets.isAvailable()) {
-        if (_secrets.write(keyringKey(), password) == SecretStore::Result::Ok) {
-            _store.removeValue(storeKey());
+        if (_secrets.write(_keyringName, password) == SecretStore::Result::Ok) {
+            _store.removeValue(_storeName);
             _place = SecretPlace::Keyring;
             _keptFingerprint = print;
             return;
         }
-        qCWarning(lcMonitor, "the keyring did not take the SMTP password: it is kept in the "
-                             "settings file");
+        qCWarning(lcMonitor, "the keyring did not take %s: it is kept in the settings file",
+                  qPrintable(_storeName));
     }
     keepInSettingsFile(password);
     _keptFingerprint = print;
@@ -79,6 +86,6 @@ void SmtpPasswordKeeper::keepInSettingsFile(const QString& password)
     std::copy_n(utf8.cbegin(), std::min(utf8.size(), kMaxBytes), field.begin());
     secureWipe(utf8.data(), std::size_t(utf8.size()));
     scramble(kPasswordSeed, field.constData(), field.data(), kFieldLength);
-    _store.setData(storeKey(), field);
+    _store.setData(_storeName, field);
     _place = SecretPlace::SettingsFile;
 }

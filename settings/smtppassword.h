@@ -1,8 +1,8 @@
-// Keeping of the SMTP sign-in password. In the desktop's keyring when one answers;
-// otherwise in the settings file under SMTPPassword, scrambled like the POP3 password but in
-// a field of 257 bytes, so app passwords and tokens of up to 256 bytes fit. The settings
-// file holds it only when the keyring could not take it, so a value there is always the
-// newer one.
+// Keeping of the SMTP sign-in password (and, under names of its own, the webhook token). In the
+// desktop's keyring when one answers; otherwise in the settings file under SMTPPassword, scrambled
+// like the POP3 password but in a field of 257 bytes, so app passwords and tokens of up to 256
+// bytes fit. The settings file holds it only when the keyring could not take it, so a value there
+// is always the newer one.
 #pragma once
 
 #include <QByteArray>
@@ -23,6 +23,9 @@ public:
     static QString keyringKey() { return QStringLiteral("SMTPPassword"); }
 
     SmtpPasswordKeeper(DefaultsStore& store, SecretStore& secrets);
+    // The same keeping for another secret (the webhook token), under its own names.
+    SmtpPasswordKeeper(DefaultsStore& store, SecretStore& secrets, QString storeName,
+                       QString keyringName);
 
     // The kept password, empty when there is none or the keyring did not answer.
     QString load();
@@ -38,6 +41,8 @@ private:
 
     DefaultsStore& _store;
     SecretStore& _secrets;
+    QString _storeName = storeKey();
+    QString _keyringName = keyringKey();
     SecretPlace _place = SecretPlace::None;
     QByteArray _keptFingerprint; // a hash of the kept password, not the password itself
 };

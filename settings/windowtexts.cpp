@@ -1,9 +1,11 @@
 #include "settings/windowtexts.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QTabWidget>
 #include <QWidget>
 
@@ -17,6 +19,18 @@ bool isTextId(const QString& text)
 QString textFor(const QString& id)
 {
     return qtTrId(id.toLatin1().constData());
+}
+
+// A layout may shrink a widget whose size policy allows it below its size hint, and a check
+// box or combo box then cuts its text. Without the shrink flag the hint is its least width.
+void keepWhole(QWidget* widget)
+{
+    QSizePolicy policy = widget->sizePolicy();
+    const QSizePolicy::Policy horizontal = policy.horizontalPolicy();
+    if (horizontal == QSizePolicy::Ignored || !(horizontal & QSizePolicy::ShrinkFlag))
+        return;
+    policy.setHorizontalPolicy(QSizePolicy::Policy(horizontal & ~QSizePolicy::ShrinkFlag));
+    widget->setSizePolicy(policy);
 }
 
 } // namespace
@@ -36,7 +50,15 @@ void translateWindowTexts(QWidget* window)
     for (QAbstractButton* button : buttons) {
         if (isTextId(button->text()))
             button->setText(textFor(button->text()));
+        keepWhole(button);
     }
+    const auto combos = window->findChildren<QComboBox*>();
+    for (QComboBox* combo : combos)
+        keepWhole(combo);
+    // Nor does the window get smaller than its layout needs, whatever least size its form
+    // names.
+    if (QLayout* layout = window->layout())
+        layout->setSizeConstraint(QLayout::SetMinimumSize);
     const auto tabs = window->findChildren<QTabWidget*>();
     for (QTabWidget* tab : tabs) {
         for (int i = 0; i < tab->count(); ++i) {

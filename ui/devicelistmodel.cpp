@@ -1,6 +1,7 @@
 #include "ui/devicelistmodel.h"
 
 #include "app/appcontroller.h"
+#include "ui/statuspresentation.h"
 
 DeviceListModel::DeviceListModel(AppController* controller)
     : QAbstractTableModel(controller), _controller(controller)
@@ -46,7 +47,7 @@ bool DeviceListModel::setData(const QModelIndex& index, const QVariant& value, i
 {
     if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount())
         return false;
-    _controller->renameDevice(index.row(), value.toString());
+    _controller->statusPresentation().renameDevice(index.row(), value.toString());
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
     return true;
 }

@@ -4,10 +4,12 @@
 #include "app/logging.h"
 #include "platform/modalgate.h"
 #include "resourcepaths.h"
+#include "settings/eventlogactions.h"
 #include "settings/logwindow.h"
 #include "settings/settingswindow.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
+#include "ui/statuspresentation.h"
 #include "ui/statuswindow.h"
 #include "util/plaintext.h"
 
@@ -161,9 +163,11 @@ void GuiShell::buildMenu()
         });
         return item;
     };
-    add("UI_MenuStatus", "sbMenu_Status", [](AppController& c) { c.w0_OrderFront(); });
-    add("UI_MenuLog", "sbMenu_Log", [](AppController& c) { c.w2_OrderFront(); });
-    add("UI_MenuSettings", "sbMenu_Settings", [](AppController& c) { c.w1_OrderFront(); });
+    add("UI_MenuStatus", "sbMenu_Status",
+        [](AppController& c) { c.statusPresentation().w0_OrderFront(); });
+    add("UI_MenuLog", "sbMenu_Log", [](AppController& c) { c.eventLogActions().w2_OrderFront(); });
+    add("UI_MenuSettings", "sbMenu_Settings",
+        [](AppController& c) { c.preferences().w1_OrderFront(); });
     _menu->addSeparator();
     add("UI_MenuHelp", "sbMenu_Help", [](AppController& c) { c.showHelp(); });
     _menu->addSeparator();
@@ -335,8 +339,10 @@ void GuiShell::notify(NoticeKind kind, const QString& title, const QString& text
     _lastNotification = title + QLatin1String(": ") + body;
     if (!isUsingTray() || !QSystemTrayIcon::supportsMessages())
         return;
+    // A problem with the critical icon, which the desktop's notification server shows with
+    // critical urgency.
     _tray->showMessage(title, body,
-                       kind == NoticeKind::Problem ? QSystemTrayIcon::Warning
+                       kind == NoticeKind::Problem ? QSystemTrayIcon::Critical
                                                    : QSystemTrayIcon::Information);
 }
 
@@ -420,6 +426,24 @@ std::optional<QString> GuiShell::runOpenDialog(const QString& startPath)
     {
         ModalScope scope;
         path = QFileDialog::getOpenFileName(nullptr, qtTrId("MSG_Title"), startPath);
+    }
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+// Answered like the file dialog: a queued answer names the folder chosen.
+std::optional<QString> GuiShell::runFolderDialog(const QString& startPath)
+{
+    if (const auto answer = ModalAnswers::instance().take(ModalAnswers::Kind::Open, startPath)) {
+        if (answer->code == 0 || answer->text.isEmpty())
+            return std::nullopt;
+        return answer->text;
+    }
+    QString path;
+    {
+        ModalScope scope;
+        path = QFileDialog::getExistingDirectory(nullptr, qtTrId("MSG_Title"), startPath);
     }
     if (path.isEmpty())
         return std::nullopt;

@@ -94,6 +94,7 @@ public:
     std::optional<QString> runPasswordPanel(const QString& status) override;
     std::optional<QString> runSaveDialog(const QString& startPath) override;
     std::optional<QString> runOpenDialog(const QString& startPath) override;
+    std::optional<QString> runFolderDialog(const QString& startPath) override;
 
     // --- WindowPresenter
     void showStatusWindow() override;

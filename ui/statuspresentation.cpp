@@ -1,10 +1,15 @@
-// The status window's side of the controller: what it shows for an enclosure, the display
+// The status window's side of the monitor: what it shows for an enclosure, the display
 // name and plug-state text shared with mail and log, the device list's selection and
 // renaming, the notice panel and the window commands.
-#include "app/appcontroller.h"
+#include "ui/statuspresentation.h"
+
 #include "app/logging.h"
+#include "app/ports.h"
+#include "service/parseraidinfo.h"
 #include "settings/defaultsstore.h"
-#include "ui/devicelistmodel.h"
+#include "ui/statusdisplay.h"
+
+#include <utility>
 
 namespace {
 
@@ -24,92 +29,98 @@ bool isQueryIndex(const ParseRaidInfo& client, int index)
 
 } // namespace
 
-void AppController::displayRaidInfo(int index)
+StatusPresentation::StatusPresentation(Setup setup) : _setup(std::move(setup)) {}
+
+void StatusPresentation::displayRaidInfo(int index)
 {
-    if (!isQueryIndex(*_raidInfo, index))
+    if (!isQueryIndex(*_setup.client, index))
         return;
-    const int errorType = (index >= 0 && index < kSlots) ? _errorType[index] : 0;
-    _statusDisplay = status::displayRaidInfo(*_raidInfo, index, errorType, _statusDisplay);
-    _status->showStatus(_statusDisplay);
+    const int errorType =
+        (index >= 0 && index < int(_setup.errorTypes.size())) ? _setup.errorTypes[index] : 0;
+    *_setup.display = status::displayRaidInfo(*_setup.client, index, errorType, *_setup.display);
+    _setup.status->showStatus(*_setup.display);
 }
 
-QString AppController::localizedErrorString(int index) const
+QString StatusPresentation::localizedErrorString(int index) const
 {
-    if (!isQueryIndex(*_raidInfo, index))
+    if (!isQueryIndex(*_setup.client, index))
         return {};
-    return status::localizedPlugText(_raidInfo->plugInfo(index));
+    return status::localizedPlugText(_setup.client->plugInfo(index));
 }
 
-QString AppController::deviceName(int index) const
+QString StatusPresentation::deviceName(int index) const
 {
-    if (_raidInfo->getDeviceCount() == 0 || !isQueryIndex(*_raidInfo, index))
+    if (_setup.client->getDeviceCount() == 0 || !isQueryIndex(*_setup.client, index))
         return QStringLiteral("-");
-    const QString key = QString::number(_raidInfo->serialNumber(index));
-    const QString name = _nameDict.value(key).toString();
+    const QString key = QString::number(_setup.client->serialNumber(index));
+    const QString name = _setup.nameDict->value(key).toString();
     return name.isEmpty() ? key : name;
 }
 
-void AppController::displayPanel(const QString& text)
+void StatusPresentation::displayPanel(const QString& text)
 {
-    if (_modal)
-        _modal->displayPanel(text);
+    if (_setup.modal)
+        _setup.modal->displayPanel(text);
 }
 
-void AppController::deviceListSelectionChanged(int row)
+void StatusPresentation::deviceListSelectionChanged(int row)
 {
     // No selected row (-1), or a row the table no longer has: the window keeps showing the
     // enclosure it shows.
-    if (!isDeviceRow(*_raidInfo, _targetName, row))
+    if (!isDeviceRow(*_setup.client, *_setup.targetNames, row))
         return;
-    if (row == _selIdx)
+    if (row == *_setup.selectedIndex)
         return;
-    _selIdx = qint8(row);
+    *_setup.selectedIndex = qint8(row);
     displayRaidInfo(row);
 }
 
-void AppController::renameDevice(int row, const QString& value)
+void StatusPresentation::renameDevice(int row, const QString& value)
 {
-    if (!isDeviceRow(*_raidInfo, _targetName, row))
+    if (!isDeviceRow(*_setup.client, *_setup.targetNames, row))
         return;
-    if (value == _targetName.at(row))
+    if (value == _setup.targetNames->at(row))
         return;
-    _targetName[row] = value;
+    (*_setup.targetNames)[row] = value;
     // Keyed by the serial number of the row being edited: the edited row is the enclosure
     // the name belongs to, even when the selection has moved meanwhile.
-    const QString key = QString::number(_raidInfo->serialNumber(row));
-    _nameDict.insert(key, value);
-    _store->setDictionary(QStringLiteral("RAIDName"), _nameDict);
-    if (!_store->synchronize())
+    const QString key = QString::number(_setup.client->serialNumber(row));
+    _setup.nameDict->insert(key, value);
+    _setup.store->setDictionary(QStringLiteral("RAIDName"), *_setup.nameDict);
+    if (!_setup.store->synchronize())
         qCWarning(lcMonitor, "could not write the enclosure names to %s",
-                  qPrintable(_store->fileName()));
+                  qPrintable(_setup.store->fileName()));
     // The tray's summary and the published snapshot carry the new name.
-    updateSummary();
+    if (_setup.namesChanged)
+        _setup.namesChanged();
 }
 
-void AppController::w0_OrderFront()
+void StatusPresentation::w0_OrderFront()
 {
-    if (_windows)
-        _windows->showStatusWindow();
+    if (_setup.windows)
+        _setup.windows->showStatusWindow();
 }
 
-void AppController::w0_Close()
+void StatusPresentation::w0_Close()
 {
-    if (_windows)
-        _windows->closeStatusWindow();
+    if (_setup.windows)
+        _setup.windows->closeStatusWindow();
 }
 
-void AppController::w0_Rescan()
+void StatusPresentation::w0_Rescan()
 {
-    if (_raidInfo->getCommand() != ParseRaidInfo::kIdle)
+    if (_setup.client->getCommand() != ParseRaidInfo::kIdle)
         return; // a fetch is still pending
     // The client's index must name an entry when the answer ends; a shown index the table
     // no longer has falls back to the first enclosure.
-    _raidInfo->setDeviceIndex(isQueryIndex(*_raidInfo, _selIdx) ? int(_selIdx) : 0);
-    _raidInfo->setCommand(ParseRaidInfo::kScanDevices);
-    startTimerAtRescan();
+    _setup.client->setDeviceIndex(
+        isQueryIndex(*_setup.client, *_setup.selectedIndex) ? int(*_setup.selectedIndex) : 0);
+    _setup.client->setCommand(ParseRaidInfo::kScanDevices);
+    if (_setup.rescanArmed)
+        _setup.rescanArmed();
 }
 
-void AppController::w2_Rescan()
+void StatusPresentation::w2_Rescan()
 {
     w0_Rescan();
 }

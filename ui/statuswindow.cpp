@@ -2,8 +2,10 @@
 
 #include "app/appcontroller.h"
 #include "resourcepaths.h"
+#include "settings/eventlogactions.h"
 #include "ui/devicelistmodel.h"
 #include "ui/namedcolor.h"
+#include "ui/statuspresentation.h"
 #include "ui_w0_Window.h"
 
 #include <QCloseEvent>
@@ -48,10 +50,14 @@ StatusWindow::StatusWindow(AppController& controller, QWidget* parent)
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &StatusWindow::selectionChanged);
 
-    connect(_ui->w0_Rescan, &QPushButton::clicked, this, [this] { _controller.w0_Rescan(); });
-    connect(_ui->w0_Close, &QPushButton::clicked, this, [this] { _controller.w0_Close(); });
-    connect(_ui->w0_Log, &QPushButton::clicked, this, [this] { _controller.w2_OrderFront(); });
-    connect(_ui->w0_Settings, &QPushButton::clicked, this, [this] { _controller.w1_OrderFront(); });
+    connect(_ui->w0_Rescan, &QPushButton::clicked, this,
+            [this] { _controller.statusPresentation().w0_Rescan(); });
+    connect(_ui->w0_Close, &QPushButton::clicked, this,
+            [this] { _controller.statusPresentation().w0_Close(); });
+    connect(_ui->w0_Log, &QPushButton::clicked, this,
+            [this] { _controller.eventLogActions().w2_OrderFront(); });
+    connect(_ui->w0_Settings, &QPushButton::clicked, this,
+            [this] { _controller.preferences().w1_OrderFront(); });
     connect(_ui->w0_Help, &QPushButton::clicked, this, [this] { _controller.showHelp(); });
     connect(_ui->w0_Quit, &QPushButton::clicked, this, [this] { _controller.terminateApp(); });
     setTrayCommandsVisible(false);
@@ -110,7 +116,8 @@ void StatusWindow::selectRow(int row)
 void StatusWindow::selectionChanged()
 {
     const QModelIndexList rows = _ui->fTargetTable->selectionModel()->selectedRows();
-    _controller.deviceListSelectionChanged(rows.isEmpty() ? -1 : rows.first().row());
+    _controller.statusPresentation().deviceListSelectionChanged(
+        rows.isEmpty() ? -1 : rows.first().row());
 }
 
 void StatusWindow::setTrayCommandsVisible(bool visible)

@@ -570,5 +570,165 @@ Bitte prüfen Sie das Gehäuse und seine Laufwerke.</translation>
         <extracomment>Event log column</extracomment>
         <translation>Ereignis</translation>
     </message>
+    <message id="MSG_AlertReminder">
+        <source>Reminder: this problem was first reported on</source>
+        <extracomment>Line of a reminder mail or push, followed by the time of the first report</extracomment>
+        <translation>Erinnerung: Dieses Problem wurde zuerst gemeldet am</translation>
+    </message>
+    <message id="MSG_AlertsHeldBack">
+        <source>Alerts about this enclosure held back since the last one (too many in a short time):</source>
+        <extracomment>Line of an alert, followed by a count</extracomment>
+        <translation>Seit der letzten zurückgehaltene Meldungen zu diesem Gehäuse (zu viele in kurzer Zeit):</translation>
+    </message>
+    <message id="MSG_AlertServiceDown">
+        <source>The storage service cannot be reached. The state of the enclosures is unknown until it answers again.</source>
+        <extracomment>Mail and push when the storage service stays out of reach</extracomment>
+        <translation>Der Speicherdienst ist nicht erreichbar. Der Zustand der Gehäuse ist unbekannt, bis er wieder antwortet.</translation>
+    </message>
+    <message id="MSG_AlertServiceBack">
+        <source>The storage service answers again.</source>
+        <extracomment>Mail and push when the storage service is back</extracomment>
+        <translation>Der Speicherdienst antwortet wieder.</translation>
+    </message>
+    <message id="MSG_WebhookSuccess">
+        <source>Web notification was sent successfully.</source>
+        <extracomment>Event log message</extracomment>
+        <translation>Web-Benachrichtigung wurde gesendet.</translation>
+    </message>
+    <message id="MSG_WebhookFail">
+        <source>Web notification could not be sent.</source>
+        <extracomment>Event log message, followed by the reason in brackets</extracomment>
+        <translation>Web-Benachrichtigung konnte nicht gesendet werden.</translation>
+    </message>
+    <message id="MSG_WebhookTestSending">
+        <source>Sending the test notification...</source>
+        <extracomment>Settings: status line of the webhook</extracomment>
+        <translation>Test-Benachrichtigung wird gesendet ...</translation>
+    </message>
+    <message id="MSG_WebhookTestSuccess">
+        <source>The test notification was sent.</source>
+        <extracomment>Settings: status line of the webhook</extracomment>
+        <translation>Die Test-Benachrichtigung wurde gesendet.</translation>
+    </message>
+    <message id="MSG_WebhookTestFail">
+        <source>The test notification could not be sent:</source>
+        <extracomment>Settings: status line of the webhook, followed by the reason</extracomment>
+        <translation>Die Test-Benachrichtigung konnte nicht gesendet werden:</translation>
+    </message>
+    <message id="MSG_WebhookTokenTooLong">
+        <source>The access token is too long (at most 256 bytes).</source>
+        <extracomment>Alert at OK in the settings window</extracomment>
+        <translation>Das Zugriffstoken ist zu lang (höchstens 256 Bytes).</translation>
+    </message>
+    <message id="UI_TabMail">
+        <source>Mail</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>E-Mail</translation>
+    </message>
+    <message id="UI_TabNotifications">
+        <source>Notifications</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>Benachrichtigungen</translation>
+    </message>
+    <message id="UI_TabEventLog">
+        <source>Event log</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>Ereignisprotokoll</translation>
+    </message>
+    <message id="UI_TabOptions">
+        <source>Options</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>Optionen</translation>
+    </message>
+    <message id="UI_GroupNotifications">
+        <source>At the desk</source>
+        <extracomment>Settings: group of the notice panel, desktop notifications and reminders</extracomment>
+        <translation>Am Arbeitsplatz</translation>
+    </message>
+    <message id="UI_DesktopNotifications">
+        <source>Show desktop notifications</source>
+        <extracomment>Settings: check-box</extracomment>
+        <translation>Desktop-Benachrichtigungen anzeigen</translation>
+    </message>
+    <message id="UI_ReminderHours">
+        <source>Repeat problem alerts:</source>
+        <extracomment>Settings: label of the reminder list</extracomment>
+        <translation>Problemmeldungen wiederholen:</translation>
+    </message>
+    <message id="UI_ReminderOff">
+        <source>Never</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Nie</translation>
+    </message>
+    <message id="UI_ReminderEvery1">
+        <source>Every hour</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Stündlich</translation>
+    </message>
+    <message id="UI_ReminderEvery6">
+        <source>Every 6 hours</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Alle 6 Stunden</translation>
+    </message>
+    <message id="UI_ReminderEvery24">
+        <source>Every 24 hours</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Alle 24 Stunden</translation>
+    </message>
+    <message id="UI_GroupWebhook">
+        <source>Push to phone or chat (webhook)</source>
+        <extracomment>Settings: group</extracomment>
+        <translation>Push an Telefon oder Chat (Webhook)</translation>
+    </message>
+    <message id="UI_WebhookEnabled">
+        <source>Send a web notification</source>
+        <extracomment>Settings: check-box</extracomment>
+        <translation>Web-Benachrichtigung senden</translation>
+    </message>
+    <message id="UI_WebhookURL">
+        <source>URL:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>URL:</translation>
+    </message>
+    <message id="UI_WebhookFormat">
+        <source>Format:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>Format:</translation>
+    </message>
+    <message id="UI_WebhookFormatJson">
+        <source>JSON</source>
+        <extracomment>Settings: webhook format</extracomment>
+        <translation>JSON</translation>
+    </message>
+    <message id="UI_WebhookFormatNtfy">
+        <source>ntfy (push to phones)</source>
+        <extracomment>Settings: webhook format</extracomment>
+        <translation>ntfy (Push an Telefone)</translation>
+    </message>
+    <message id="UI_WebhookToken">
+        <source>Access token:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>Zugriffstoken:</translation>
+    </message>
+    <message id="UI_TestWebhook">
+        <source>Send Test</source>
+        <extracomment>Settings: button</extracomment>
+        <translation>Test senden</translation>
+    </message>
+    <message id="UI_GroupMetrics">
+        <source>Prometheus</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Prometheus</translation>
+    </message>
+    <message id="UI_ExportMetrics">
+        <source>Write the state for Prometheus (node_exporter textfile collector)</source>
+        <extracomment>Settings check-box</extracomment>
+        <translation>Zustand für Prometheus schreiben (Textfile-Collector von node_exporter)</translation>
+    </message>
+    <message id="UI_MetricsFolder">
+        <source>Metrics folder:</source>
+        <extracomment>Settings label: the folder node_exporter reads</extracomment>
+        <translation>Metrik-Ordner:</translation>
+    </message>
 </context>
 </TS>

@@ -570,5 +570,165 @@ Please check the enclosure and its drives.</translation>
         <extracomment>Event log column</extracomment>
         <translation>Event</translation>
     </message>
+    <message id="MSG_AlertReminder">
+        <source>Reminder: this problem was first reported on</source>
+        <extracomment>Line of a reminder mail or push, followed by the time of the first report</extracomment>
+        <translation>Reminder: this problem was first reported on</translation>
+    </message>
+    <message id="MSG_AlertsHeldBack">
+        <source>Alerts about this enclosure held back since the last one (too many in a short time):</source>
+        <extracomment>Line of an alert, followed by a count</extracomment>
+        <translation>Alerts about this enclosure held back since the last one (too many in a short time):</translation>
+    </message>
+    <message id="MSG_AlertServiceDown">
+        <source>The storage service cannot be reached. The state of the enclosures is unknown until it answers again.</source>
+        <extracomment>Mail and push when the storage service stays out of reach</extracomment>
+        <translation>The storage service cannot be reached. The state of the enclosures is unknown until it answers again.</translation>
+    </message>
+    <message id="MSG_AlertServiceBack">
+        <source>The storage service answers again.</source>
+        <extracomment>Mail and push when the storage service is back</extracomment>
+        <translation>The storage service answers again.</translation>
+    </message>
+    <message id="MSG_WebhookSuccess">
+        <source>Web notification was sent successfully.</source>
+        <extracomment>Event log message</extracomment>
+        <translation>Web notification was sent successfully.</translation>
+    </message>
+    <message id="MSG_WebhookFail">
+        <source>Web notification could not be sent.</source>
+        <extracomment>Event log message, followed by the reason in brackets</extracomment>
+        <translation>Web notification could not be sent.</translation>
+    </message>
+    <message id="MSG_WebhookTestSending">
+        <source>Sending the test notification...</source>
+        <extracomment>Settings: status line of the webhook</extracomment>
+        <translation>Sending the test notification...</translation>
+    </message>
+    <message id="MSG_WebhookTestSuccess">
+        <source>The test notification was sent.</source>
+        <extracomment>Settings: status line of the webhook</extracomment>
+        <translation>The test notification was sent.</translation>
+    </message>
+    <message id="MSG_WebhookTestFail">
+        <source>The test notification could not be sent:</source>
+        <extracomment>Settings: status line of the webhook, followed by the reason</extracomment>
+        <translation>The test notification could not be sent:</translation>
+    </message>
+    <message id="MSG_WebhookTokenTooLong">
+        <source>The access token is too long (at most 256 bytes).</source>
+        <extracomment>Alert at OK in the settings window</extracomment>
+        <translation>The access token is too long (at most 256 bytes).</translation>
+    </message>
+    <message id="UI_TabMail">
+        <source>Mail</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>Mail</translation>
+    </message>
+    <message id="UI_TabNotifications">
+        <source>Notifications</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>Notifications</translation>
+    </message>
+    <message id="UI_TabEventLog">
+        <source>Event log</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>Event log</translation>
+    </message>
+    <message id="UI_TabOptions">
+        <source>Options</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>Options</translation>
+    </message>
+    <message id="UI_GroupNotifications">
+        <source>At the desk</source>
+        <extracomment>Settings: group of the notice panel, desktop notifications and reminders</extracomment>
+        <translation>At the desk</translation>
+    </message>
+    <message id="UI_DesktopNotifications">
+        <source>Show desktop notifications</source>
+        <extracomment>Settings: check-box</extracomment>
+        <translation>Show desktop notifications</translation>
+    </message>
+    <message id="UI_ReminderHours">
+        <source>Repeat problem alerts:</source>
+        <extracomment>Settings: label of the reminder list</extracomment>
+        <translation>Repeat problem alerts:</translation>
+    </message>
+    <message id="UI_ReminderOff">
+        <source>Never</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Never</translation>
+    </message>
+    <message id="UI_ReminderEvery1">
+        <source>Every hour</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Every hour</translation>
+    </message>
+    <message id="UI_ReminderEvery6">
+        <source>Every 6 hours</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Every 6 hours</translation>
+    </message>
+    <message id="UI_ReminderEvery24">
+        <source>Every 24 hours</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Every 24 hours</translation>
+    </message>
+    <message id="UI_GroupWebhook">
+        <source>Push to phone or chat (webhook)</source>
+        <extracomment>Settings: group</extracomment>
+        <translation>Push to phone or chat (webhook)</translation>
+    </message>
+    <message id="UI_WebhookEnabled">
+        <source>Send a web notification</source>
+        <extracomment>Settings: check-box</extracomment>
+        <translation>Send a web notification</translation>
+    </message>
+    <message id="UI_WebhookURL">
+        <source>URL:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>URL:</translation>
+    </message>
+    <message id="UI_WebhookFormat">
+        <source>Format:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>Format:</translation>
+    </message>
+    <message id="UI_WebhookFormatJson">
+        <source>JSON</source>
+        <extracomment>Settings: webhook format</extracomment>
+        <translation>JSON</translation>
+    </message>
+    <message id="UI_WebhookFormatNtfy">
+        <source>ntfy (push to phones)</source>
+        <extracomment>Settings: webhook format</extracomment>
+        <translation>ntfy (push to phones)</translation>
+    </message>
+    <message id="UI_WebhookToken">
+        <source>Access token:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>Access token:</translation>
+    </message>
+    <message id="UI_TestWebhook">
+        <source>Send Test</source>
+        <extracomment>Settings: button</extracomment>
+        <translation>Send Test</translation>
+    </message>
+    <message id="UI_GroupMetrics">
+        <source>Prometheus</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Prometheus</translation>
+    </message>
+    <message id="UI_ExportMetrics">
+        <source>Write the state for Prometheus (node_exporter textfile collector)</source>
+        <extracomment>Settings check-box</extracomment>
+        <translation>Write the state for Prometheus (node_exporter textfile collector)</translation>
+    </message>
+    <message id="UI_MetricsFolder">
+        <source>Metrics folder:</source>
+        <extracomment>Settings label: the folder node_exporter reads</extracomment>
+        <translation>Metrics folder:</translation>
+    </message>
 </context>
 </TS>

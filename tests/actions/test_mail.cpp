@@ -1,6 +1,7 @@
 // Mail sending against a stand-in mail tool: a shell script that records its arguments, its
 // own command line as the system shows it, and what it read on standard input, then prints
 // and exits as the test tells it.
+#include "alerts/mailchannel.h"
 #include "app/appcontroller.h"
 #include "fakemodal.h"
 #include "platform/modalgate.h"
@@ -32,6 +33,13 @@ using tamro::test::writeFile;
 
 const QString kPassword = QStringLiteral("s3cret pass;word");
 const QByteArray kSuccess = QByteArrayLiteral("Email was sent successfully!");
+
+AlertEvent testMail()
+{
+    AlertEvent event;
+    event.kind = AlertEvent::Kind::Test;
+    return event;
+}
 
 } // namespace
 
@@ -203,7 +211,7 @@ void TestMail::recipientList()
     _c->form().setText(SettingsForm::Text::ToField2, to2);
     _c->form().setText(SettingsForm::Text::ToField3, to3);
 
-    QVERIFY(_c->sendMail(1, 0));
+    QVERIFY(_c->mail().sendMail(testMail()));
     // The list is one argument, passed even when empty, so the positions stay fixed.
     QCOMPARE(toolArguments().size(), 14);
     QCOMPARE(argumentAfter(QStringLiteral("-t")), expected);
@@ -215,7 +223,7 @@ void TestMail::popBoxCheckedButNotSavedAddsPopArguments()
     _c->form().setChecked(SettingsForm::Box::POPbSMTP, true);
     _c->form().setText(SettingsForm::Text::SubjectField, QString());
 
-    QVERIFY(_c->sendMail(1, 0));
+    QVERIFY(_c->mail().sendMail(testMail()));
     const QStringList args = toolArguments();
     QCOMPARE(args.size(), 23);
     const QStringList head{"-b",
@@ -314,9 +322,9 @@ void TestMail::argumentsFromTheStoreAtLaunch()
     AppController c(actionsTestConfig(&store, _modal.get(), _tool,
                                       path(QStringLiteral("no-sudo-here")), 30000, 10000));
     QVERIFY(c.init());
-    c.loadUserDefaults();
+    c.preferences().loadUserDefaults();
 
-    QVERIFY(c.sendMail(1, 0));
+    QVERIFY(c.mail().sendMail(testMail()));
     const QStringList args = toolArguments();
     QCOMPARE(args.mid(0, before.size()), before);
     QCOMPARE(args.mid(before.size()),
@@ -332,7 +340,7 @@ void TestMail::savedPopFlagAloneAddsNothing()
     _c->flags()._isPOPbSMTP = true;
     _c->form().setChecked(SettingsForm::Box::POPbSMTP, false);
 
-    QVERIFY(_c->sendMail(1, 0));
+    QVERIFY(_c->mail().sendMail(testMail()));
     const QStringList args = toolArguments();
     QCOMPARE(args.size(), 14);
     QCOMPARE(args.first(), QStringLiteral("-j"));
@@ -345,7 +353,7 @@ void TestMail::passwordOnlyOnStandardInput()
 {
     _c->form().setChecked(SettingsForm::Box::POPbSMTP, true);
 
-    QVERIFY(_c->sendMail(1, 0));
+    QVERIFY(_c->mail().sendMail(testMail()));
     // What any user could read from the process list while the tool ran.
     const QByteArray cmdline = readFile(path(QStringLiteral("cmdline")));
     QVERIFY(!cmdline.isEmpty());
@@ -358,27 +366,45 @@ void TestMail::passwordOnlyOnStandardInput()
 
 void TestMail::body_data()
 {
-    QTest::addColumn<int>("test");
-    QTest::addColumn<int>("rebuildPhase");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("reminder");
+    QTest::addColumn<int>("heldBack");
     QTest::addColumn<QString>("expectedAfterTime");
+    using Kind = AlertEvent::Kind;
+    // A reminder's first report, in the body as the time text.
+    const QString since = ctimeText(std::time_t(1700000000));
     // No enclosure is known: the display name is "-", the problem text the localized
     // "Device re-scan did not find any devices." (ids stand for texts without a translator).
-    QTest::newRow("test mail") << 1 << 2 << "\nMSG_TestMessage";
-    QTest::newRow("rebuild finished") << 0 << 2 << "\nDeviceName:-\nMSG_EndRebuildMessage";
-    QTest::newRow("problem, phase 0") << 0 << 0 << "\nDeviceName:-\nMSG_DiskInfo4MSG_DiskCheck";
-    QTest::newRow("problem, phase 1") << 0 << 1 << "\nDeviceName:-\nMSG_DiskInfo4MSG_DiskCheck";
+    QTest::newRow("test mail") << int(Kind::Test) << false << 0 << "\nMSG_TestMessage";
+    QTest::newRow("rebuild finished")
+        << int(Kind::RebuildFinished) << false << 0 << "\nDeviceName:-\nMSG_EndRebuildMessage";
+    QTest::newRow("problem") << int(Kind::Problem) << false << 0
+                             << "\nDeviceName:-\nMSG_DiskInfo4MSG_DiskCheck";
+    QTest::newRow("problem, a reminder")
+        << int(Kind::Problem) << true << 0
+        << "\nDeviceName:-\nMSG_DiskInfo4MSG_DiskCheck\nMSG_AlertReminder " + since;
+    QTest::newRow("problem, three held back")
+        << int(Kind::Problem) << false << 3
+        << "\nDeviceName:-\nMSG_DiskInfo4MSG_DiskCheck\nMSG_AlertsHeldBack 3";
+    QTest::newRow("service out of reach")
+        << int(Kind::ServiceUnreachable) << false << 0 << "\nMSG_AlertServiceDown";
+    QTest::newRow("service back") << int(Kind::ServiceReachable) << false << 0
+                                  << "\nMSG_AlertServiceBack";
 }
 
 void TestMail::body()
 {
-    QFETCH(int, test);
-    QFETCH(int, rebuildPhase);
+    QFETCH(int, kind);
+    QFETCH(bool, reminder);
+    QFETCH(int, heldBack);
     QFETCH(QString, expectedAfterTime);
-    _c->setSlots(0, 0, 0, rebuildPhase);
-    QCOMPARE(_c->rebuildPhase(0), rebuildPhase);
+    AlertEvent event = _c->enclosureEvent(AlertEvent::Kind(kind), 0);
+    event.reminder = reminder;
+    event.since = QDateTime::fromSecsSinceEpoch(1700000000);
+    event.heldBack = heldBack;
 
     const std::time_t before = std::time(nullptr);
-    QVERIFY(_c->sendMail(test, 0));
+    QVERIFY(_c->mail().sendMail(event));
     const std::time_t after = std::time(nullptr);
 
     const QString body = argumentAfter(QStringLiteral("-m"));
@@ -442,17 +468,17 @@ void TestMail::outcome()
     QFETCH(bool, sent);
     QFETCH(QString, status);
     setToolReply(out, err, exitCode);
-    QSignalSpy finished(_c.get(), &AppController::mailFinished);
+    QSignalSpy finished(&_c->mail(), &MailChannel::mailFinished);
 
-    _c->w1_TestMail();
+    _c->mail().w1_TestMail();
     QCOMPARE(finished.size(), 1);
     QCOMPARE(finished.first().first().toBool(), sent);
     QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus), status);
-    QCOMPARE(_c->sendMail(1, 0), sent);
+    QCOMPARE(_c->mail().sendMail(testMail()), sent);
     // A notification logs the texts it always has, whatever the cause.
     _c->readCSVFile();
     _c->flags()._isMakeLog = true;
-    QCOMPARE(_c->sendMail(0, 0), sent);
+    QCOMPARE(_c->mail().sendMail(_c->enclosureEvent(AlertEvent::Kind::Problem, 0)), sent);
     QCOMPARE(_c->eventLog().field(0, 3),
              sent ? QStringLiteral("MSG_MailSuccess") : QStringLiteral("MSG_MailFail"));
 }
@@ -480,7 +506,7 @@ void TestMail::notificationLog()
     const QString status = QStringLiteral("untouched");
     _c->form().setText(SettingsForm::Text::MailStatus, status);
 
-    QCOMPARE(_c->sendMail(0, 0), succeed);
+    QCOMPARE(_c->mail().sendMail(_c->enclosureEvent(AlertEvent::Kind::Problem, 0)), succeed);
     QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus), status);
     if (logged.isEmpty()) {
         QCOMPARE(_c->eventLog().entries(), before);
@@ -509,7 +535,7 @@ void TestMail::testMailNeverLogs()
     _c->flags()._isMakeLog = true;
     setToolReply(succeed ? kSuccess : QByteArray("535 authentication failed\n"), QByteArray(), 0);
 
-    QCOMPARE(_c->sendMail(1, 0), succeed);
+    QCOMPARE(_c->mail().sendMail(testMail()), succeed);
     QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus),
              succeed ? QStringLiteral("MSG_TestMailSuccess") : QStringLiteral("MSG_TestMailFail"));
     QCOMPARE(_c->eventLog().entries(), before);
@@ -520,9 +546,9 @@ void TestMail::hangingToolIsStopped()
 {
     makeController(_tool, 300);
     QVERIFY(writeFile(path(QStringLiteral("hang")), "1"));
-    QSignalSpy finished(_c.get(), &AppController::mailFinished);
+    QSignalSpy finished(&_c->mail(), &MailChannel::mailFinished);
 
-    QVERIFY(!_c->sendMail(1, 0));
+    QVERIFY(!_c->mail().sendMail(testMail()));
     QCOMPARE(finished.size(), 1);
     QCOMPARE(finished.first().first().toBool(), false);
     QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus), QStringLiteral("MSG_TestMailFail"));
@@ -558,11 +584,11 @@ void TestMail::unusableTool()
     makeController(tool);
     _c->readCSVFile();
     _c->flags()._isMakeLog = true;
-    QSignalSpy finished(_c.get(), &AppController::mailFinished);
+    QSignalSpy finished(&_c->mail(), &MailChannel::mailFinished);
 
-    QVERIFY(!_c->sendMail(1, 0));
+    QVERIFY(!_c->mail().sendMail(testMail()));
     QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus), QStringLiteral("MSG_TestMailFail"));
-    QVERIFY(!_c->sendMail(0, 0));
+    QVERIFY(!_c->mail().sendMail(_c->enclosureEvent(AlertEvent::Kind::Problem, 0)));
     QCOMPARE(finished.size(), 2);
     QCOMPARE(finished.at(1).first().toBool(), false);
     QCOMPARE(_c->eventLog().field(0, 3), QStringLiteral("MSG_MailFail"));
@@ -582,7 +608,7 @@ void TestMail::eventLoopTurnsWhileToolRuns()
         writeFile(flag, "1");
     });
 
-    QVERIFY(_c->sendMail(1, 0));
+    QVERIFY(_c->mail().sendMail(testMail()));
     QVERIFY(fired);
     QVERIFY(!modalWhileFiring);
 }
@@ -596,17 +622,17 @@ void TestMail::secondTestMailWhileOneRuns()
     QString statusWhileRunning;
     QTimer::singleShot(20, this, [&] {
         statusWhileRunning = _c->form().text(SettingsForm::Text::MailStatus);
-        _c->w1_TestMail();
+        _c->mail().w1_TestMail();
         writeFile(flag, "1");
     });
 
-    _c->w1_TestMail();
+    _c->mail().w1_TestMail();
     QCOMPARE(statusWhileRunning, QStringLiteral("MSG_TestMailSending"));
     QCOMPARE(readFile(path(QStringLiteral("runs"))), QByteArray("run\n"));
     QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus),
              QStringLiteral("MSG_TestMailSuccess"));
     // Once it has ended, the button sends again.
-    _c->w1_TestMail();
+    _c->mail().w1_TestMail();
     QCOMPARE(readFile(path(QStringLiteral("runs"))), QByteArray("run\nrun\n"));
 }
 

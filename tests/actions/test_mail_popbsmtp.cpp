@@ -3,6 +3,7 @@
 // keeps the event loop turning), and to the test mail server on aiosmtpd with required
 // STARTTLS, sign-in and a throw-away CA. Proves the command line and the password hand-over
 // match what the tool expects, and that the settings window says why a mail failed.
+#include "alerts/mailchannel.h"
 #include "app/appcontroller.h"
 #include "fakemodal.h"
 #include "mailsink.h"
@@ -164,7 +165,7 @@ void TestMailPopbsmtp::popBeforeSmtp()
     form.setText(Text::Password, password);
     form.setChecked(SettingsForm::Box::POPbSMTP, true);
 
-    c.w1_TestMail();
+    c.mail().w1_TestMail();
 
     QVERIFY(pop.lines.contains("USER monitor"));
     QVERIFY(pop.lines.contains("PASS " + password.toUtf8()));
@@ -234,7 +235,7 @@ void TestMailPopbsmtp::securityAndSignIn()
     AppController c(actionsTestConfig(&store, &modal, _tool,
                                       dir.filePath(QStringLiteral("no-sudo-here")), 60000, 10000));
     QVERIFY(c.init());
-    c.loadUserDefaults();
+    c.preferences().loadUserDefaults();
 
     using Text = SettingsForm::Text;
     SettingsForm& form = c.form();
@@ -248,7 +249,7 @@ void TestMailPopbsmtp::securityAndSignIn()
     form.setText(Text::SMTPUser, QStringLiteral("monitor"));
     form.setText(Text::SMTPPassword, password);
 
-    c.w1_TestMail();
+    c.mail().w1_TestMail();
     QCOMPARE(form.text(Text::MailStatus), status);
     QCOMPARE(sink.smtpLog(), smtpLog);
     const QList<QJsonObject> mails = sink.mails();

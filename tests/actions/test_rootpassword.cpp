@@ -2,6 +2,7 @@
 // a script that records each call's arguments and standard input and prints what the test
 // tells it. The real sudo is never run: the test stops at once if PATH finds any other.
 #include "actions/secretbytes.h"
+#include "actions/shutdown.h"
 #include "app/appcontroller.h"
 #include "fakemodal.h"
 #include "settings/defaultsstore.h"
@@ -141,14 +142,14 @@ void TestRootPassword::setCheckReply(const QByteArray& out, const QByteArray& er
 void TestRootPassword::tickShutdownBox()
 {
     _c->form().setChecked(SettingsForm::Box::Shutdown, true);
-    _c->w1_GetRootPassword();
+    _c->shutdownAction().w1_GetRootPassword();
 }
 
 void TestRootPassword::cancelUnticks()
 {
     tickShutdownBox();
     QVERIFY(!_c->form().isChecked(SettingsForm::Box::Shutdown));
-    QVERIFY(!_c->hasRootPassword());
+    QVERIFY(!_c->shutdownAction().hasRootPassword());
     QCOMPARE(_modal->passwordStatuses, QStringList{kAsk1});
     QCOMPARE(callCount(), 0);
 }
@@ -165,7 +166,7 @@ void TestRootPassword::emptyPasswordRunsBothCommandsThenAsksAgain()
     QCOMPARE(callInput(2), QByteArray("\n"));
     QCOMPARE(_modal->passwordStatuses, (QStringList{kAsk1, kAsk2}));
     QVERIFY(_modal->notices.isEmpty());
-    QVERIFY(!_c->hasRootPassword());
+    QVERIFY(!_c->shutdownAction().hasRootPassword());
     QVERIFY(!_c->form().isChecked(SettingsForm::Box::Shutdown));
 }
 
@@ -199,7 +200,7 @@ void TestRootPassword::checkOutput()
     _modal->passwordAnswers = {QStringLiteral("pw1"), std::nullopt};
 
     tickShutdownBox();
-    QCOMPARE(_c->hasRootPassword(), accepted);
+    QCOMPARE(_c->shutdownAction().hasRootPassword(), accepted);
     QCOMPARE(_c->form().isChecked(SettingsForm::Box::Shutdown), accepted);
     QCOMPARE(callCount(), 2);
     QCOMPARE(callInput(2), QByteArray("pw1\n"));
@@ -210,7 +211,7 @@ void TestRootPassword::checkOutput()
         QCOMPARE(_modal->passwordStatuses, (QStringList{kAsk1, kAsk2}));
         QVERIFY(_modal->notices.isEmpty());
     }
-    QCOMPARE(_c->doExecLog(kCheck), lineEnds);
+    QCOMPARE(_c->shutdownAction().doExecLog(kCheck), lineEnds);
 }
 
 void TestRootPassword::heldPasswordSkipsThePanel()
@@ -218,13 +219,13 @@ void TestRootPassword::heldPasswordSkipsThePanel()
     setCheckReply("OK!\n", QByteArray());
     _modal->passwordAnswers = {QStringLiteral("pw1")};
     tickShutdownBox();
-    QVERIFY(_c->hasRootPassword());
+    QVERIFY(_c->shutdownAction().hasRootPassword());
     const int calls = callCount();
 
     // Unticking keeps the password; ticking again needs neither panel nor sudo.
     _c->form().setChecked(SettingsForm::Box::Shutdown, false);
-    _c->w1_GetRootPassword();
-    QVERIFY(_c->hasRootPassword());
+    _c->shutdownAction().w1_GetRootPassword();
+    QVERIFY(_c->shutdownAction().hasRootPassword());
     tickShutdownBox();
     QVERIFY(_c->form().isChecked(SettingsForm::Box::Shutdown));
     QCOMPARE(_modal->passwordStatuses, QStringList{kAsk1});
@@ -232,7 +233,7 @@ void TestRootPassword::heldPasswordSkipsThePanel()
 
     // The password is process-wide: a new controller in the same run finds it held.
     makeController();
-    QVERIFY(_c->getRootPwd());
+    QVERIFY(_c->shutdownAction().getRootPwd());
     QCOMPARE(_modal->passwordStatuses.size(), 1);
 }
 
@@ -245,7 +246,7 @@ void TestRootPassword::shellCharactersReachSudoIntact()
     _modal->passwordAnswers = {password};
 
     tickShutdownBox();
-    QVERIFY(_c->hasRootPassword());
+    QVERIFY(_c->shutdownAction().hasRootPassword());
     QCOMPARE(callCount(), 2);
     QCOMPARE(callArguments(1), kForget);
     QCOMPARE(callArguments(2), kCheck);
@@ -257,10 +258,10 @@ void TestRootPassword::execShutdownHandsThePasswordToSudo()
 {
     setCheckReply("OK!\n", QByteArray());
     _modal->passwordAnswers = {QStringLiteral("root pw")};
-    QVERIFY(_c->getRootPwd());
+    QVERIFY(_c->shutdownAction().getRootPwd());
     QCOMPARE(callCount(), 2);
 
-    _c->execShutdown();
+    _c->shutdownAction().execShutdown();
     QCOMPARE(callCount(), 3);
     QCOMPARE(callArguments(3), kShutdown);
     QCOMPARE(callInput(3), QByteArray("root pw\n"));
@@ -268,7 +269,7 @@ void TestRootPassword::execShutdownHandsThePasswordToSudo()
 
 void TestRootPassword::execShutdownWithoutPasswordRunsNothing()
 {
-    _c->execShutdown();
+    _c->shutdownAction().execShutdown();
     QCOMPARE(callCount(), 0);
 }
 
@@ -288,10 +289,10 @@ void TestRootPassword::sudoThatCannotStart()
     makeController(path(QStringLiteral("missing/sudo")));
     _modal->passwordAnswers = {password, std::nullopt};
 
-    QCOMPARE(_c->getRootPwd(), accepted);
-    QCOMPARE(_c->hasRootPassword(), accepted);
+    QCOMPARE(_c->shutdownAction().getRootPwd(), accepted);
+    QCOMPARE(_c->shutdownAction().hasRootPassword(), accepted);
     QCOMPARE(_modal->passwordStatuses.size(), accepted ? 1 : 2);
-    QCOMPARE(_c->doExecLog(kCheck), 0);
+    QCOMPARE(_c->shutdownAction().doExecLog(kCheck), 0);
     QCOMPARE(callCount(), 0);
 }
 
@@ -302,7 +303,7 @@ void TestRootPassword::hangingCheckIsStoppedAndRejected()
     _modal->passwordAnswers = {QStringLiteral("pw1"), std::nullopt};
 
     tickShutdownBox();
-    QVERIFY(!_c->hasRootPassword());
+    QVERIFY(!_c->shutdownAction().hasRootPassword());
     QVERIFY(!_c->form().isChecked(SettingsForm::Box::Shutdown));
     QCOMPARE(_modal->passwordStatuses, (QStringList{kAsk1, kAsk2}));
     QCOMPARE(callCount(), 2);

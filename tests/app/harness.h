@@ -4,6 +4,7 @@
 // real parsing, hand-off, event log and mail code.
 #pragma once
 
+#include "actions/shutdown.h"
 #include "app/appcontroller.h"
 #include "platform/modalgate.h"
 #include "settings/defaultsstore.h"
@@ -398,7 +399,7 @@ public:
     bool armShutdown()
     {
         modal.passwordAnswers.push_back(QStringLiteral("secret"));
-        const bool held = controller->getRootPwd();
+        const bool held = controller->shutdownAction().getRootPwd();
         controller->flags()._isShutdown = held;
         newEvents();
         modal.panels.clear();

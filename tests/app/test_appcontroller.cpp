@@ -261,9 +261,11 @@ void TestAppController::serviceUnreachableThenBack()
     int icon = -1;
     int passes = -1;
     QList<int> icons;
+    QStringList mailsAtAlert;
     h.modal.onAlert = [&] {
         if (connections >= 0)
             return;
+        mailsAtAlert = h.newEvents();
         connections = service.connections;
         retries = h.c().rescanCount();
         icon = h.c().statusIcon();
@@ -272,9 +274,14 @@ void TestAppController::serviceUnreachableThenBack()
     };
     QVERIFY(h.start());
     h.c().applicationDidFinishLaunching(); // start at login is on by default
+    h.c().flags()._isSendMail = true;      // the service's state goes out by mail too
 
     QTRY_VERIFY_WITH_TIMEOUT(!h.modal.alerts.isEmpty(), 20000);
     QCOMPARE(h.modal.alerts.first(), QStringLiteral("MSG_ErrorMessage2"));
+    // The mail went out before the alert waits for someone at the desk.
+    QCOMPARE(mailsAtAlert.size(), 1);
+    QVERIFY2(mailsAtAlert.first().endsWith(u"|MSG_AlertServiceDown"),
+             qPrintable(mailsAtAlert.first()));
     QCOMPARE(connections, 11); // the first try and ten retries
     QCOMPARE(retries, AppController::kMaxRetries);
     QCOMPARE(icon, 2);
@@ -287,6 +294,10 @@ void TestAppController::serviceUnreachableThenBack()
     QTRY_COMPARE(h.c().statusIcon(), 1);
     QCOMPARE(h.c().rescanCount(), 0);
     QCOMPARE(h.modal.alerts.size(), 1);
+    // Back again: said once, however many passes follow.
+    const QStringList back = h.newEvents();
+    QCOMPARE(back.size(), 1);
+    QVERIFY2(back.first().endsWith(u"|MSG_AlertServiceBack"), qPrintable(back.first()));
 }
 
 void TestAppController::serviceFailsThenAnswers_data()

@@ -3,6 +3,7 @@
 // shutdown after rebuilds, parse failures and hand-offs held back while a mail is sent.
 #include "harness.h"
 #include "testmain.h"
+#include "ui/statuspresentation.h"
 
 #include <QFile>
 #include <QLoggingCategory>
@@ -345,7 +346,7 @@ void TestEvaluation::removalOfMiddleEnclosure()
         answer({healthyBox(QStringLiteral("11")), healthyBox(QStringLiteral("22")), third})));
     QCOMPARE(h.c().targetNames(), (QStringList{"11", "22", "33"}));
     QCOMPARE(h.status.reloadedRows, QList<int>{0});
-    h.c().deviceListSelectionChanged(2);
+    h.c().statusPresentation().deviceListSelectionChanged(2);
     QCOMPARE(h.c().selIdx(), 2);
     QCOMPARE(h.c().rebuildPhase(2), 1);
     h.newLogRows();

@@ -1,23 +1,30 @@
 // End-to-end scenarios: the real monitor against the real simulator and a real SMTP server,
 // checked by what a user would see.
 #include "harness.h"
+#include "httpsink.h"
 #include "platform/keychainstore.h"
 #include "settings/defaultsstore.h"
 #include "settings/smtppassword.h"
 #include "testmain.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QScopeGuard>
 #include <QTcpServer>
 #include <QXmlStreamReader>
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 
 using e2e::Harness;
 using e2e::waitUntil;
@@ -51,6 +58,27 @@ QHash<QString, QString> englishTexts()
 }
 
 const QString kRetrieved = QStringLiteral("Retrieved configuration.");
+
+// A port nothing listens on now.
+quint16 freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+// The page an HTTP server at the URL answers with, or nothing.
+std::optional<QString> httpGet(QNetworkAccessManager& http, const QUrl& url)
+{
+    QNetworkRequest request(url);
+    request.setTransferTimeout(5000);
+    std::unique_ptr<QNetworkReply> reply(http.get(request));
+    QEventLoop loop;
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (reply->error() != QNetworkReply::NoError)
+        return std::nullopt;
+    return QString::fromUtf8(reply->readAll());
+}
 
 } // namespace
 
@@ -527,6 +555,58 @@ private slots:
         QVERIFY(_h->monitor().running());
     }
 
+    // A drive pulled: one mail and one web request with the enclosure's serial; with
+    // reminders on (an hour of two seconds) a second of each follows, and none once the drive
+    // is back.
+    void webhookAndReminders()
+    {
+        constexpr int kHourMs = 2000;
+        tamro::test::HttpSink sink;
+        const auto post = [&](int i) {
+            return QJsonDocument::fromJson(sink.requests.at(i).body).object();
+        };
+        QVERIFY(_h->startSim());
+        QVERIFY(_h->startSmtp());
+        _h->writeSettings(_h->smtpPort(),
+                          {{QStringLiteral("WebhookEnabled"), true},
+                           {QStringLiteral("WebhookURL"), QString::fromLatin1(sink.url())},
+                           {QStringLiteral("ReminderHours"), QStringLiteral("1")}});
+        QVERIFY(_h->startMonitor({QStringLiteral("TAMRO_REMINDER_HOUR_MS=%1").arg(kHourMs)}));
+        QVERIFY2(waitUntil([&] { return _h->logRows().size() >= 2; }, 20000),
+                 qPrintable(_h->monitor().err()));
+        QVERIFY(_h->waitIcon(1));
+        QVERIFY(sink.requests.isEmpty());
+
+        _h->simCommand(QStringLiteral("unplug 0 1"));
+        QVERIFY(
+            waitUntil([&] { return _h->mails().size() >= 1 && !sink.requests.isEmpty(); }, 20000));
+        QCOMPARE(post(0).value(u"event").toString(), u"problem"_qs);
+        QCOMPARE(post(0).value(u"serial").toString(), u"100001"_qs);
+        QCOMPARE(post(0).value(u"plug").toString(), u"Disk2 is not connected."_qs);
+        const QString reminderText = _text.value(u"MSG_AlertReminder"_qs);
+        QVERIFY(!reminderText.isEmpty());
+        QVERIFY(!_h->mails().at(0).value(u"body").toString().contains(reminderText));
+
+        // The problem stays: a reminder by mail and by web request.
+        QVERIFY(
+            waitUntil([&] { return _h->mails().size() >= 2 && sink.requests.size() >= 2; }, 20000));
+        QCOMPARE(post(1).value(u"event").toString(), u"reminder"_qs);
+        QCOMPARE(post(1).value(u"serial").toString(), u"100001"_qs);
+        QVERIFY(_h->mails().at(1).value(u"body").toString().contains(reminderText));
+        QVERIFY(_h->countRows(_text.value(u"MSG_WebhookSuccess"_qs)) >= 1);
+
+        // The drive is back: the reminders stop.
+        _h->simCommand(QStringLiteral("plug 0 1"));
+        QVERIFY(_h->waitIcon(1, 20000));
+        QTest::qWait(kHourMs / 2); // what was on its way when the drive came back
+        const int posts = int(sink.requests.size());
+        const int mails = int(_h->mails().size());
+        QTest::qWait(2 * kHourMs + 500);
+        QCOMPARE(int(sink.requests.size()), posts);
+        QCOMPARE(int(_h->mails().size()), mails);
+        QVERIFY(_h->monitor().running());
+    }
+
     void mailServerThatNeverGreets()
     {
         QTcpServer silent;
@@ -541,6 +621,91 @@ private slots:
         QVERIFY(waitUntil([&] { return _h->countRows(failText) == 1; }, 30000));
         _h->simCommand(QStringLiteral("plug 0 1"));
         QVERIFY(_h->waitIcon(1, 20000));
+        QVERIFY(_h->monitor().running());
+    }
+
+    // The monitor's metrics file served by the real node_exporter: the scrape follows a
+    // pulled drive, the rebuild and its end, and carries the user's awkward enclosure name
+    // as Prometheus reads it.
+    void metricsScrapedThroughNodeExporter()
+    {
+        const QString folder = tamro::test::homePath() + QStringLiteral("/metrics");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(_h->startSim());
+        _h->writeSettings(0, {{QStringLiteral("SendMail"), false},
+                              {QStringLiteral("SendRebuildMail"), false},
+                              {QStringLiteral("ExportMetrics"), QStringLiteral("YES")},
+                              {QStringLiteral("MetricsFolder"), folder},
+                              {QStringLiteral("RAIDName"),
+                               QVariantMap{{QStringLiteral("100001"),
+                                            QStringLiteral("Cutting \"A\" \\ Räume\nZwei")}}}});
+        QVERIFY(_h->startMonitor());
+
+        // Only the textfile collector, on a free loopback port; killed with this process
+        // whatever way it ends.
+        const quint16 port = freePort();
+        QVERIFY(port != 0);
+        e2e::Child exporter(QStringLiteral("node-exporter"));
+        exporter.process().setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        QVERIFY(exporter.start(QStringLiteral(TAMRO_NODE_EXPORTER),
+                               {QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(port),
+                                QStringLiteral("--collector.disable-defaults"),
+                                QStringLiteral("--collector.textfile"),
+                                QStringLiteral("--collector.textfile.directory=") + folder}));
+
+        QNetworkAccessManager http;
+        const QUrl url(QStringLiteral("http://127.0.0.1:%1/metrics").arg(port));
+        QString page;
+        const auto scrapeShows = [&](const QStringList& lines) {
+            return waitUntil(
+                [&] {
+                    page = httpGet(http, url).value_or(QString());
+                    const QStringList got = page.split(u'\n');
+                    return std::all_of(lines.cbegin(), lines.cend(),
+                                       [&](const QString& l) { return got.contains(l); });
+                },
+                20000);
+        };
+        const auto failure = [&] {
+            return (page + QStringLiteral("\n--- exporter:\n") + exporter.err() +
+                    QStringLiteral("\n--- monitor:\n") + _h->monitor().err())
+                .toLocal8Bit();
+        };
+
+        QVERIFY2(scrapeShows({
+                     u"tamro_service_up 1"_qs,
+                     u"tamro_enclosures 2"_qs,
+                     u"tamro_enclosure_problem{serial=\"100001\"} 0"_qs,
+                     u"tamro_enclosure_info{mode=\"RAID 1 (Mirroring)\",name=\"Cutting \\\"A\\\" "
+                     u"\\\\ Räume\\nZwei\",serial=\"100001\"} 1"_qs,
+                 }),
+                 failure().constData());
+
+        _h->simCommand(QStringLiteral("unplug 0 1"));
+        QVERIFY2(scrapeShows({u"tamro_enclosure_problem{serial=\"100001\"} 1"_qs,
+                              u"tamro_enclosure_plug_status{serial=\"100001\"} 2"_qs,
+                              u"tamro_drive_present{drive=\"2\",serial=\"100001\"} 0"_qs,
+                              u"tamro_enclosure_problem{serial=\"100002\"} 0"_qs}),
+                 failure().constData());
+
+        _h->simCommand(QStringLiteral("plug 0 1 rebuild"));
+        _h->simCommand(QStringLiteral("progress 0 40"));
+        QVERIFY2(scrapeShows({u"tamro_enclosure_rebuilding{serial=\"100001\"} 1"_qs,
+                              u"tamro_enclosure_rebuild_progress_ratio{serial=\"100001\"} 0.4"_qs,
+                              u"tamro_drive_present{drive=\"2\",serial=\"100001\"} 1"_qs}),
+                 failure().constData());
+
+        _h->simCommand(QStringLiteral("finish 0"));
+        QVERIFY2(scrapeShows({u"tamro_enclosure_problem{serial=\"100001\"} 0"_qs,
+                              u"tamro_enclosure_rebuilding{serial=\"100001\"} 0"_qs,
+                              u"tamro_enclosure_plug_status{serial=\"100001\"} 0"_qs}),
+                 failure().constData());
+        // The collector read the file without an error.
+        QVERIFY2(page.split(u'\n').contains(u"node_textfile_scrape_error 0"_qs),
+                 failure().constData());
+        QStringList ours =
+            page.split(u'\n').filter(QRegularExpression(u"^tamro_|^node_textfile"_qs));
+        qInfo().noquote() << "scrape:\n" + ours.join(u'\n');
         QVERIFY(_h->monitor().running());
     }
 };

@@ -63,10 +63,10 @@ void TestKeychainStore::smtpPasswordIsKept()
         KeychainSecretStore secrets(kService, limitMs);
         QCOMPARE(secrets.isAvailable(), keyring);
         ControllerRig rig(ini, QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
-        rig.controller->loadUserDefaults();
+        rig.controller->preferences().loadUserDefaults();
         rig.controller->form().setText(Text::SMTPPassword, password);
-        rig.controller->w1_Ok();
-        QCOMPARE(rig.controller->smtpPasswordPlace(), place);
+        rig.controller->preferences().w1_Ok();
+        QCOMPARE(rig.controller->preferences().smtpPasswordPlace(), place);
         QCOMPARE(rig.controller->form().text(Text::SMTPPasswordPlace),
                  keyring ? QStringLiteral("MSG_SMTPPasswordInKeyring")
                          : QStringLiteral("MSG_SMTPPasswordInFile"));
@@ -90,9 +90,9 @@ void TestKeychainStore::smtpPasswordIsKept()
     // The next run reads it back from where it was kept.
     KeychainSecretStore secrets(kService, limitMs);
     ControllerRig next(ini, QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
-    next.controller->loadUserDefaults();
+    next.controller->preferences().loadUserDefaults();
     QCOMPARE(next.controller->form().text(Text::SMTPPassword), password);
-    QCOMPARE(next.controller->smtpPasswordPlace(), place);
+    QCOMPARE(next.controller->preferences().smtpPasswordPlace(), place);
 }
 
 TAMRO_TEST_GUILESS_MAIN(TestKeychainStore)

@@ -34,12 +34,20 @@ public:
         return openDialogAnswer;
     }
 
+    std::optional<QString> runFolderDialog(const QString& startPath) override
+    {
+        folderDialogStarts.append(startPath);
+        return folderDialogAnswer;
+    }
+
     QStringList alerts;
     QStringList panels;
     QStringList saveDialogStarts;
     std::optional<QString> saveDialogAnswer;
     QStringList openDialogStarts;
     std::optional<QString> openDialogAnswer;
+    QStringList folderDialogStarts;
+    std::optional<QString> folderDialogAnswer;
 };
 
 class RecordingWindows : public WindowPresenter
@@ -116,7 +124,7 @@ struct ControllerRig
     // The launch steps that matter here: preferences loaded, the log read from logPath.
     void launchWithLog(const QString& logPath)
     {
-        controller->loadUserDefaults();
+        controller->preferences().loadUserDefaults();
         controller->form().setText(SettingsForm::Text::LogFilePath, logPath);
         controller->readCSVFile();
     }

@@ -5,6 +5,7 @@
 #include "testmain.h"
 
 #include "settings/eventlog.h"
+#include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
 
 #include <QDir>
@@ -431,7 +432,7 @@ private slots:
         QCOMPARE(c.logTableModel()->rowCount(), 0);
         QSignalSpy written(&c, &AppController::logWritten);
 
-        c.writeCSVFile(QString(), 0);
+        c.eventLogActions().writeCSVFile(QString(), 0);
         QCOMPARE(written.size(), 1);
         QCOMPARE(written.at(0).at(0).toBool(), true);
         QVERIFY(rig->modal.alerts.isEmpty());
@@ -455,8 +456,8 @@ private slots:
         QVERIFY(writeFile(file, logOf(1)));
         auto rig = rigWithLog(file);
         AppController& c = *rig->controller;
-        c.writeCSVFile(QStringLiteral("first message"), 0);
-        c.writeCSVFile(QStringLiteral("second\r\nmessage"), 0);
+        c.eventLogActions().writeCSVFile(QStringLiteral("first message"), 0);
+        c.eventLogActions().writeCSVFile(QStringLiteral("second\r\nmessage"), 0);
 
         const QList<QByteArray> lines = crlfLines(readFile(file));
         QCOMPARE(lines.size(), 4);
@@ -488,7 +489,7 @@ private slots:
         const QString file = path(QStringLiteral("log.csv"));
         QVERIFY(writeFile(file, logOf(events)));
         auto rig = rigWithLog(file);
-        rig->controller->writeCSVFile(QStringLiteral("newest"), 0);
+        rig->controller->eventLogActions().writeCSVFile(QStringLiteral("newest"), 0);
         const QList<QByteArray> lines = crlfLines(readFile(file));
         QCOMPARE(lines.size(), linesAfter);
         QVERIFY(lines.at(1).endsWith(",-,newest"));
@@ -571,7 +572,7 @@ private slots:
 
         if (linesAfterWrite < 0)
             return;
-        rig.controller->writeCSVFile(QStringLiteral("newest"), 0);
+        rig.controller->eventLogActions().writeCSVFile(QStringLiteral("newest"), 0);
         if (linesAfterWrite == 0) {
             QCOMPARE(rig.modal.alerts, alerts + QStringList{QStringLiteral("MSG_FileMessage2")});
             struct stat info = {};
@@ -592,7 +593,7 @@ private slots:
         QVERIFY(writeFile(file, "DiscoveryTime,DeviceName,FriendlyMode,ExecInfo\n\n"
                                 "  t1,a,RAID 1,x\n\n\nt2,b,RAID 0,y\n"));
         auto rig = rigWithLog(file);
-        rig->controller->writeCSVFile(QStringLiteral("new"), 0);
+        rig->controller->eventLogActions().writeCSVFile(QStringLiteral("new"), 0);
         const QByteArray bytes = readFile(file);
         const QList<QByteArray> lines = crlfLines(bytes);
         QCOMPARE(lines.size(), 4);
@@ -608,7 +609,7 @@ private slots:
         auto rig = rigWithLog(missing);
         AppController& c = *rig->controller;
         QSignalSpy written(&c, &AppController::logWritten);
-        c.writeCSVFile(QStringLiteral("lost?"), 0);
+        c.eventLogActions().writeCSVFile(QStringLiteral("lost?"), 0);
         QCOMPARE(rig->modal.alerts, QStringList{qtTrId("MSG_FileMessage2")});
         QCOMPARE(written.size(), 1);
         QCOMPARE(written.at(0).at(0).toBool(), false);
@@ -620,7 +621,7 @@ private slots:
         // The next good write stores the row kept in memory too.
         const QString good = path(QStringLiteral("log.csv"));
         c.form().setText(Text::LogFilePath, good);
-        c.writeCSVFile(QStringLiteral("kept"), 0);
+        c.eventLogActions().writeCSVFile(QStringLiteral("kept"), 0);
         QCOMPARE(rig->modal.alerts.size(), 1);
         const QList<QByteArray> lines = crlfLines(readFile(good));
         QCOMPARE(lines.size(), 3);
@@ -636,7 +637,7 @@ private slots:
         QDir(QFileInfo(defaultPath).absolutePath()).removeRecursively();
         auto rig = rigWithLog(defaultPath);
         QCOMPARE(rig->controller->form().text(Text::LogFilePath), defaultPath);
-        rig->controller->writeCSVFile(QStringLiteral("first"), 0);
+        rig->controller->eventLogActions().writeCSVFile(QStringLiteral("first"), 0);
         QVERIFY(rig->modal.alerts.isEmpty());
         QCOMPARE(crlfLines(readFile(defaultPath)).size(), 2);
     }
@@ -648,7 +649,7 @@ private slots:
         QVERIFY(writeFile(first, logOf(3)));
         auto rig = rigWithLog(first);
         rig->controller->form().setText(Text::LogFilePath, second);
-        rig->controller->writeCSVFile(QStringLiteral("moved"), 0);
+        rig->controller->eventLogActions().writeCSVFile(QStringLiteral("moved"), 0);
         QCOMPARE(readFile(first), logOf(3));
         const QList<QByteArray> lines = crlfLines(readFile(second));
         QCOMPARE(lines.size(), 5);
@@ -665,15 +666,15 @@ private slots:
         auto rig = rigWithLog(file);
         QCOMPARE(rig->controller->eventLog().entries(), QStringList{EventLog::kHeader});
         QCOMPARE(readFile(file + QStringLiteral(".undecodable")), latin1);
-        rig->controller->writeCSVFile(QStringLiteral("new"), 0);
+        rig->controller->eventLogActions().writeCSVFile(QStringLiteral("new"), 0);
         QCOMPARE(crlfLines(readFile(file)).size(), 2);
     }
 
     void logWindowActions()
     {
         auto rig = rigWithLog(path(QStringLiteral("log.csv")));
-        rig->controller->w2_OrderFront();
-        rig->controller->w2_Ok();
+        rig->controller->eventLogActions().w2_OrderFront();
+        rig->controller->eventLogActions().w2_Ok();
         QCOMPARE(rig->windows.calls,
                  (QStringList{QStringLiteral("showLog"), QStringLiteral("closeLog")}));
     }

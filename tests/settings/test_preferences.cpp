@@ -41,6 +41,19 @@ const QHash<QString, Text>& textKeys()
         {QStringLiteral("SMTPUser"), Text::SMTPUser},
         {QStringLiteral("SMTPPassword"), Text::SMTPPassword},
         {QStringLiteral("SMTPCAFile"), Text::SMTPCAFile},
+        {QStringLiteral("WebhookURL"), Text::WebhookURL},
+        {QStringLiteral("WebhookToken"), Text::WebhookToken},
+        {QStringLiteral("MetricsFolder"), Text::MetricsFolder},
+    };
+    return keys;
+}
+
+// Settings chosen from a list: a stored value the list does not offer reads as the default.
+const QHash<QString, Text>& choiceKeys()
+{
+    static const QHash<QString, Text> keys = {
+        {QStringLiteral("ReminderHours"), Text::ReminderHours},
+        {QStringLiteral("WebhookFormat"), Text::WebhookFormat},
     };
     return keys;
 }
@@ -61,6 +74,10 @@ bool flagForKey(const AppController::Flags& flags, const QString& key)
         return flags._isDispPanel;
     if (key == QLatin1String("SMTPAuth"))
         return flags._isSMTPAuth;
+    if (key == QLatin1String("DesktopNotifications"))
+        return flags._isDesktopNotifications;
+    if (key == QLatin1String("WebhookEnabled"))
+        return flags._isWebhook;
     qFatal("no flag for key %s", qPrintable(key));
 }
 
@@ -125,7 +142,7 @@ private slots:
         const QVariantMap registered = rig.store.registeredDefaults();
         QCOMPARE(registered, AppController::registeredDefaults());
         QVERIFY(!registered.contains(QStringLiteral("RAIDName")));
-        QCOMPARE(registered.size(), 23);
+        QCOMPARE(registered.size(), 31);
     }
 
     void firstLaunchDefaults_data()
@@ -160,6 +177,14 @@ private slots:
         QTest::newRow("SMTPUser empty") << "SMTPUser" << QVariant(QString());
         QTest::newRow("SMTPPassword empty") << "SMTPPassword" << QVariant(QString());
         QTest::newRow("SMTPCAFile empty") << "SMTPCAFile" << QVariant(QString());
+        QTest::newRow("ReminderHours 0") << "ReminderHours" << QVariant(QStringLiteral("0"));
+        QTest::newRow("DesktopNotifications on") << "DesktopNotifications" << QVariant(true);
+        QTest::newRow("WebhookEnabled off") << "WebhookEnabled" << QVariant(false);
+        QTest::newRow("WebhookURL empty") << "WebhookURL" << QVariant(QString());
+        QTest::newRow("WebhookFormat json") << "WebhookFormat" << QVariant(QStringLiteral("json"));
+        QTest::newRow("WebhookToken empty") << "WebhookToken" << QVariant(QString());
+        QTest::newRow("MetricsFolder node_exporter's textfile folder")
+            << "MetricsFolder" << QVariant(QStringLiteral("/var/lib/prometheus/node-exporter"));
     }
 
     void firstLaunchDefaults()
@@ -168,11 +193,12 @@ private slots:
         QFETCH(QVariant, expected);
         ControllerRig rig(iniPath());
         QVERIFY(rig.initialised);
-        rig.controller->loadUserDefaults();
+        rig.controller->preferences().loadUserDefaults();
         if (expected.typeId() == QMetaType::Bool)
             QCOMPARE(flagForKey(rig.controller->flags(), key), expected.toBool());
         else
-            QCOMPARE(rig.controller->form().text(textKeys().value(key)), expected.toString());
+            QCOMPARE(rig.controller->form().text(choiceKeys().value(key, textKeys().value(key))),
+                     expected.toString());
     }
 
     void storeReadsBooleansAsTheStoreWould_data()
@@ -228,12 +254,12 @@ private slots:
     {
         {
             ControllerRig rig(iniPath());
-            rig.controller->loadUserDefaults();
-            rig.controller->w1_OrderFront();
+            rig.controller->preferences().loadUserDefaults();
+            rig.controller->preferences().w1_OrderFront();
             rig.controller->form().setChecked(Box::Shutdown, true);
-            rig.controller->w1_Ok();
+            rig.controller->preferences().w1_Ok();
             QVERIFY(rig.controller->flags()._isShutdown);
-            rig.controller->loadUserDefaults();
+            rig.controller->preferences().loadUserDefaults();
             QVERIFY(!rig.controller->flags()._isShutdown);
         }
         const QStringList keys = QSettings(iniPath(), QSettings::IniFormat).allKeys();
@@ -243,7 +269,7 @@ private slots:
                      qPrintable(key));
         ControllerRig next(iniPath());
         next.controller->flags()._isShutdown = true;
-        next.controller->loadUserDefaults();
+        next.controller->preferences().loadUserDefaults();
         QVERIFY(!next.controller->flags()._isShutdown);
     }
 
@@ -310,9 +336,9 @@ private slots:
         QVERIFY(password.toUtf8().size() <= 29);
         {
             ControllerRig rig(iniPath());
-            rig.controller->loadUserDefaults();
+            rig.controller->preferences().loadUserDefaults();
             rig.controller->form().setText(Text::Password, password);
-            rig.controller->w1_Ok();
+            rig.controller->preferences().w1_Ok();
             QVERIFY(rig.modal.alerts.isEmpty());
             const QByteArray stored = rig.store.dataForKey(QStringLiteral("Password"));
             QCOMPARE(stored.size(), 30);
@@ -322,7 +348,7 @@ private slots:
         QCOMPARE(reread.dataForKey(QStringLiteral("Password")).size(), 30);
 
         ControllerRig next(iniPath());
-        next.controller->loadUserDefaults();
+        next.controller->preferences().loadUserDefaults();
         QCOMPARE(next.controller->form().text(Text::Password), password);
     }
 
@@ -330,20 +356,20 @@ private slots:
     {
         {
             ControllerRig rig(iniPath());
-            rig.controller->loadUserDefaults();
+            rig.controller->preferences().loadUserDefaults();
             rig.controller->form().setText(Text::Password, QStringLiteral("secret"));
-            rig.controller->w1_Ok();
+            rig.controller->preferences().w1_Ok();
         }
         {
             ControllerRig rig(iniPath());
-            rig.controller->loadUserDefaults();
+            rig.controller->preferences().loadUserDefaults();
             QCOMPARE(rig.controller->form().text(Text::Password), QStringLiteral("secret"));
             rig.controller->form().setText(Text::Password, QString());
-            rig.controller->w1_Ok();
+            rig.controller->preferences().w1_Ok();
             QCOMPARE(rig.store.dataForKey(QStringLiteral("Password")).size(), 30);
         }
         ControllerRig next(iniPath());
-        next.controller->loadUserDefaults();
+        next.controller->preferences().loadUserDefaults();
         QCOMPARE(next.controller->form().text(Text::Password), QStringLiteral("secret"));
     }
 
@@ -351,16 +377,16 @@ private slots:
     {
         {
             ControllerRig rig(iniPath());
-            rig.controller->loadUserDefaults();
+            rig.controller->preferences().loadUserDefaults();
             rig.controller->form().setText(Text::Password,
                                            QStringLiteral("abcdefghijklmnopqrstuvwxyz012"));
-            rig.controller->w1_Ok();
+            rig.controller->preferences().w1_Ok();
             rig.controller->form().setText(Text::Password, QStringLiteral("xy"));
-            rig.controller->w1_Ok();
+            rig.controller->preferences().w1_Ok();
             QCOMPARE(rig.store.dataForKey(QStringLiteral("Password")).size(), 30);
         }
         ControllerRig next(iniPath());
-        next.controller->loadUserDefaults();
+        next.controller->preferences().loadUserDefaults();
         QCOMPARE(next.controller->form().text(Text::Password), QStringLiteral("xy"));
     }
 
@@ -386,7 +412,7 @@ private slots:
         }
         ControllerRig rig(iniPath());
         rig.controller->form().setText(Text::Password, QStringLiteral("before"));
-        rig.controller->loadUserDefaults();
+        rig.controller->preferences().loadUserDefaults();
         QCOMPARE(rig.controller->form().text(Text::Password), expected);
     }
 
@@ -415,13 +441,13 @@ private slots:
         QFETCH(int, field);
         QFETCH(QString, alert);
         ControllerRig rig(iniPath());
-        rig.controller->loadUserDefaults();
-        rig.controller->w1_OrderFront();
+        rig.controller->preferences().loadUserDefaults();
+        rig.controller->preferences().w1_OrderFront();
         rig.windows.calls.clear();
         rig.controller->form().setChecked(Box::Mail, true);
         rig.controller->form().setText(Text::SMTPServer, QStringLiteral("smtp.example.com"));
         rig.controller->form().setText(Text(field), password);
-        rig.controller->w1_Ok();
+        rig.controller->preferences().w1_Ok();
 
         QCOMPARE(rig.modal.alerts, QStringList{alert});
         QVERIFY(!rig.windows.calls.contains(QStringLiteral("closeSettings")));
@@ -429,7 +455,7 @@ private slots:
         QVERIFY(!rig.store.hasStoredValue(QStringLiteral("Password")));
         QVERIFY(!rig.store.hasStoredValue(QStringLiteral("SMTPPassword")));
         QVERIFY(!rig.store.hasStoredValue(QStringLiteral("SMTPServer")));
-        QVERIFY(!QFile::exists(rig.controller->autostartEntryPath()));
+        QVERIFY(!QFile::exists(rig.controller->preferences().autostartEntryPath()));
         // The typed text stays for the user to correct.
         QCOMPARE(rig.controller->form().text(Text(field)), password);
     }
@@ -470,18 +496,18 @@ private slots:
         QFETCH(bool, expected);
         ControllerRig rig(iniPath());
         AppController& c = *rig.controller;
-        c.loadUserDefaults();
+        c.preferences().loadUserDefaults();
         c.flags()._isSendMail = mailFlag;
         c.flags()._isSendRebuildMail = rebuildFlag;
-        c.w1_OrderFront();
+        c.preferences().w1_OrderFront();
         if (presetEnabled >= 0)
-            c.SetMailController(presetEnabled == 1);
+            c.preferences().SetMailController(presetEnabled == 1);
         if (clicked == QLatin1String("Mail")) {
             c.form().setChecked(Box::Mail, checked);
-            c.w1_SendMail();
+            c.preferences().w1_SendMail();
         } else if (clicked == QLatin1String("RebuildMail")) {
             c.form().setChecked(Box::RebuildMail, checked);
-            c.w1_SendRebuildMail();
+            c.preferences().w1_SendRebuildMail();
         }
         for (const Text field : kMailFields)
             QVERIFY2(c.form().isEnabled(field) == expected,
@@ -509,13 +535,13 @@ private slots:
         QFETCH(bool, expected);
         ControllerRig rig(iniPath());
         AppController& c = *rig.controller;
-        c.loadUserDefaults();
+        c.preferences().loadUserDefaults();
         c.flags()._isPOPbSMTP = popFlag;
-        c.w1_OrderFront();
+        c.preferences().w1_OrderFront();
         QCOMPARE(c.form().isChecked(Box::POPbSMTP), popFlag);
         if (clickedTo >= 0) {
             c.form().setChecked(Box::POPbSMTP, clickedTo == 1);
-            c.w1_POPbSMTP();
+            c.preferences().w1_POPbSMTP();
         }
         for (const Text field : kPopFields)
             QVERIFY2(c.form().isEnabled(field) == expected,
@@ -526,9 +552,9 @@ private slots:
     {
         ControllerRig rig(iniPath());
         AppController& c = *rig.controller;
-        c.loadUserDefaults();
+        c.preferences().loadUserDefaults();
         c.flags() = AppController::Flags{true, false, true, false, true, false, true};
-        c.w1_OrderFront();
+        c.preferences().w1_OrderFront();
         QCOMPARE(c.form().isChecked(Box::Mail), true);
         QCOMPARE(c.form().isChecked(Box::RebuildMail), false);
         QCOMPARE(c.form().isChecked(Box::POPbSMTP), true);
@@ -543,15 +569,15 @@ private slots:
     {
         ControllerRig rig(iniPath());
         AppController& c = *rig.controller;
-        c.loadUserDefaults();
+        c.preferences().loadUserDefaults();
         c.form().setText(Text::SMTPServer, QStringLiteral("old.example.com"));
-        c.w1_Ok();
+        c.preferences().w1_Ok();
 
-        c.w1_OrderFront();
+        c.preferences().w1_OrderFront();
         c.form().setText(Text::SMTPServer, QStringLiteral("new.example.com"));
         c.form().setChecked(Box::Mail, true);
         rig.windows.calls.clear();
-        c.w1_Cancel();
+        c.preferences().w1_Cancel();
 
         QCOMPARE(rig.windows.calls, QStringList{QStringLiteral("closeSettings")});
         QCOMPARE(c.form().text(Text::SMTPServer), QStringLiteral("new.example.com"));
@@ -560,9 +586,9 @@ private slots:
                  QStringLiteral("old.example.com"));
 
         // The check-box is reset from the flag at the next opening; the edit is stored at OK.
-        c.w1_OrderFront();
+        c.preferences().w1_OrderFront();
         QVERIFY(!c.form().isChecked(Box::Mail));
-        c.w1_Ok();
+        c.preferences().w1_Ok();
         QCOMPARE(DefaultsStore(iniPath()).stringForKey(QStringLiteral("SMTPServer")),
                  QStringLiteral("new.example.com"));
     }
@@ -572,8 +598,8 @@ private slots:
         {
             ControllerRig rig(iniPath());
             AppController& c = *rig.controller;
-            c.loadUserDefaults();
-            c.w1_OrderFront();
+            c.preferences().loadUserDefaults();
+            c.preferences().w1_OrderFront();
             for (auto it = textKeys().cbegin(); it != textKeys().cend(); ++it)
                 c.form().setText(it.value(), it.key() + QStringLiteral("-value"));
             c.form().setChecked(Box::Mail, true);
@@ -583,13 +609,18 @@ private slots:
             c.form().setChecked(Box::Log, true);
             c.form().setChecked(Box::DispPanel, false);
             c.form().setChecked(Box::SMTPAuth, true);
-            c.w1_Ok();
+            c.form().setText(Text::ReminderHours, QStringLiteral("6"));
+            c.form().setText(Text::WebhookFormat, QStringLiteral("ntfy"));
+            c.form().setChecked(Box::DesktopNotifications, false);
+            c.form().setChecked(Box::Webhook, true);
+            c.form().setChecked(Box::ExportMetrics, true);
+            c.preferences().w1_Ok();
             QCOMPARE(rig.windows.calls.mid(1), (QStringList{QStringLiteral("commitSettings"),
                                                             QStringLiteral("closeSettings")}));
         }
         ControllerRig next(iniPath());
         AppController& c = *next.controller;
-        c.loadUserDefaults();
+        c.preferences().loadUserDefaults();
         for (auto it = textKeys().cbegin(); it != textKeys().cend(); ++it)
             QCOMPARE(c.form().text(it.value()), it.key() + QStringLiteral("-value"));
         QVERIFY(c.flags()._isSendMail);
@@ -599,10 +630,53 @@ private slots:
         QVERIFY(c.flags()._isMakeLog);
         QVERIFY(!c.flags()._isDispPanel);
         QVERIFY(c.flags()._isSMTPAuth);
+        QCOMPARE(c.form().text(Text::ReminderHours), QStringLiteral("6"));
+        QCOMPARE(c.form().text(Text::WebhookFormat), QStringLiteral("ntfy"));
+        QVERIFY(!c.flags()._isDesktopNotifications);
+        QVERIFY(c.flags()._isWebhook);
+        QVERIFY(c.form().isChecked(Box::ExportMetrics));
     }
 
     // Mail reads the check-boxes: from launch on, without the settings window ever opened,
     // they and the fields' enabling follow the store.
+    // A list setting from the store: a value the list does not offer reads as the default.
+    void listSettingsFromTheStore_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ReminderHours 24") << "ReminderHours"
+                                          << "24"
+                                          << "24";
+        QTest::newRow("ReminderHours 5 is not offered") << "ReminderHours"
+                                                        << "5"
+                                                        << "0";
+        QTest::newRow("ReminderHours not a number") << "ReminderHours"
+                                                    << "often"
+                                                    << "0";
+        QTest::newRow("WebhookFormat ntfy") << "WebhookFormat"
+                                            << "ntfy"
+                                            << "ntfy";
+        QTest::newRow("WebhookFormat unknown") << "WebhookFormat"
+                                               << "xml"
+                                               << "json";
+    }
+
+    void listSettingsFromTheStore()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        {
+            DefaultsStore store(iniPath());
+            store.setString(key, stored);
+            QVERIFY(store.synchronize());
+        }
+        ControllerRig rig(iniPath());
+        rig.controller->preferences().loadUserDefaults();
+        QCOMPARE(rig.controller->form().text(choiceKeys().value(key)), shown);
+    }
+
     void launchFillsTheFormWithoutTheWindow()
     {
         {
@@ -614,24 +688,25 @@ private slots:
         }
         ControllerRig rig(iniPath());
         AppController& c = *rig.controller;
-        c.loadUserDefaults();
+        c.preferences().loadUserDefaults();
         QVERIFY(rig.windows.calls.isEmpty());
         QVERIFY(c.form().isChecked(Box::Mail));
         QVERIFY(c.form().isChecked(Box::POPbSMTP));
         QVERIFY(c.form().isChecked(Box::SMTPAuth));
         QVERIFY(!c.form().isChecked(Box::RebuildMail));
         QVERIFY(c.form().isChecked(Box::LoginItem));
+        QVERIFY(!c.form().isChecked(Box::ExportMetrics));
         for (const Text field : {Text::SMTPServer, Text::SMTPSecurity, Text::SMTPCAFile,
                                  Text::POP3Server, Text::SMTPUser, Text::SMTPPassword})
             QVERIFY2(c.form().isEnabled(field), qPrintable(SettingsForm::objectName(field)));
         // Unchecking the sign-in box disables its fields; so does switching mail off.
         c.form().setChecked(Box::SMTPAuth, false);
-        c.w1_SMTPAuth();
+        c.preferences().w1_SMTPAuth();
         QVERIFY(!c.form().isEnabled(Text::SMTPUser));
         c.form().setChecked(Box::SMTPAuth, true);
-        c.w1_SMTPAuth();
+        c.preferences().w1_SMTPAuth();
         c.form().setChecked(Box::Mail, false);
-        c.w1_SendMail();
+        c.preferences().w1_SendMail();
         QVERIFY(!c.form().isEnabled(Text::SMTPPassword));
         QVERIFY(!c.form().isEnabled(Text::SMTPSecurity));
     }
@@ -664,20 +739,20 @@ private slots:
         secrets.takes = keyringTakes;
         {
             ControllerRig rig(iniPath(), QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
-            rig.controller->loadUserDefaults();
+            rig.controller->preferences().loadUserDefaults();
             QCOMPARE(rig.controller->form().text(Text::SMTPPasswordPlace), QString());
             rig.controller->form().setText(Text::SMTPPassword, password);
-            rig.controller->w1_Ok();
+            rig.controller->preferences().w1_Ok();
             QVERIFY(rig.modal.alerts.isEmpty());
-            QCOMPARE(int(rig.controller->smtpPasswordPlace()), place);
+            QCOMPARE(int(rig.controller->preferences().smtpPasswordPlace()), place);
             QCOMPARE(rig.controller->form().text(Text::SMTPPasswordPlace),
                      place == int(SecretPlace::Keyring)
                          ? QStringLiteral("MSG_SMTPPasswordInKeyring")
                          : QStringLiteral("MSG_SMTPPasswordInFile"));
             // A second OK with the same password asks the keyring nothing.
             const int writes = secrets.writes;
-            rig.controller->w1_OrderFront();
-            rig.controller->w1_Ok();
+            rig.controller->preferences().w1_OrderFront();
+            rig.controller->preferences().w1_Ok();
             QCOMPARE(secrets.writes, writes);
         }
         const QByteArray file = readAll(iniPath());
@@ -693,9 +768,9 @@ private slots:
         }
 
         ControllerRig next(iniPath(), QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
-        next.controller->loadUserDefaults();
+        next.controller->preferences().loadUserDefaults();
         QCOMPARE(next.controller->form().text(Text::SMTPPassword), password);
-        QCOMPARE(int(next.controller->smtpPasswordPlace()), place);
+        QCOMPARE(int(next.controller->preferences().smtpPasswordPlace()), place);
     }
 
     // The settings file holds the SMTP password only when the keyring could not take it: its
@@ -707,17 +782,17 @@ private slots:
         secrets.takes = false;
         {
             ControllerRig rig(iniPath(), QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
-            rig.controller->loadUserDefaults();
+            rig.controller->preferences().loadUserDefaults();
             QCOMPARE(rig.controller->form().text(Text::SMTPPassword), QStringLiteral("stale"));
             rig.controller->form().setText(Text::SMTPPassword, QStringLiteral("newer"));
-            rig.controller->w1_Ok();
+            rig.controller->preferences().w1_Ok();
         }
         secrets.reads = 0;
         ControllerRig next(iniPath(), QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
-        next.controller->loadUserDefaults();
+        next.controller->preferences().loadUserDefaults();
         QCOMPARE(next.controller->form().text(Text::SMTPPassword), QStringLiteral("newer"));
         QCOMPARE(secrets.reads, 0);
-        QCOMPARE(next.controller->smtpPasswordPlace(), SecretPlace::SettingsFile);
+        QCOMPARE(next.controller->preferences().smtpPasswordPlace(), SecretPlace::SettingsFile);
     }
 
     void autostartEntryAfterOk_data()
@@ -748,7 +823,7 @@ private slots:
         QFETCH(QString, execLine);
         ControllerRig rig(iniPath(), executable);
         AppController& c = *rig.controller;
-        const QString entryPath = c.autostartEntryPath();
+        const QString entryPath = c.preferences().autostartEntryPath();
         QCOMPARE(entryPath, autostartFolder() + u'/' + QFileInfo(executable).fileName() +
                                 QStringLiteral(".desktop"));
         if (staleEntry) {
@@ -757,10 +832,10 @@ private slots:
             QVERIFY(stale.open(QIODevice::WriteOnly));
             stale.write("[Desktop Entry]\nExec=/old/place\nHidden=true\n");
         }
-        c.loadUserDefaults();
-        c.w1_OrderFront();
+        c.preferences().loadUserDefaults();
+        c.preferences().w1_OrderFront();
         c.form().setChecked(Box::LoginItem, option);
-        c.w1_Ok();
+        c.preferences().w1_Ok();
         QCOMPARE(c.flags()._isAddLoginItem, option);
 
         if (execLine.isEmpty()) {
@@ -797,9 +872,9 @@ private slots:
             QCOMPARE(fileMode(iniPath()), 0644);
         }
         ControllerRig rig(iniPath());
-        rig.controller->loadUserDefaults();
+        rig.controller->preferences().loadUserDefaults();
         rig.controller->form().setText(Text::Password, QStringLiteral("secret"));
-        rig.controller->w1_Ok();
+        rig.controller->preferences().w1_Ok();
         QCOMPARE(fileMode(iniPath()), 0600);
     }
 
@@ -822,12 +897,12 @@ private slots:
         blocker.close();
         ControllerRig rig(blocker.fileName() + QStringLiteral("/settings.conf"));
         AppController& c = *rig.controller;
-        c.loadUserDefaults();
-        c.w1_OrderFront();
+        c.preferences().loadUserDefaults();
+        c.preferences().w1_OrderFront();
         c.form().setChecked(Box::Mail, true);
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("could not write the settings")));
-        c.w1_Ok();
+        c.preferences().w1_Ok();
         // The options hold for this run even though they could not be kept.
         QVERIFY(c.flags()._isSendMail);
     }
@@ -853,13 +928,15 @@ private slots:
             settings.setValue(QStringLiteral("RAIDName"), value);
         }
         ControllerRig rig(iniPath());
-        rig.controller->loadUserDefaults();
+        rig.controller->preferences().loadUserDefaults();
         QCOMPARE(rig.controller->nameDict(), expected);
     }
 
     void chooseLogFile_data()
     {
-        QTest::addColumn<int>("field"); // the log path (save dialog) or the CA file (open dialog)
+        // The log path (save dialog), the CA file (open dialog) or the metrics folder (folder
+        // dialog).
+        QTest::addColumn<int>("field");
         QTest::addColumn<QVariant>("answer"); // invalid: cancelled
         QTest::addColumn<QString>("expected");
         const int log = int(Text::LogFilePath);
@@ -870,6 +947,11 @@ private slots:
         QTest::newRow("CA file chosen")
             << ca << QVariant(QStringLiteral("/etc/company/ca.pem")) << "/etc/company/ca.pem";
         QTest::newRow("CA file cancelled") << ca << QVariant() << "/var/log/tamro/start.csv";
+        const int metrics = int(Text::MetricsFolder);
+        QTest::newRow("metrics folder chosen")
+            << metrics << QVariant(QStringLiteral("/srv/metrics")) << "/srv/metrics";
+        QTest::newRow("metrics folder cancelled")
+            << metrics << QVariant() << "/var/log/tamro/start.csv";
     }
 
     void chooseLogFile()
@@ -879,22 +961,36 @@ private slots:
         QFETCH(QString, expected);
         const Text text = Text(field);
         const bool caFile = text == Text::SMTPCAFile;
+        const bool folder = text == Text::MetricsFolder;
         ControllerRig rig(iniPath());
-        rig.controller->loadUserDefaults();
+        rig.controller->preferences().loadUserDefaults();
         rig.controller->form().setText(text, QStringLiteral("/var/log/tamro/start.csv"));
+        RecordingModal& m = rig.modal;
         if (answer.isValid())
-            (caFile ? rig.modal.openDialogAnswer : rig.modal.saveDialogAnswer) = answer.toString();
+            (caFile   ? m.openDialogAnswer
+             : folder ? m.folderDialogAnswer
+                      : m.saveDialogAnswer) = answer.toString();
         if (caFile)
-            rig.controller->w1_SetCAFile();
+            rig.controller->preferences().w1_SetCAFile();
+        else if (folder)
+            rig.controller->w1_SetMetricsFolder();
         else
-            rig.controller->w1_SetFilePath();
-        QCOMPARE(caFile ? rig.modal.openDialogStarts : rig.modal.saveDialogStarts,
-                 QStringList{QStringLiteral("/var/log/tamro/start.csv")});
-        QVERIFY((caFile ? rig.modal.saveDialogStarts : rig.modal.openDialogStarts).isEmpty());
+            rig.controller->preferences().w1_SetFilePath();
+        const QStringList* asked = caFile   ? &m.openDialogStarts
+                                   : folder ? &m.folderDialogStarts
+                                            : &m.saveDialogStarts;
+        QCOMPARE(*asked, QStringList{QStringLiteral("/var/log/tamro/start.csv")});
+        // No other dialog was opened.
+        for (const QStringList* other :
+             {&m.openDialogStarts, &m.folderDialogStarts, &m.saveDialogStarts}) {
+            if (other != asked)
+                QVERIFY(other->isEmpty());
+        }
         QCOMPARE(rig.controller->form().text(text), expected);
         // Stored only at the next OK.
-        QVERIFY(!rig.store.hasStoredValue(caFile ? QStringLiteral("SMTPCAFile")
-                                                 : QStringLiteral("LogFilePath")));
+        QVERIFY(!rig.store.hasStoredValue(caFile   ? QStringLiteral("SMTPCAFile")
+                                          : folder ? QStringLiteral("MetricsFolder")
+                                                   : QStringLiteral("LogFilePath")));
     }
 };
 

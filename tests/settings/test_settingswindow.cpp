@@ -3,6 +3,7 @@
 #include "settingsfakes.h"
 #include "testmain.h"
 
+#include "metrics/metricsexporter.h"
 #include "settings/logtablemodel.h"
 #include "settings/logwindow.h"
 #include "settings/renderwindows.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,7 +32,7 @@ private:
     {
         auto rig = std::make_unique<ControllerRig>(_dir->filePath(QStringLiteral("settings.conf")));
         rig->launchWithLog(_dir->filePath(QStringLiteral("log.csv")));
-        rig->controller->w1_OrderFront();
+        rig->controller->preferences().w1_OrderFront();
         return rig;
     }
 
@@ -52,18 +54,21 @@ private slots:
         for (const char* name :
              {"w1_SMTPServer", "w1_SMTPPort", "w1_FromField", "w1_ToField1", "w1_ToField2",
               "w1_ToField3", "w1_SubjectField", "w1_POP3Server", "w1_POP3Port", "w1_Username",
-              "w1_Password", "w1_LogFilePath", "w1_SMTPUser", "w1_SMTPPassword", "w1_SMTPCAFile"})
+              "w1_Password", "w1_LogFilePath", "w1_SMTPUser", "w1_SMTPPassword", "w1_SMTPCAFile",
+              "w1_WebhookURL", "w1_WebhookToken", "w1_MetricsFolder"})
             QTest::newRow(name) << name << "QLineEdit";
-        for (const char* name : {"w1_Mail", "w1_RebuildMail", "w1_POPbSMTP", "w1_LoginItem",
-                                 "w1_Log", "w1_DispPanel", "w1_Shutdown", "w1_SMTPAuth"})
-            QTest::newRow(name) << name << "QCheckBox";
         for (const char* name :
-             {"w1_Ok", "w1_Cancel", "w1_TestMail", "w1_SetFilePath", "w1_SetCAFile"})
+             {"w1_Mail", "w1_RebuildMail", "w1_POPbSMTP", "w1_LoginItem", "w1_Log", "w1_DispPanel",
+              "w1_Shutdown", "w1_SMTPAuth", "w1_DesktopNotifications", "w1_WebhookEnabled",
+              "w1_ExportMetrics"})
+            QTest::newRow(name) << name << "QCheckBox";
+        for (const char* name : {"w1_Ok", "w1_Cancel", "w1_TestMail", "w1_SetFilePath",
+                                 "w1_SetCAFile", "w1_TestWebhook", "w1_SetMetricsFolder"})
             QTest::newRow(name) << name << "QPushButton";
-        for (const char* name : {"w1_MailStatus", "w1_SMTPPasswordPlace"})
+        for (const char* name : {"w1_MailStatus", "w1_SMTPPasswordPlace", "w1_WebhookStatus"})
             QTest::newRow(name) << name << "QLabel";
-        QTest::newRow("w1_SMTPSecurity") << "w1_SMTPSecurity"
-                                         << "QComboBox";
+        for (const char* name : {"w1_SMTPSecurity", "w1_ReminderHours", "w1_WebhookFormat"})
+            QTest::newRow(name) << name << "QComboBox";
     }
 
     void controlsCarryTheirNames()
@@ -86,6 +91,45 @@ private slots:
                  QLineEdit::Password);
         QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPPassword"))->echoMode(),
                  QLineEdit::Password);
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_WebhookToken"))->echoMode(),
+                 QLineEdit::Password);
+    }
+
+    // The window fits a screen 768 pixels high, title bar and panel included.
+    void fitsASmallScreen()
+    {
+        auto rig = makeRig();
+        SettingsWindow window(*rig->controller);
+        window.show();
+        QVERIFY2(window.sizeHint().height() <= 700,
+                 qPrintable(QString::number(window.sizeHint().height())));
+        QVERIFY(window.minimumSizeHint().height() <= 700);
+    }
+
+    void notificationControls()
+    {
+        auto rig = makeRig();
+        AppController& c = *rig->controller;
+        SettingsWindow window(c);
+        auto* hours = window.findChild<QComboBox*>(QStringLiteral("w1_ReminderHours"));
+        QCOMPARE(hours->count(), 4);
+        QCOMPARE(hours->currentData().toString(), QStringLiteral("0"));
+        emit hours->activated(hours->findData(QStringLiteral("6")));
+        QCOMPARE(c.form().text(Text::ReminderHours), QStringLiteral("6"));
+        auto* format = window.findChild<QComboBox*>(QStringLiteral("w1_WebhookFormat"));
+        QCOMPARE(format->currentData().toString(), QStringLiteral("json"));
+        c.form().setText(Text::WebhookFormat, QStringLiteral("ntfy"));
+        QCOMPARE(format->currentText(), QStringLiteral("UI_WebhookFormatNtfy"));
+        QVERIFY(
+            window.findChild<QCheckBox*>(QStringLiteral("w1_DesktopNotifications"))->isChecked());
+        // The webhook fields follow their check-box.
+        auto* url = window.findChild<QLineEdit*>(QStringLiteral("w1_WebhookURL"));
+        QVERIFY(!url->isEnabled());
+        QVERIFY(!format->isEnabled());
+        window.findChild<QCheckBox*>(QStringLiteral("w1_WebhookEnabled"))->click();
+        QVERIFY(url->isEnabled());
+        QVERIFY(format->isEnabled());
+        QVERIFY(c.form().isChecked(Box::Webhook));
     }
 
     void securityListFollowsTheForm()
@@ -130,7 +174,7 @@ private slots:
     {
         auto rig = makeRig();
         rig->controller->flags()._isSendMail = true;
-        rig->controller->w1_OrderFront();
+        rig->controller->preferences().w1_OrderFront();
         SettingsWindow window(*rig->controller);
         window.show();
         auto* edit = window.findChild<QLineEdit*>(QStringLiteral("w1_SubjectField"));
@@ -188,7 +232,7 @@ private slots:
         auto rig = makeRig();
         AppController& c = *rig->controller;
         c.flags()._isAddLoginItem = false;
-        c.w1_OrderFront();
+        c.preferences().w1_OrderFront();
         SettingsWindow window(c);
         window.show();
         auto* login = window.findChild<QCheckBox*>(QStringLiteral("w1_LoginItem"));
@@ -197,7 +241,17 @@ private slots:
         auto* server = window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPServer"));
         window.findChild<QCheckBox*>(QStringLiteral("w1_Mail"))->click();
         QTest::keyClicks(server, QStringLiteral("smtp.example.org"));
-        QFile::remove(c.autostartEntryPath());
+        // The metrics file, switched on in a folder chosen with the button: written at once.
+        c.metrics().start(); // as at launch
+        window.findChild<QCheckBox*>(QStringLiteral("w1_ExportMetrics"))->click();
+        const QString metricsFolder = _dir->filePath(QStringLiteral("metrics"));
+        QVERIFY(QDir().mkpath(metricsFolder));
+        rig->modal.folderDialogAnswer = metricsFolder;
+        window.findChild<QPushButton*>(QStringLiteral("w1_SetMetricsFolder"))->click();
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_MetricsFolder"))->text(),
+                 metricsFolder);
+        QSignalSpy metricsWritten(&c.metrics(), &MetricsExporter::written);
+        QFile::remove(c.preferences().autostartEntryPath());
         window.findChild<QPushButton*>(QStringLiteral("w1_Ok"))->click();
 
         QVERIFY(c.flags()._isAddLoginItem);
@@ -206,7 +260,11 @@ private slots:
         QCOMPARE(reread.stringForKey(QStringLiteral("SMTPServer")),
                  QStringLiteral("smtp.example.org"));
         QVERIFY(reread.boolForKey(QStringLiteral("AddLoginItem")));
-        QVERIFY(QFile::exists(c.autostartEntryPath()));
+        QVERIFY(QFile::exists(c.preferences().autostartEntryPath()));
+        QVERIFY(reread.boolForKey(QStringLiteral("ExportMetrics")));
+        QCOMPARE(reread.stringForKey(QStringLiteral("MetricsFolder")), metricsFolder);
+        QVERIFY(metricsWritten.wait(5000));
+        QVERIFY(QFile::exists(metricsFolder + QStringLiteral("/tamro_raid_monitor.prom")));
     }
 
     void cancelButtonClosesOnly()

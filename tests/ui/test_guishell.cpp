@@ -6,6 +6,7 @@
 #include "testmain.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
+#include "ui/statuspresentation.h"
 #include "ui/statuswindow.h"
 
 #include <QAction>
@@ -170,7 +171,7 @@ private slots:
         QVERIFY(!w->isVisible());
         menuAction(stage.shell, "sbMenu_Status")->trigger();
         QVERIFY(w->isVisible());
-        stage.controller->w0_Close();
+        stage.controller->statusPresentation().w0_Close();
         QVERIFY(!w->isVisible());
     }
 
@@ -206,10 +207,10 @@ private slots:
         QVERIFY(w->minimizeOnClose());
         QVERIFY(!stage.shell.isUsingTray());
         // Closing it keeps the program reachable.
-        stage.controller->w0_Close();
+        stage.controller->statusPresentation().w0_Close();
         QVERIFY(w->isVisible());
         QVERIFY(w->isMinimized());
-        stage.controller->w0_OrderFront();
+        stage.controller->statusPresentation().w0_OrderFront();
         QVERIFY(!w->isMinimized());
         // Notifications need the tray: without one, nothing is shown and nothing breaks.
         stage.shell.notify(NoticeKind::Problem, QStringLiteral("T"), QStringLiteral("text"));

@@ -2,11 +2,14 @@
 // is there, has the right size and format, and every text id is translated in every language.
 #include "resourcepaths.h"
 #include "testmain.h"
+#include "ui/translations.h"
 
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QTranslator>
+#include <QXmlStreamReader>
 #include <QtEndian>
 
 #include <map>
@@ -126,14 +129,61 @@ constexpr const char* kTextIds[] = {"MSG_DiskCheck",
                                     "UI_ColTime",
                                     "UI_ColDevice",
                                     "UI_ColMode",
-                                    "UI_ColExecInfo"};
+                                    "UI_ColExecInfo",
+                                    "UI_GroupMetrics",
+                                    "UI_ExportMetrics",
+                                    "UI_MetricsFolder"};
 
-constexpr const char* kLanguages[] = {"en", "de"};
+constexpr const char* kLanguages[] = {"en", "de", "fr", "es", "ja", "zh_CN"};
 
 QByteArray readAll(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One message of a Linguist source file: its text, and whether it is finished.
+struct TsMessage
+{
+    QString translation;
+    bool finished = false;
+};
+
+// The messages of tamro_<language>.ts in the source tree, by id.
+std::map<QString, TsMessage> readTsFile(const QString& language)
+{
+    std::map<QString, TsMessage> messages;
+    QXmlStreamReader xml(
+        readAll(QStringLiteral(TAMRO_TRANSLATIONS_DIR "/tamro_%1.ts").arg(language)));
+    QString id;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"message") {
+            id = xml.attributes().value(QLatin1String("id")).toString();
+        } else if (xml.name() == u"translation" && !id.isEmpty()) {
+            const QStringView type = xml.attributes().value(QLatin1String("type"));
+            TsMessage& message = messages[id];
+            message.finished = type.isEmpty();
+            message.translation = xml.readElementText();
+        }
+    }
+    return messages;
+}
+
+// What must come through translation unchanged: placeholders, markup and accelerator marks
+// ("&" before a letter; "&&" is a plain ampersand).
+QStringList fixedParts(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("%L?\\d+|<[^>]*>|&&|&"));
+    QStringList parts;
+    for (auto it = pattern.globalMatch(text); it.hasNext();) {
+        const QString part = it.next().captured();
+        if (part != u"&&")
+            parts << part;
+    }
+    parts.sort();
+    return parts;
 }
 
 } // namespace
@@ -147,10 +197,16 @@ private slots:
 
     void textTranslated_data();
     void textTranslated();
+    void everyIdOfTheEnglishTable_data();
+    void everyIdOfTheEnglishTable();
     void qtTrIdUsesInstalledTable_data();
     void qtTrIdUsesInstalledTable();
     void textsFitWhereTheyAreJoined_data();
     void textsFitWhereTheyAreJoined();
+    void languageFromEnvironment_data();
+    void languageFromEnvironment();
+    void pseudoLocale_data();
+    void pseudoLocale();
     void helpFileForEachLanguage_data();
     void helpFileForEachLanguage();
 
@@ -181,6 +237,9 @@ void TestResources::initTestCase()
         QVERIFY(!table->isEmpty());
         m_tables.emplace(QString::fromLatin1(language), std::move(table));
     }
+    std::unique_ptr<QTranslator> pseudo = makeTranslator(QStringLiteral("pseudo"));
+    QVERIFY(pseudo && !pseudo->isEmpty());
+    m_tables.emplace(QStringLiteral("pseudo"), std::move(pseudo));
 }
 
 void TestResources::textTranslated_data()
@@ -202,6 +261,47 @@ void TestResources::textTranslated()
     QVERIFY2(translated != id, qPrintable(id));
 }
 
+void TestResources::everyIdOfTheEnglishTable_data()
+{
+    QTest::addColumn<QString>("language");
+    for (const char* language : kLanguages)
+        QTest::newRow(language) << QString::fromLatin1(language);
+}
+
+// Every message of the English table is in the language's table, finished, and keeps the
+// English placeholders, markup and accelerators. One failure lists every id that needs work.
+void TestResources::everyIdOfTheEnglishTable()
+{
+    QFETCH(QString, language);
+    const std::map<QString, TsMessage> english = readTsFile(QStringLiteral("en"));
+    const std::map<QString, TsMessage> table = readTsFile(language);
+    QVERIFY(english.size() > 100);
+    QStringList missing, unfinished, changed;
+    for (const auto& [id, source] : english) {
+        const auto it = table.find(id);
+        if (it == table.end()) {
+            missing << id;
+            continue;
+        }
+        const QString compiled = text(language, id.toLatin1().constData());
+        if (!it->second.finished || it->second.translation.trimmed().isEmpty() ||
+            compiled.isEmpty())
+            unfinished << id;
+        else if (fixedParts(it->second.translation) != fixedParts(source.translation))
+            changed << id;
+    }
+    QString report;
+    if (!missing.isEmpty())
+        report +=
+            QStringLiteral("\n  missing from tamro_%1.ts: %2").arg(language, missing.join(u' '));
+    if (!unfinished.isEmpty())
+        report += QStringLiteral("\n  not translated or unfinished: %1").arg(unfinished.join(u' '));
+    if (!changed.isEmpty())
+        report += QStringLiteral("\n  placeholders, markup or accelerators differ from English: %1")
+                      .arg(changed.join(u' '));
+    QVERIFY2(report.isEmpty(), qPrintable(language + report));
+}
+
 void TestResources::qtTrIdUsesInstalledTable_data()
 {
     QTest::addColumn<QString>("language");
@@ -210,6 +310,14 @@ void TestResources::qtTrIdUsesInstalledTable_data()
                         << "RAID 1 (Mirroring)";
     QTest::newRow("de") << "de"
                         << "RAID 1 (Spiegelung)";
+    QTest::newRow("fr") << "fr"
+                        << "RAID 1 (Miroir)";
+    QTest::newRow("es") << "es"
+                        << "RAID 1 (Espejo)";
+    QTest::newRow("ja") << "ja"
+                        << "RAID 1 (ミラーリング)";
+    QTest::newRow("zh_CN") << "zh_CN"
+                           << "RAID 1（镜像）";
 }
 
 void TestResources::qtTrIdUsesInstalledTable()
@@ -237,6 +345,7 @@ void TestResources::textsFitWhereTheyAreJoined_data()
     QTest::addColumn<QString>("language");
     for (const char* language : kLanguages)
         QTest::newRow(language) << QString::fromLatin1(language);
+    QTest::newRow("pseudo") << "pseudo";
 }
 
 void TestResources::textsFitWhereTheyAreJoined()
@@ -261,6 +370,157 @@ void TestResources::textsFitWhereTheyAreJoined()
         QVERIFY2(!text(language, id).contains(u'\n'), id);
 }
 
+void TestResources::languageFromEnvironment_data()
+{
+    // The values of LANGUAGE, LC_ALL, LC_MESSAGES and LANG.
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("all");
+    QTest::addColumn<QString>("messages");
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QString>("table");
+    QTest::newRow("nothing set") << ""
+                                 << ""
+                                 << ""
+                                 << ""
+                                 << "en";
+    QTest::newRow("LANG") << ""
+                          << ""
+                          << ""
+                          << "de_AT.UTF-8"
+                          << "de";
+    QTest::newRow("LC_MESSAGES before LANG") << ""
+                                             << ""
+                                             << "ja_JP.UTF-8"
+                                             << "de_DE"
+                                             << "ja";
+    QTest::newRow("LC_ALL before both") << ""
+                                        << "es_MX.UTF-8"
+                                        << "ja_JP"
+                                        << "de_DE"
+                                        << "es";
+    QTest::newRow("LANGUAGE before all") << "fr"
+                                         << "es_ES"
+                                         << "ja_JP"
+                                         << "de_DE"
+                                         << "fr";
+    QTest::newRow("list: first with a table") << "sv_SE:pt:fr_CA:de"
+                                              << ""
+                                              << ""
+                                              << "ja_JP"
+                                              << "fr";
+    QTest::newRow("list: English stops the search") << "en_GB:de"
+                                                    << ""
+                                                    << ""
+                                                    << ""
+                                                    << "en";
+    QTest::newRow("list without a table: English") << "sv:fi"
+                                                   << ""
+                                                   << ""
+                                                   << "de_DE"
+                                                   << "en";
+    QTest::newRow("codeset and modifier") << ""
+                                          << ""
+                                          << ""
+                                          << "fr_BE.ISO-8859-15@euro"
+                                          << "fr";
+    QTest::newRow("C locale") << ""
+                              << "C.UTF-8"
+                              << ""
+                              << "de_DE"
+                              << "en";
+    QTest::newRow("POSIX") << ""
+                           << ""
+                           << "POSIX"
+                           << ""
+                           << "en";
+    QTest::newRow("zh_CN") << ""
+                           << ""
+                           << ""
+                           << "zh_CN.UTF-8"
+                           << "zh_CN";
+    QTest::newRow("zh alone") << "zh"
+                              << ""
+                              << ""
+                              << ""
+                              << "zh_CN";
+    QTest::newRow("zh_SG") << ""
+                           << ""
+                           << ""
+                           << "zh_SG.UTF-8"
+                           << "zh_CN";
+    QTest::newRow("zh_TW is not Simplified") << ""
+                                             << ""
+                                             << ""
+                                             << "zh_TW.UTF-8"
+                                             << "en";
+    QTest::newRow("zh_HK then Japanese") << "zh_HK:ja"
+                                         << ""
+                                         << ""
+                                         << ""
+                                         << "ja";
+    QTest::newRow("pseudo") << "pseudo"
+                            << ""
+                            << ""
+                            << "de_DE"
+                            << "pseudo";
+}
+
+void TestResources::languageFromEnvironment()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, all);
+    QFETCH(QString, messages);
+    QFETCH(QString, lang);
+    QFETCH(QString, table);
+    QCOMPARE(pickLanguage(language, all, messages, lang), table);
+}
+
+void TestResources::pseudoLocale_data()
+{
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("pseudo");
+    // 8 letters + 4 (40 %), the word's own beginning repeated.
+    QTest::newRow("word") << "Settings"
+                          << "[ŠéttíñgšŠétt]";
+    // The extra length goes after the last letter; the trailing blank stays outside.
+    QTest::newRow("trailing blank") << "Error: "
+                                    << "[ÉŕŕóŕÉŕŕ:] ";
+    QTest::newRow("leading line break") << "\nNo disk."
+                                        << "\n[ÑóÑó díškdí.]";
+    QTest::newRow("no letters") << "8"
+                                << "[8~]";
+    QTest::newRow("blank only") << " "
+                                << " ";
+}
+
+void TestResources::pseudoLocale()
+{
+    QFETCH(QString, english);
+    QFETCH(QString, pseudo);
+    QCOMPARE(pseudoLocalized(english), pseudo);
+
+    // Installed, it serves every text of the English table lengthened, keeps the help file's
+    // name, and still shows a missing id as itself.
+    QVERIFY(installLanguage(*QCoreApplication::instance(), QStringLiteral("pseudo")));
+    const QString close = qtTrId("UI_Close");
+    const QString help = qtTrId("MSG_HelpFileName");
+    const QString unknown = qtTrId("MSG_NoSuchText");
+    delete QCoreApplication::instance()->findChild<QTranslator*>(QStringLiteral("tamro-translator"),
+                                                                 Qt::FindDirectChildrenOnly);
+    QCOMPARE(close, QStringLiteral("[ÇĺóšéÇĺ]"));
+    QCOMPARE(help, QStringLiteral("TAMRO RAID MONITOR Help"));
+    QCOMPARE(unknown, QStringLiteral("MSG_NoSuchText"));
+    QCOMPARE(qtTrId("UI_Close"), QStringLiteral("UI_Close"));
+    for (const char* id : kTextIds) {
+        if (qstrcmp(id, "MSG_HelpFileName") == 0)
+            continue;
+        const QString en = text(QStringLiteral("en"), id).trimmed();
+        const QString ps = text(QStringLiteral("pseudo"), id).trimmed();
+        QVERIFY2(ps.startsWith(u'[') && ps.endsWith(u']'), id);
+        QVERIFY2((ps.size() - 2) * 10 >= en.size() * 14, id);
+    }
+}
+
 void TestResources::helpFileForEachLanguage_data()
 {
     QTest::addColumn<QString>("language");
@@ -269,6 +529,14 @@ void TestResources::helpFileForEachLanguage_data()
                         << "TAMRO RAID MONITOR Help.html";
     QTest::newRow("de") << "de"
                         << "TAMRO RAID MONITOR Hilfe.html";
+    QTest::newRow("fr") << "fr"
+                        << "TAMRO RAID MONITOR Aide.html";
+    QTest::newRow("es") << "es"
+                        << "TAMRO RAID MONITOR Ayuda.html";
+    QTest::newRow("ja") << "ja"
+                        << "TAMRO RAID MONITOR ヘルプ.html";
+    QTest::newRow("zh_CN") << "zh_CN"
+                           << "TAMRO RAID MONITOR 帮助.html";
 }
 
 void TestResources::helpFileForEachLanguage()

@@ -4,6 +4,7 @@
 #include "settings/defaultsstore.h"
 #include "testmain.h"
 #include "ui/devicelistmodel.h"
+#include "ui/statuspresentation.h"
 #include "ui/tools/raiddocument.h"
 
 #include <QFileInfo>
@@ -115,18 +116,18 @@ private slots:
     void deviceNameOfAnEmptyTable()
     {
         AppController& c = make();
-        QCOMPARE(c.deviceName(0), QStringLiteral("-"));
+        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("-"));
         c.client().handleReadBytes(raiddoc::configAnswer({}));
-        QCOMPARE(c.deviceName(0), QStringLiteral("-"));
+        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("-"));
     }
 
     void deviceNameFallsBackToTheSerialNumber()
     {
         AppController& c = make();
         c.client().handleReadBytes(raiddoc::configAnswer({enclosure(QStringLiteral("1234"))}));
-        QCOMPARE(c.deviceName(0), QStringLiteral("1234"));
+        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("1234"));
         // Outside the table there is no enclosure to name.
-        QCOMPARE(c.deviceName(3), QStringLiteral("-"));
+        QCOMPARE(c.statusPresentation().deviceName(3), QStringLiteral("-"));
     }
 
     void localizedErrorString_data()
@@ -144,7 +145,7 @@ private slots:
         AppController& c = make();
         c.client().handleReadBytes(
             raiddoc::configAnswer({enclosure(QStringLiteral("7"), drive0Plugged)}));
-        QCOMPARE(c.localizedErrorString(0), expected);
+        QCOMPARE(c.statusPresentation().localizedErrorString(0), expected);
     }
 
     void displayRaidInfoShowsAndKeepsTheDisplay()
@@ -153,7 +154,7 @@ private slots:
         c.client().handleReadBytes(raiddoc::configAnswer(
             {enclosure(QStringLiteral("1")), enclosure(QStringLiteral("2"), false)}));
         _status.shown.clear();
-        c.displayRaidInfo(1);
+        c.statusPresentation().displayRaidInfo(1);
         QCOMPARE(_status.shown.size(), 1);
         QCOMPARE(_status.shown.last(), c.statusDisplay());
         QCOMPARE(c.statusDisplay().index, 1);
@@ -161,8 +162,8 @@ private slots:
 
         // No enclosure at the index: nothing shown, nothing changed.
         const StatusDisplay before = c.statusDisplay();
-        c.displayRaidInfo(-1);
-        c.displayRaidInfo(2);
+        c.statusPresentation().displayRaidInfo(-1);
+        c.statusPresentation().displayRaidInfo(2);
         QCOMPARE(_status.shown.size(), 1);
         QCOMPARE(c.statusDisplay(), before);
     }
@@ -173,10 +174,10 @@ private slots:
         feed(c, {enclosure(QStringLiteral("1234"))});
         QCOMPARE(c.targetNames(), QStringList{QStringLiteral("1234")});
 
-        c.renameDevice(0, QStringLiteral("Office"));
+        c.statusPresentation().renameDevice(0, QStringLiteral("Office"));
         QCOMPARE(c.targetNames(), QStringList{QStringLiteral("Office")});
         QCOMPARE(c.nameDict().value(QStringLiteral("1234")).toString(), QStringLiteral("Office"));
-        QCOMPARE(c.deviceName(0), QStringLiteral("Office"));
+        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("Office"));
         // Written out at once: a fresh store on the same file reads it.
         QVERIFY(QFileInfo::exists(iniPath()));
         {
@@ -188,7 +189,7 @@ private slots:
 
         // The same name again writes nothing: the removed file stays away.
         QVERIFY(QFile::remove(iniPath()));
-        c.renameDevice(0, QStringLiteral("Office"));
+        c.statusPresentation().renameDevice(0, QStringLiteral("Office"));
         QVERIFY(!QFileInfo::exists(iniPath()));
     }
 
@@ -203,9 +204,9 @@ private slots:
         feed(c, {enclosure(QStringLiteral("1234"))});
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
                                                "could not write the enclosure names")));
-        c.renameDevice(0, QStringLiteral("Office"));
+        c.statusPresentation().renameDevice(0, QStringLiteral("Office"));
         // The name holds for this run even though it could not be kept.
-        QCOMPARE(c.deviceName(0), QStringLiteral("Office"));
+        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("Office"));
     }
 
     void renameKeysTheEditedRowNotTheSelection()
@@ -213,23 +214,23 @@ private slots:
         AppController& c = make();
         feed(c, {enclosure(QStringLiteral("11")), enclosure(QStringLiteral("22"))});
         QCOMPARE(c.selIdx(), 0);
-        c.renameDevice(1, QStringLiteral("Backup"));
+        c.statusPresentation().renameDevice(1, QStringLiteral("Backup"));
         QCOMPARE(c.nameDict().value(QStringLiteral("22")).toString(), QStringLiteral("Backup"));
         QVERIFY(!c.nameDict().contains(QStringLiteral("11")));
-        QCOMPARE(c.deviceName(1), QStringLiteral("Backup"));
-        QCOMPARE(c.deviceName(0), QStringLiteral("11"));
+        QCOMPARE(c.statusPresentation().deviceName(1), QStringLiteral("Backup"));
+        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("11"));
     }
 
     void emptyRenameFallsBackToTheSerialNumber()
     {
         AppController& c = make();
         feed(c, {enclosure(QStringLiteral("1234"))});
-        c.renameDevice(0, QStringLiteral("Office"));
-        c.renameDevice(0, QString());
+        c.statusPresentation().renameDevice(0, QStringLiteral("Office"));
+        c.statusPresentation().renameDevice(0, QString());
         QCOMPARE(c.targetNames(), QStringList{QString()});
         QVERIFY(c.nameDict().contains(QStringLiteral("1234")));
         QCOMPARE(c.nameDict().value(QStringLiteral("1234")).toString(), QString());
-        QCOMPARE(c.deviceName(0), QStringLiteral("1234"));
+        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("1234"));
     }
 
     void renameThroughTheModel()
@@ -261,7 +262,7 @@ private slots:
         QFETCH(int, row);
         AppController& c = make();
         feed(c, {enclosure(QStringLiteral("5"))});
-        c.renameDevice(row, QStringLiteral("Nowhere"));
+        c.statusPresentation().renameDevice(row, QStringLiteral("Nowhere"));
         QCOMPARE(c.targetNames(), QStringList{QStringLiteral("5")});
         QVERIFY(c.nameDict().isEmpty());
         QVERIFY(!QFileInfo::exists(iniPath()));
@@ -288,7 +289,7 @@ private slots:
         feed(c, {enclosure(QStringLiteral("1")), enclosure(QStringLiteral("2"), false)});
         QCOMPARE(c.selIdx(), 0);
         _status.shown.clear();
-        c.deviceListSelectionChanged(row);
+        c.statusPresentation().deviceListSelectionChanged(row);
         QCOMPARE(c.selIdx(), selIdx);
         QCOMPARE(_status.shown.size(), shown);
         if (shown)
@@ -313,14 +314,14 @@ private slots:
         for (const bool logWindow : {false, true}) {
             AppController& c = make();
             feed(c, {enclosure(QStringLiteral("1")), enclosure(QStringLiteral("2"))});
-            c.deviceListSelectionChanged(1);
+            c.statusPresentation().deviceListSelectionChanged(1);
             QCOMPARE(c.selIdx(), 1);
             c.client().setDeviceIndex(0);
             c.client().setCommand(pending);
             if (logWindow)
-                c.w2_Rescan();
+                c.statusPresentation().w2_Rescan();
             else
-                c.w0_Rescan();
+                c.statusPresentation().w0_Rescan();
             QCOMPARE(c.client().getCommand(), command);
             QCOMPARE(c.client().getDeviceIndex(), deviceIndex);
         }
@@ -329,10 +330,10 @@ private slots:
     void noticePanelAndWindows()
     {
         AppController& c = make();
-        c.displayPanel(QStringLiteral("Disk2 gone"));
+        c.statusPresentation().displayPanel(QStringLiteral("Disk2 gone"));
         QCOMPARE(_modal.panels, QStringList{QStringLiteral("Disk2 gone")});
-        c.w0_OrderFront();
-        c.w0_Close();
+        c.statusPresentation().w0_OrderFront();
+        c.statusPresentation().w0_Close();
         QCOMPARE(_windows.calls,
                  (QStringList{QStringLiteral("showStatus"), QStringLiteral("closeStatus")}));
     }
@@ -340,10 +341,10 @@ private slots:
     void withoutPresentersNothingBreaks()
     {
         AppController& c = make(false);
-        c.displayPanel(QStringLiteral("nobody sees this"));
-        c.w0_OrderFront();
-        c.w0_Close();
-        c.displayRaidInfo(0);
+        c.statusPresentation().displayPanel(QStringLiteral("nobody sees this"));
+        c.statusPresentation().w0_OrderFront();
+        c.statusPresentation().w0_Close();
+        c.statusPresentation().displayRaidInfo(0);
         QCOMPARE(c.statusDisplay().picture, QStringLiteral("type2"));
         QCOMPARE(c.statusDisplay().modeText, QStringLiteral("MSG_ModeNoDisk"));
     }

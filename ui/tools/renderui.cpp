@@ -1,6 +1,10 @@
-// Renders the status window in its typical states, the panels and the tray menu into PNG
-// files, one folder per language. It feeds the controller the storage service's own answers
-// and lets the evaluation pass fill the window, so the pictures show what the program shows.
+// Renders the status window in its typical states, the panels, the tray menu, the settings
+// and log windows (each page of their tabs too) into PNG files, one folder per language: every
+// language of the program and the pseudo-locale. It feeds the controller the storage service's
+// own answers and lets the evaluation pass fill the window, so the pictures show what the
+// program shows, at the size it opens each window at. Each window is also checked for text
+// that does not fit or that no font can draw (textfit.h); the findings go to
+// <folder>/<language>/cut-texts.txt, empty when all text fits, and to standard error.
 // It never touches the user's settings (a temporary home) and never connects anywhere.
 //
 // Usage: tamro-render-ui [output folder]    (default: <build>/ui-renders)
@@ -12,13 +16,17 @@
 #include "ui/panels.h"
 #include "ui/statuswindow.h"
 #include "ui/tools/raiddocument.h"
+#include "ui/tools/textfit.h"
 #include "ui/translations.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPixmap>
+#include <QSaveFile>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -26,6 +34,9 @@
 #include <cstdio>
 
 namespace {
+
+// Every language of the program, and the pseudo-locale.
+constexpr const char* kLanguages[] = {"en", "de", "fr", "es", "ja", "zh_CN", "pseudo"};
 
 struct Scenario
 {
@@ -66,14 +77,8 @@ QList<Scenario> scenarios()
     };
 }
 
-bool save(QWidget& widget, const QString& path)
+bool savePicture(QWidget& widget, const QString& path)
 {
-    widget.ensurePolished();
-    if (!widget.isVisible()) {
-        widget.adjustSize();
-        widget.show();
-    }
-    QCoreApplication::processEvents();
     const QPixmap picture = widget.grab();
     if (picture.isNull() || !picture.save(path)) {
         std::fprintf(stderr, "could not write %s\n", qPrintable(path));
@@ -81,6 +86,53 @@ bool save(QWidget& widget, const QString& path)
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+// Texts that do not fit, per window, for one language.
+struct FitReport
+{
+    QStringList lines;
+
+    void check(QWidget& window, const QString& name)
+    {
+        for (const QString& problem : findCutTexts(window))
+            lines << name + QStringLiteral(": ") + problem;
+    }
+};
+
+// Shows the widget at the size the program shows it at (its form's size, grown to what its
+// layout needs), checks its texts and saves a picture of it.
+bool save(QWidget& widget, const QString& path, FitReport& report)
+{
+    widget.setAttribute(Qt::WA_DontShowOnScreen, true);
+    widget.ensurePolished();
+    if (!widget.isVisible())
+        widget.show();
+    QCoreApplication::processEvents();
+    report.check(widget, QFileInfo(path).completeBaseName());
+    return savePicture(widget, path);
+}
+
+// A picture of every page of each tab widget but the one shown: <name>-<tabs>-<page>.png.
+bool saveTabPages(QWidget& window, const QString& dir, const QString& name)
+{
+    bool ok = true;
+    const auto tabWidgets = window.findChildren<QTabWidget*>();
+    for (QTabWidget* tabs : tabWidgets) {
+        const int current = tabs->currentIndex();
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (i == current || !tabs->isVisibleTo(&window))
+                continue;
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            ok = savePicture(window, QStringLiteral("%1/%2-%3-%4.png")
+                                         .arg(dir, name, tabs->objectName())
+                                         .arg(i + 1)) &&
+                 ok;
+        }
+        tabs->setCurrentIndex(current);
+    }
+    return ok;
 }
 
 // A controller with its shell, on a private store, that never connects.
@@ -113,7 +165,7 @@ struct Stage
         QTimer guard;
         guard.setSingleShot(true);
         QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(controller.get(), &AppController::passFinished, &loop, &QEventLoop::quit);
+        controller->onPassFinished(&loop, [&loop] { loop.quit(); });
         guard.start(3000);
         controller->client().handleReadBytes(answer);
         loop.exec();
@@ -127,40 +179,56 @@ struct Stage
 bool renderLanguage(const QString& dir, QTemporaryDir& home)
 {
     bool ok = QDir().mkpath(dir);
+    FitReport report;
     int n = 0;
     for (const Scenario& s : scenarios()) {
         Stage stage(home.filePath(QStringLiteral("store-%1.ini").arg(++n)));
         stage.feed(raiddoc::configAnswer(s.enclosures));
         StatusWindow* window = stage.shell.statusWindow();
-        window->show();
-        window->resize(window->sizeHint().expandedTo(QSize(520, 500)));
-        ok = save(*window, dir + QLatin1Char('/') + QLatin1String(s.file)) && ok;
+        // With the tray's commands, as on a desktop without a tray: the widest form.
+        window->setTrayCommandsVisible(true);
+        ok = save(*window, dir + QLatin1Char('/') + QLatin1String(s.file), report) && ok;
         window->hide();
     }
 
     Stage stage(home.filePath(QStringLiteral("store-panels.ini")));
     NoticePanel* notice = stage.shell.noticePanel();
-    notice->prepare(qtTrId("MSG_DiskInfo2") + qtTrId("MSG_DiskCheck"));
-    ok = save(*notice, dir + QStringLiteral("/panel-notice.png")) && ok;
+    // The notice of a problem, as the evaluation pass words it.
+    notice->prepare(QStringLiteral("DeviceName:20071\n%1%2")
+                        .arg(qtTrId("MSG_DiskInfo2"), qtTrId("MSG_DiskCheck")));
+    ok = save(*notice, dir + QStringLiteral("/panel-notice.png"), report) && ok;
     notice->hide();
 
     QuitPanel* quit = stage.shell.quitPanel();
     quit->prepare(qtTrId("MSG_QuitMessage"));
-    ok = save(*quit, dir + QStringLiteral("/panel-quit.png")) && ok;
+    ok = save(*quit, dir + QStringLiteral("/panel-quit.png"), report) && ok;
     quit->hide();
 
     PasswordPanel* password = stage.shell.passwordPanel();
     password->prepare(qtTrId("MSG_EnterPassword1"));
-    ok = save(*password, dir + QStringLiteral("/panel-password.png")) && ok;
+    ok = save(*password, dir + QStringLiteral("/panel-password.png"), report) && ok;
     password->hide();
 
     QMenu* menu = stage.shell.statusMenu();
     menu->ensurePolished();
     menu->resize(menu->sizeHint());
-    ok = save(*menu, dir + QStringLiteral("/tray-menu.png")) && ok;
+    ok = save(*menu, dir + QStringLiteral("/tray-menu.png"), report) && ok;
     menu->hide();
 
-    renderSettingsWindows(*stage.controller, dir);
+    renderSettingsWindows(*stage.controller, dir, [&](QWidget& window, const QString& name) {
+        report.check(window, name);
+        ok = saveTabPages(window, dir, name) && ok;
+    });
+
+    QSaveFile file(dir + QStringLiteral("/cut-texts.txt"));
+    if (file.open(QIODevice::WriteOnly)) {
+        for (const QString& line : std::as_const(report.lines))
+            file.write(line.toUtf8() + '\n');
+    }
+    ok = file.commit() && ok;
+    for (const QString& line : std::as_const(report.lines))
+        std::fprintf(stderr, "text cut (%s): %s\n", qPrintable(QFileInfo(dir).fileName()),
+                     qPrintable(line));
     return ok;
 }
 
@@ -190,13 +258,13 @@ int main(int argc, char** argv)
     const QStringList args = QCoreApplication::arguments();
     const QString out = args.size() > 1 ? args.at(1) : QStringLiteral(TAMRO_RENDER_DIR);
     bool ok = true;
-    for (const QString& language : {QStringLiteral("en"), QStringLiteral("de")}) {
-        if (!installLanguage(app, language)) {
-            std::fprintf(stderr, "no string table for %s\n", qPrintable(language));
+    for (const char* language : kLanguages) {
+        if (!installLanguage(app, QString::fromLatin1(language))) {
+            std::fprintf(stderr, "no string table for %s\n", language);
             ok = false;
             continue;
         }
-        ok = renderLanguage(out + QLatin1Char('/') + language, home) && ok;
+        ok = renderLanguage(out + QLatin1Char('/') + QLatin1String(language), home) && ok;
     }
     return ok ? 0 : 1;
 }

@@ -1,14 +1,15 @@
-// Mail through the companion tool popbsmtp: the texts of the settings window as they are at
-// the moment of sending, the whole mail on the tool's command line except the passwords,
-// which go to its standard input ("-p -", "--smtp-password -"; the POP3 one first). The
-// outcome is the tool's success sentence alone; when it is missing, the tool's exit status
-// says why, and a test mail shows that reason. The tool is the configured path, else the
-// first executable popbsmtp in ../libexec/tamro-raid-monitor, ../libexec or ./libexec beside
-// the program. A missing tool, one that cannot start, and one still running at the mail time
-// limit (then stopped) all count as a failed sending.
+// The tool is the configured path, else the first executable popbsmtp in
+// ../libexec/tamro-raid-monitor, ../libexec or ./libexec beside the program. A missing tool,
+// one that cannot start, and one still running at the mail time limit (then stopped) all
+// count as a failed sending.
+#include "alerts/mailchannel.h"
+
 #include "actions/processrunner.h"
 #include "actions/secretbytes.h"
-#include "app/appcontroller.h"
+#include "app/logging.h"
+#include "app/ports.h"
+#include "settings/optionflags.h"
+#include "settings/settingsform.h"
 #include "util/timetext.h"
 
 #include <QCoreApplication>
@@ -45,7 +46,26 @@ constexpr int kAtPopServer = 10;
 
 } // namespace
 
-QString AppController::recipientList() const
+MailChannel::MailChannel(SettingsForm& form, const OptionFlags& flags, const Config& config,
+                         AlertOutcomeLog log, WindowPresenter* windows, QObject* parent)
+    : QObject(parent), _form(form), _flags(flags), _config(config), _log(std::move(log)),
+      _windows(windows)
+{
+}
+
+bool MailChannel::wants(const AlertEvent& event) const
+{
+    switch (event.kind) {
+    case AlertEvent::Kind::RebuildFinished:
+        return _flags._isSendRebuildMail;
+    case AlertEvent::Kind::Test:
+        return true;
+    default:
+        return _flags._isSendMail;
+    }
+}
+
+QString MailChannel::recipientList() const
 {
     QStringList recipients;
     for (const SettingsForm::Text field :
@@ -58,20 +78,36 @@ QString AppController::recipientList() const
     return recipients.join(u';');
 }
 
-QString AppController::mailBody(int test, int index, const QString& timeText) const
+QString MailChannel::mailBody(const AlertEvent& event, const QString& timeText) const
 {
-    if (test != 0)
+    QString body;
+    switch (event.kind) {
+    case AlertEvent::Kind::Test:
         return timeText + u'\n' + qtTrId("MSG_TestMessage");
-    const bool rebuildFinished =
-        index >= 0 && index < kSlots && _rebuildPhase.at(std::size_t(index)) == 2;
-    if (rebuildFinished)
-        return timeText + QStringLiteral("\nDeviceName:") + deviceName(index) + u'\n' +
+    case AlertEvent::Kind::RebuildFinished:
+        body = timeText + QStringLiteral("\nDeviceName:") + event.name + u'\n' +
                qtTrId("MSG_EndRebuildMessage");
-    return timeText + QStringLiteral("\nDeviceName:") + deviceName(index) + u'\n' +
-           localizedErrorString(index) + qtTrId("MSG_DiskCheck");
+        break;
+    case AlertEvent::Kind::Problem:
+        body = timeText + QStringLiteral("\nDeviceName:") + event.name + u'\n' + event.plugText +
+               qtTrId("MSG_DiskCheck");
+        break;
+    case AlertEvent::Kind::ServiceUnreachable:
+        body = timeText + u'\n' + qtTrId("MSG_AlertServiceDown");
+        break;
+    case AlertEvent::Kind::ServiceReachable:
+        body = timeText + u'\n' + qtTrId("MSG_AlertServiceBack");
+        break;
+    }
+    // A reminder says so and since when; held-back alerts are counted.
+    if (event.reminder)
+        body += u'\n' + alerts::reminderLine(event);
+    if (const QString held = alerts::heldBackLine(event); !held.isEmpty())
+        body += u'\n' + held;
+    return body;
 }
 
-QStringList AppController::mailArguments(const QString& body) const
+QStringList MailChannel::mailArguments(const QString& body) const
 {
     using Text = SettingsForm::Text;
     QStringList arguments;
@@ -104,7 +140,7 @@ QStringList AppController::mailArguments(const QString& body) const
     return arguments;
 }
 
-QString AppController::locateMailTool() const
+QString MailChannel::locateMailTool() const
 {
     const QString dir = QCoreApplication::applicationDirPath();
     for (const char* relative :
@@ -116,7 +152,7 @@ QString AppController::locateMailTool() const
     return QString();
 }
 
-QString AppController::testMailFailureText(int exitCode) const
+QString MailChannel::testMailFailureText(int exitCode) const
 {
     const bool atPop = exitCode > kAtPopServer;
     const QString host =
@@ -139,9 +175,10 @@ QString AppController::testMailFailureText(int exitCode) const
     }
 }
 
-bool AppController::sendMail(int test, int index)
+bool MailChannel::sendMail(const AlertEvent& event)
 {
-    const QString body = mailBody(test, index, ctimeTextNow());
+    const bool test = event.kind == AlertEvent::Kind::Test;
+    const QString body = mailBody(event, ctimeTextNow());
     const QStringList arguments = mailArguments(body);
     const bool withPopPassword = _form.isChecked(SettingsForm::Box::POPbSMTP);
     const bool withSmtpPassword = _form.isChecked(SettingsForm::Box::SMTPAuth);
@@ -149,7 +186,7 @@ bool AppController::sendMail(int test, int index)
                                                   : QString());
     const SecretBytes smtpPassword(withSmtpPassword ? _form.text(SettingsForm::Text::SMTPPassword)
                                                     : QString());
-    const QString tool = _config.mailToolPath.isEmpty() ? locateMailTool() : _config.mailToolPath;
+    const QString tool = _config.toolPath.isEmpty() ? locateMailTool() : _config.toolPath;
 
     bool sent = false;
     int exitCode = -1;
@@ -166,7 +203,7 @@ bool AppController::sendMail(int test, int index)
             request.inputLines.push_back(popPassword.view());
         if (withSmtpPassword)
             request.inputLines.push_back(smtpPassword.view());
-        request.timeoutMs = _config.timing.mailTimeoutMs;
+        request.timeoutMs = _config.timeoutMs;
         const ProcessOutcome outcome = ProcessRunner::runInEventLoop(request);
         if (!outcome.started)
             qCWarning(lcActions) << "mail tool could not be started:" << request.program;
@@ -185,17 +222,17 @@ bool AppController::sendMail(int test, int index)
             qCInfo(lcActions).noquote() << "mail not sent:" << complaint;
     }
 
-    if (test != 0) {
+    if (test) {
         _form.setText(SettingsForm::Text::MailStatus,
                       sent ? qtTrId("MSG_TestMailSuccess") : testMailFailureText(exitCode));
-    } else if (_flags._isMakeLog) {
-        writeCSVFile(sent ? qtTrId("MSG_MailSuccess") : qtTrId("MSG_MailFail"), index);
+    } else if (_flags._isMakeLog && _log) {
+        _log(sent ? qtTrId("MSG_MailSuccess") : qtTrId("MSG_MailFail"), event);
     }
     emit mailFinished(sent);
     return sent;
 }
 
-void AppController::w1_TestMail()
+void MailChannel::w1_TestMail()
 {
     // The window stays usable while the tool runs: a second press then starts nothing.
     if (_testMailRunning)
@@ -206,5 +243,7 @@ void AppController::w1_TestMail()
     if (_windows)
         _windows->commitSettingsEditing();
     _form.setText(SettingsForm::Text::MailStatus, qtTrId("MSG_TestMailSending"));
-    sendMail(1, 0);
+    AlertEvent test;
+    test.kind = AlertEvent::Kind::Test;
+    sendMail(test);
 }

@@ -1,0 +1,17 @@
+#include "metrics/metricssettings.h"
+
+#include "settings/defaultsstore.h"
+
+MetricsSettings MetricsSettings::load(const DefaultsStore& store)
+{
+    MetricsSettings settings;
+    settings.enabled = store.boolForKey(kExportKey);
+    settings.folder = store.stringForKey(kFolderKey);
+    return settings;
+}
+
+void MetricsSettings::save(DefaultsStore& store) const
+{
+    store.setBool(kExportKey, enabled);
+    store.setString(kFolderKey, folder);
+}

@@ -1,0 +1,734 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR">
+<context>
+    <name></name>
+    <message id="MSG_Title">
+        <source>TAMRO RAID MONITOR</source>
+        <extracomment>Caption of alerts and windows</extracomment>
+        <translation>TAMRO RAID MONITOR</translation>
+    </message>
+    <message id="MSG_Version">
+        <source>This version of the operating system is not supported. TAMRO RAID MONITOR will quit.</source>
+        <extracomment>System too old; the program quits after this alert</extracomment>
+        <translation>Cette version du système d’exploitation n’est pas prise en charge. TAMRO RAID MONITOR va se fermer.</translation>
+    </message>
+    <message id="MSG_ErrorMessage2">
+        <source>Cannot connect to the storage service. Make sure it is running, then choose Rescan.</source>
+        <extracomment>Alert after the connection to the storage service failed</extracomment>
+        <translation>Impossible de se connecter au service de stockage. Vérifiez qu’il est lancé, puis choisissez « Réanalyser ».</translation>
+    </message>
+    <message id="MSG_ErrorMessage3">
+        <source>More than 8 RAID enclosures are connected. TAMRO RAID MONITOR can watch up to 8 and will now quit.</source>
+        <extracomment>Alert before the program quits because of too many enclosures</extracomment>
+        <translation>Plus de 8 boîtiers RAID sont connectés. TAMRO RAID MONITOR peut en surveiller 8 au maximum et va maintenant se fermer.</translation>
+    </message>
+    <message id="MSG_QuitMessage">
+        <source>Quit TAMRO RAID MONITOR? Your RAID enclosures will no longer be watched.</source>
+        <extracomment>Question of the quit panel</extracomment>
+        <translation>Quitter TAMRO RAID MONITOR ? Vos boîtiers RAID ne seront plus surveillés.</translation>
+    </message>
+    <message id="MSG_HelpFileName">
+        <source>TAMRO RAID MONITOR Help</source>
+        <extracomment>Base name of the help file, without .html; a file of this name must exist in the help folder</extracomment>
+        <translation>TAMRO RAID MONITOR Aide</translation>
+    </message>
+    <message id="MSG_MailSubject">
+        <source>TAMRO RAID MONITOR notification</source>
+        <extracomment>Default mail subject</extracomment>
+        <translation>Notification de TAMRO RAID MONITOR</translation>
+    </message>
+    <message id="MSG_DiskCheck">
+        <source>
+Please check the enclosure and its drives.</source>
+        <extracomment>Appended directly after the plug-state text in the notice and the problem mail; starts with a line break</extracomment>
+        <translation>
+Veuillez vérifier le boîtier et ses disques.</translation>
+    </message>
+    <message id="MSG_DiskInfo1">
+        <source>Disk 1 is not connected.</source>
+        <extracomment>Plug state: drive 1 (upper bay) missing</extracomment>
+        <translation>Le disque 1 n’est pas connecté.</translation>
+    </message>
+    <message id="MSG_DiskInfo2">
+        <source>Disk 2 is not connected.</source>
+        <extracomment>Plug state: drive 2 (lower bay) missing</extracomment>
+        <translation>Le disque 2 n’est pas connecté.</translation>
+    </message>
+    <message id="MSG_DiskInfo3">
+        <source>Disks 1 and 2 are not connected.</source>
+        <extracomment>Plug state: both drives missing</extracomment>
+        <translation>Les disques 1 et 2 ne sont pas connectés.</translation>
+    </message>
+    <message id="MSG_DiskInfo4">
+        <source>No device found.</source>
+        <extracomment>Plug state: no enclosure found or configuration failed</extracomment>
+        <translation>Aucun périphérique trouvé.</translation>
+    </message>
+    <message id="MSG_Mode0">
+        <source>JBOD / Spanning</source>
+        <extracomment>RAID mode 0</extracomment>
+        <translation>JBOD / Concaténation</translation>
+    </message>
+    <message id="MSG_Mode1">
+        <source>RAID 1 (Mirroring)</source>
+        <extracomment>RAID mode 1</extracomment>
+        <translation>RAID 1 (Miroir)</translation>
+    </message>
+    <message id="MSG_Mode2">
+        <source>RAID 0 (Striping)</source>
+        <extracomment>RAID mode 2</extracomment>
+        <translation>RAID 0 (Agrégat par bandes)</translation>
+    </message>
+    <message id="MSG_Mode3">
+        <source>Separate drives</source>
+        <extracomment>RAID mode 3</extracomment>
+        <translation>Disques séparés</translation>
+    </message>
+    <message id="MSG_ModeNoDisk">
+        <source>No volume</source>
+        <extracomment>Mode text when the enclosure has no volume</extracomment>
+        <translation>Aucun volume</translation>
+    </message>
+    <message id="MSG_RStatus0">
+        <source>Normal</source>
+        <extracomment>Rebuild state: normal</extracomment>
+        <translation>Normal</translation>
+    </message>
+    <message id="MSG_RStatus1">
+        <source>Rebuilding</source>
+        <extracomment>Drive state 1 in progress; followed by a blank and a percentage</extracomment>
+        <translation>Reconstruction</translation>
+    </message>
+    <message id="MSG_RStatus2">
+        <source>Verifying</source>
+        <extracomment>Drive state 2 in progress; followed by a blank and a percentage</extracomment>
+        <translation>Vérification</translation>
+    </message>
+    <message id="MSG_RStatus3">
+        <source>Waiting for rebuild</source>
+        <extracomment>A drive waits for its rebuild while the enclosure reports normal</extracomment>
+        <translation>En attente de reconstruction</translation>
+    </message>
+    <message id="MSG_RError">
+        <source>Error: </source>
+        <extracomment>Prefix of the error text; the plug-state text follows directly, so keep the trailing blank</extracomment>
+        <translation>Erreur : </translation>
+    </message>
+    <message id="MSG_NoDisk">
+        <source>No disk</source>
+        <extracomment>Model field of an empty drive bay</extracomment>
+        <translation>Aucun disque</translation>
+    </message>
+    <message id="MSG_FileMessage1">
+        <source>The event log file was not read: its path leads to a folder, a device or a pipe instead of a file. Check the log file path in Settings.</source>
+        <extracomment>Alert at launch when the event log path leads to something other than a regular file (a folder, a FIFO, a device)</extracomment>
+        <translation>Le fichier du journal des événements n’a pas été lu : son chemin mène à un dossier, un périphérique ou un tube au lieu d’un fichier. Vérifiez le chemin du fichier journal dans les Paramètres.</translation>
+    </message>
+    <message id="MSG_FileMessage2">
+        <source>The event log file could not be written. Check the log file path in Settings.</source>
+        <extracomment>Alert when the event log file cannot be written</extracomment>
+        <translation>Impossible d’écrire le fichier du journal des événements. Vérifiez le chemin du fichier journal dans les Paramètres.</translation>
+    </message>
+    <message id="MSG_FileMessage3">
+        <source>The event log file is larger than 16 MB: only its newest events were read.</source>
+        <extracomment>Alert at launch when the event log file is too large to be read whole</extracomment>
+        <translation>Le fichier du journal des événements dépasse 16 Mo : seuls ses événements les plus récents ont été lus.</translation>
+    </message>
+    <message id="MSG_EnterPassword1">
+        <source>Enter the administrator password. It is needed to shut down the computer when a rebuild has finished.</source>
+        <extracomment>First request for the administrator password</extracomment>
+        <translation>Saisissez le mot de passe administrateur. Il est nécessaire pour éteindre l’ordinateur à la fin d’une reconstruction.</translation>
+    </message>
+    <message id="MSG_EnterPassword2">
+        <source>The password was not accepted. Enter the administrator password again.</source>
+        <extracomment>Request after a rejected password</extracomment>
+        <translation>Le mot de passe n’a pas été accepté. Saisissez à nouveau le mot de passe administrateur.</translation>
+    </message>
+    <message id="MSG_PasswordOK">
+        <source>The password was accepted. The computer will shut down when a rebuild has finished.</source>
+        <extracomment>Confirmation of the administrator password</extracomment>
+        <translation>Le mot de passe a été accepté. L’ordinateur s’éteindra à la fin d’une reconstruction.</translation>
+    </message>
+    <message id="MSG_TestMessage">
+        <source>This is a test mail from TAMRO RAID MONITOR.</source>
+        <extracomment>Body of the test mail</extracomment>
+        <translation>Ceci est un courriel de test de TAMRO RAID MONITOR.</translation>
+    </message>
+    <message id="MSG_EndRebuildMessage">
+        <source>The rebuild has finished.</source>
+        <extracomment>Body line of the rebuild-complete mail</extracomment>
+        <translation>La reconstruction est terminée.</translation>
+    </message>
+    <message id="MSG_MailSuccess">
+        <source>Mail was sent.</source>
+        <extracomment>Event log entry (one CSV field): no comma and no line break</extracomment>
+        <translation>Courriel envoyé.</translation>
+    </message>
+    <message id="MSG_MailFail">
+        <source>Mail could not be sent.</source>
+        <extracomment>Event log entry (one CSV field): no comma and no line break</extracomment>
+        <translation>Le courriel n’a pas pu être envoyé.</translation>
+    </message>
+    <message id="MSG_TestMailSuccess">
+        <source>The test mail was sent.</source>
+        <extracomment>Status line of the settings window</extracomment>
+        <translation>Le courriel de test a été envoyé.</translation>
+    </message>
+    <message id="MSG_TestMailFail">
+        <source>The test mail could not be sent. Check the mail settings.</source>
+        <extracomment>Status line of the settings window</extracomment>
+        <translation>Le courriel de test n’a pas pu être envoyé. Vérifiez les paramètres de messagerie.</translation>
+    </message>
+    <message id="MSG_TestMailSending">
+        <source>Sending the test mail...</source>
+        <extracomment>Status line of the settings window while the test mail is on its way</extracomment>
+        <translation>Envoi du courriel de test...</translation>
+    </message>
+    <message id="MSG_MailFailUnreachable">
+        <source>The test mail was not sent. This mail server cannot be reached:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>Le courriel de test n’a pas été envoyé. Ce serveur de messagerie est injoignable :</translation>
+    </message>
+    <message id="MSG_MailFailTimeout">
+        <source>The test mail was not sent. This mail server did not answer in time:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>Le courriel de test n’a pas été envoyé. Ce serveur de messagerie n’a pas répondu à temps :</translation>
+    </message>
+    <message id="MSG_MailFailTLS">
+        <source>The test mail was not sent. This mail server refused a secure connection (TLS):</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>Le courriel de test n’a pas été envoyé. Ce serveur de messagerie a refusé une connexion sécurisée (TLS) :</translation>
+    </message>
+    <message id="MSG_MailFailCertificate">
+        <source>The test mail was not sent. The certificate of this mail server is not trusted:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>Le courriel de test n’a pas été envoyé. Le certificat de ce serveur de messagerie n’est pas approuvé :</translation>
+    </message>
+    <message id="MSG_MailFailSignIn">
+        <source>The test mail was not sent. This mail server refused the sign-in (check the user name and password):</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>Le courriel de test n’a pas été envoyé. Ce serveur de messagerie a refusé l’authentification (vérifiez le nom d’utilisateur et le mot de passe) :</translation>
+    </message>
+    <message id="MSG_MailFailRecipient">
+        <source>The test mail was not sent. The mail server refused a recipient address.</source>
+        <extracomment>Status line of the settings window</extracomment>
+        <translation>Le courriel de test n’a pas été envoyé. Le serveur de messagerie a refusé une adresse de destinataire.</translation>
+    </message>
+    <message id="MSG_SMTPPasswordInKeyring">
+        <source>kept in the keyring</source>
+        <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>
+        <translation>conservé dans le trousseau</translation>
+    </message>
+    <message id="MSG_SMTPPasswordInFile">
+        <source>kept in the settings file</source>
+        <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>
+        <translation>conservé dans le fichier de paramètres</translation>
+    </message>
+    <message id="MSG_SMTPPasswordTooLong">
+        <source>The SMTP password must not be longer than 256 bytes.</source>
+        <extracomment>Settings: SMTP password limit</extracomment>
+        <translation>Le mot de passe SMTP ne doit pas dépasser 256 octets.</translation>
+    </message>
+    <message id="UI_StatusWindowTitle">
+        <source>RAID Status</source>
+        <extracomment>Window title</extracomment>
+        <translation>État du RAID</translation>
+    </message>
+    <message id="UI_SettingsWindowTitle">
+        <source>Settings</source>
+        <extracomment>Window title</extracomment>
+        <translation>Paramètres</translation>
+    </message>
+    <message id="UI_LogWindowTitle">
+        <source>Event Log</source>
+        <extracomment>Window title</extracomment>
+        <translation>Journal des événements</translation>
+    </message>
+    <message id="UI_MenuStatus">
+        <source>Status Window...</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>Fenêtre d’état...</translation>
+    </message>
+    <message id="UI_MenuLog">
+        <source>Event Log...</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>Journal des événements...</translation>
+    </message>
+    <message id="UI_MenuSettings">
+        <source>Settings...</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>Paramètres...</translation>
+    </message>
+    <message id="UI_MenuHelp">
+        <source>Help</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>Aide</translation>
+    </message>
+    <message id="UI_MenuQuit">
+        <source>Quit TAMRO RAID MONITOR</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>Quitter TAMRO RAID MONITOR</translation>
+    </message>
+    <message id="UI_Rescan">
+        <source>Rescan</source>
+        <extracomment>Button</extracomment>
+        <translation>Réanalyser</translation>
+    </message>
+    <message id="UI_Close">
+        <source>Close</source>
+        <extracomment>Button</extracomment>
+        <translation>Fermer</translation>
+    </message>
+    <message id="UI_Ok">
+        <source>OK</source>
+        <extracomment>Button</extracomment>
+        <translation>OK</translation>
+    </message>
+    <message id="UI_Cancel">
+        <source>Cancel</source>
+        <extracomment>Button</extracomment>
+        <translation>Annuler</translation>
+    </message>
+    <message id="UI_TestMail">
+        <source>Send Test Mail</source>
+        <extracomment>Button in the settings window</extracomment>
+        <translation>Envoyer un courriel de test</translation>
+    </message>
+    <message id="UI_Choose">
+        <source>Choose...</source>
+        <extracomment>Button that opens the save dialog for the log file</extracomment>
+        <translation>Choisir...</translation>
+    </message>
+    <message id="UI_DeviceList">
+        <source>Devices</source>
+        <extracomment>Title of the device list</extracomment>
+        <translation>Périphériques</translation>
+    </message>
+    <message id="UI_Mode">
+        <source>Mode:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>Mode :</translation>
+    </message>
+    <message id="UI_Rebuild">
+        <source>Rebuild:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>Reconstruction :</translation>
+    </message>
+    <message id="UI_Disk1">
+        <source>Disk 1</source>
+        <extracomment>Status window: pane of the upper drive</extracomment>
+        <translation>Disque 1</translation>
+    </message>
+    <message id="UI_Disk2">
+        <source>Disk 2</source>
+        <extracomment>Status window: pane of the lower drive</extracomment>
+        <translation>Disque 2</translation>
+    </message>
+    <message id="UI_Model">
+        <source>Model:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>Modèle :</translation>
+    </message>
+    <message id="UI_Size">
+        <source>Size:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>Taille :</translation>
+    </message>
+    <message id="UI_Difference">
+        <source>Difference:</source>
+        <extracomment>Status window label: capacity difference</extracomment>
+        <translation>Différence :</translation>
+    </message>
+    <message id="UI_StateWaiting">
+        <source>Waiting for the storage service</source>
+        <extracomment>Tray tooltip: nothing evaluated yet</extracomment>
+        <translation>En attente du service de stockage</translation>
+    </message>
+    <message id="UI_StateHealthy">
+        <source>working normally</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>fonctionne normalement</translation>
+    </message>
+    <message id="UI_StateProblem">
+        <source>needs attention</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>requiert votre attention</translation>
+    </message>
+    <message id="UI_StateRebuilding">
+        <source>rebuilding</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>reconstruction en cours</translation>
+    </message>
+    <message id="UI_NoService">
+        <source>The storage service is not reachable</source>
+        <extracomment>Tray tooltip / status window</extracomment>
+        <translation>Le service de stockage est injoignable</translation>
+    </message>
+    <message id="UI_NotifyProblem">
+        <source>A problem was found. Open the status window for details.</source>
+        <extracomment>Tray notification</extracomment>
+        <translation>Un problème a été détecté. Ouvrez la fenêtre d’état pour plus de détails.</translation>
+    </message>
+    <message id="UI_NotifyRebuildDone">
+        <source>A rebuild has finished.</source>
+        <extracomment>Tray notification</extracomment>
+        <translation>Une reconstruction est terminée.</translation>
+    </message>
+    <message id="UI_SendMail">
+        <source>Send a mail when a problem is found</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Envoyer un courriel en cas de problème</translation>
+    </message>
+    <message id="UI_SendRebuildMail">
+        <source>Send a mail when a rebuild has finished</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Envoyer un courriel à la fin d’une reconstruction</translation>
+    </message>
+    <message id="UI_SMTPServer">
+        <source>SMTP server:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>Serveur SMTP :</translation>
+    </message>
+    <message id="UI_SMTPPort">
+        <source>SMTP port:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>Port SMTP :</translation>
+    </message>
+    <message id="UI_From">
+        <source>From:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>De :</translation>
+    </message>
+    <message id="UI_To1">
+        <source>To 1:</source>
+        <extracomment>Settings label: first recipient</extracomment>
+        <translation>À 1 :</translation>
+    </message>
+    <message id="UI_To2">
+        <source>To 2:</source>
+        <extracomment>Settings label: second recipient</extracomment>
+        <translation>À 2 :</translation>
+    </message>
+    <message id="UI_To3">
+        <source>To 3:</source>
+        <extracomment>Settings label: third recipient</extracomment>
+        <translation>À 3 :</translation>
+    </message>
+    <message id="UI_Subject">
+        <source>Subject:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>Objet :</translation>
+    </message>
+    <message id="UI_POPbSMTP">
+        <source>Log in to a POP3 server before sending (POP before SMTP)</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Se connecter à un serveur POP3 avant l’envoi (POP avant SMTP)</translation>
+    </message>
+    <message id="UI_POP3Server">
+        <source>POP3 server:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>Serveur POP3 :</translation>
+    </message>
+    <message id="UI_POP3Port">
+        <source>POP3 port:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>Port POP3 :</translation>
+    </message>
+    <message id="UI_Username">
+        <source>User name:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>Nom d’utilisateur :</translation>
+    </message>
+    <message id="UI_Password">
+        <source>Password:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>Mot de passe :</translation>
+    </message>
+    <message id="UI_LoginItem">
+        <source>Start TAMRO RAID MONITOR at login</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Lancer TAMRO RAID MONITOR à l’ouverture de session</translation>
+    </message>
+    <message id="UI_MakeLog">
+        <source>Keep an event log</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Tenir un journal des événements</translation>
+    </message>
+    <message id="UI_LogFilePath">
+        <source>Log file:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>Fichier journal :</translation>
+    </message>
+    <message id="UI_DispPanel">
+        <source>Show a notice when a problem is found</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Afficher un avis en cas de problème</translation>
+    </message>
+    <message id="UI_Shutdown">
+        <source>Shut down the computer when a rebuild has finished</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>Éteindre l’ordinateur à la fin d’une reconstruction</translation>
+    </message>
+    <message id="UI_GroupMail">
+        <source>E-mail notification</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Notification par courriel</translation>
+    </message>
+    <message id="UI_GroupPOP">
+        <source>POP before SMTP</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>POP avant SMTP</translation>
+    </message>
+    <message id="UI_GroupLog">
+        <source>Event log</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Journal des événements</translation>
+    </message>
+    <message id="UI_GroupOptions">
+        <source>Options</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Options</translation>
+    </message>
+    <message id="UI_PasswordTooLong">
+        <source>The password must be shorter than 30 bytes.</source>
+        <extracomment>Settings: stored mail password limit</extracomment>
+        <translation>Le mot de passe doit faire moins de 30 octets.</translation>
+    </message>
+    <message id="UI_TabMailServer">
+        <source>Server and sign-in</source>
+        <extracomment>Settings: page of the mail group</extracomment>
+        <translation>Serveur et authentification</translation>
+    </message>
+    <message id="UI_TabMailMessage">
+        <source>Message</source>
+        <extracomment>Settings: page of the mail group</extracomment>
+        <translation>Message</translation>
+    </message>
+    <message id="UI_SMTPSecurity">
+        <source>Security:</source>
+        <extracomment>Settings: label of the SMTP connection's protection</extracomment>
+        <translation>Sécurité :</translation>
+    </message>
+    <message id="UI_SecurityIfOffered">
+        <source>STARTTLS if offered</source>
+        <extracomment>Settings: SMTP security choice (default)</extracomment>
+        <translation>STARTTLS si proposé</translation>
+    </message>
+    <message id="UI_SecurityNone">
+        <source>None</source>
+        <extracomment>Settings: SMTP security choice</extracomment>
+        <translation>Aucune</translation>
+    </message>
+    <message id="UI_SecurityStartTLS">
+        <source>STARTTLS</source>
+        <extracomment>Settings: SMTP security choice (required)</extracomment>
+        <translation>STARTTLS</translation>
+    </message>
+    <message id="UI_SecurityTLS">
+        <source>SSL/TLS</source>
+        <extracomment>Settings: SMTP security choice (implicit TLS)</extracomment>
+        <translation>SSL/TLS</translation>
+    </message>
+    <message id="UI_SMTPCAFile">
+        <source>CA file:</source>
+        <extracomment>Settings: extra certificate authority file for the mail server</extracomment>
+        <translation>Fichier d’AC :</translation>
+    </message>
+    <message id="UI_SMTPAuth">
+        <source>Sign in as:</source>
+        <extracomment>Settings: check-box before the SMTP sign-in user name</extracomment>
+        <translation>S’identifier en tant que :</translation>
+    </message>
+    <message id="UI_SMTPPassword">
+        <source>Password:</source>
+        <extracomment>Settings: SMTP sign-in password</extracomment>
+        <translation>Mot de passe :</translation>
+    </message>
+    <message id="UI_ColNo">
+        <source>No.</source>
+        <extracomment>Event log column</extracomment>
+        <translation>N°</translation>
+    </message>
+    <message id="UI_ColTime">
+        <source>Time</source>
+        <extracomment>Event log column</extracomment>
+        <translation>Heure</translation>
+    </message>
+    <message id="UI_ColDevice">
+        <source>Device</source>
+        <extracomment>Event log column</extracomment>
+        <translation>Périphérique</translation>
+    </message>
+    <message id="UI_ColMode">
+        <source>Mode</source>
+        <extracomment>Event log column</extracomment>
+        <translation>Mode</translation>
+    </message>
+    <message id="UI_ColExecInfo">
+        <source>Event</source>
+        <extracomment>Event log column</extracomment>
+        <translation>Événement</translation>
+    </message>
+    <message id="UI_GroupMetrics">
+        <source>Prometheus</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Prometheus</translation>
+    </message>
+    <message id="UI_ExportMetrics">
+        <source>Write the state for Prometheus (node_exporter textfile collector)</source>
+        <extracomment>Settings check-box</extracomment>
+        <translation>Écrire l'état pour Prometheus (collecteur textfile de node_exporter)</translation>
+    </message>
+    <message id="UI_MetricsFolder">
+        <source>Metrics folder:</source>
+        <extracomment>Settings label: the folder node_exporter reads</extracomment>
+        <translation>Dossier des métriques :</translation>
+    </message>
+    <message id="MSG_AlertReminder">
+        <source>Reminder: this problem was first reported on</source>
+        <extracomment>Line of a reminder mail or push, followed by the time of the first report</extracomment>
+        <translation>Rappel : ce problème a été signalé pour la première fois le</translation>
+    </message>
+    <message id="MSG_AlertsHeldBack">
+        <source>Alerts about this enclosure held back since the last one (too many in a short time):</source>
+        <extracomment>Line of an alert, followed by a count</extracomment>
+        <translation>Alertes retenues pour ce boîtier depuis la dernière (trop nombreuses en peu de temps) :</translation>
+    </message>
+    <message id="MSG_AlertServiceDown">
+        <source>The storage service cannot be reached. The state of the enclosures is unknown until it answers again.</source>
+        <extracomment>Mail and push when the storage service stays out of reach</extracomment>
+        <translation>Le service de stockage est injoignable. L'état des boîtiers est inconnu jusqu'à ce qu'il réponde de nouveau.</translation>
+    </message>
+    <message id="MSG_AlertServiceBack">
+        <source>The storage service answers again.</source>
+        <extracomment>Mail and push when the storage service is back</extracomment>
+        <translation>Le service de stockage répond de nouveau.</translation>
+    </message>
+    <message id="MSG_WebhookSuccess">
+        <source>Web notification was sent successfully.</source>
+        <extracomment>Event log message</extracomment>
+        <translation>La notification web a été envoyée.</translation>
+    </message>
+    <message id="MSG_WebhookFail">
+        <source>Web notification could not be sent.</source>
+        <extracomment>Event log message, followed by the reason in brackets</extracomment>
+        <translation>La notification web n'a pas pu être envoyée.</translation>
+    </message>
+    <message id="MSG_WebhookTestSending">
+        <source>Sending the test notification...</source>
+        <extracomment>Settings: status line of the webhook</extracomment>
+        <translation>Envoi de la notification de test...</translation>
+    </message>
+    <message id="MSG_WebhookTestSuccess">
+        <source>The test notification was sent.</source>
+        <extracomment>Settings: status line of the webhook</extracomment>
+        <translation>La notification de test a été envoyée.</translation>
+    </message>
+    <message id="MSG_WebhookTestFail">
+        <source>The test notification could not be sent:</source>
+        <extracomment>Settings: status line of the webhook, followed by the reason</extracomment>
+        <translation>La notification de test n'a pas pu être envoyée :</translation>
+    </message>
+    <message id="MSG_WebhookTokenTooLong">
+        <source>The access token is too long (at most 256 bytes).</source>
+        <extracomment>Alert at OK in the settings window</extracomment>
+        <translation>Le jeton d'accès est trop long (256 octets au plus).</translation>
+    </message>
+    <message id="UI_TabMail">
+        <source>Mail</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>Courriel</translation>
+    </message>
+    <message id="UI_TabNotifications">
+        <source>Notifications</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>Notifications</translation>
+    </message>
+    <message id="UI_TabEventLog">
+        <source>Event log</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>Journal</translation>
+    </message>
+    <message id="UI_TabOptions">
+        <source>Options</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>Options</translation>
+    </message>
+    <message id="UI_GroupNotifications">
+        <source>At the desk</source>
+        <extracomment>Settings: group of the notice panel, desktop notifications and reminders</extracomment>
+        <translation>Au poste de travail</translation>
+    </message>
+    <message id="UI_DesktopNotifications">
+        <source>Show desktop notifications</source>
+        <extracomment>Settings: check-box</extracomment>
+        <translation>Afficher les notifications du bureau</translation>
+    </message>
+    <message id="UI_ReminderHours">
+        <source>Repeat problem alerts:</source>
+        <extracomment>Settings: label of the reminder list</extracomment>
+        <translation>Répéter les alertes de problème :</translation>
+    </message>
+    <message id="UI_ReminderOff">
+        <source>Never</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Jamais</translation>
+    </message>
+    <message id="UI_ReminderEvery1">
+        <source>Every hour</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Toutes les heures</translation>
+    </message>
+    <message id="UI_ReminderEvery6">
+        <source>Every 6 hours</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Toutes les 6 heures</translation>
+    </message>
+    <message id="UI_ReminderEvery24">
+        <source>Every 24 hours</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>Toutes les 24 heures</translation>
+    </message>
+    <message id="UI_GroupWebhook">
+        <source>Push to phone or chat (webhook)</source>
+        <extracomment>Settings: group</extracomment>
+        <translation>Push vers téléphone ou messagerie (webhook)</translation>
+    </message>
+    <message id="UI_WebhookEnabled">
+        <source>Send a web notification</source>
+        <extracomment>Settings: check-box</extracomment>
+        <translation>Envoyer une notification web</translation>
+    </message>
+    <message id="UI_WebhookURL">
+        <source>URL:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>URL :</translation>
+    </message>
+    <message id="UI_WebhookFormat">
+        <source>Format:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>Format :</translation>
+    </message>
+    <message id="UI_WebhookFormatJson">
+        <source>JSON</source>
+        <extracomment>Settings: webhook format</extracomment>
+        <translation>JSON</translation>
+    </message>
+    <message id="UI_WebhookFormatNtfy">
+        <source>ntfy (push to phones)</source>
+        <extracomment>Settings: webhook format</extracomment>
+        <translation>ntfy (push vers les téléphones)</translation>
+    </message>
+    <message id="UI_WebhookToken">
+        <source>Access token:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>Jeton d'accès :</translation>
+    </message>
+    <message id="UI_TestWebhook">
+        <source>Send Test</source>
+        <extracomment>Settings: button</extracomment>
+        <translation>Envoyer un test</translation>
+    </message>
+</context>
+</TS>

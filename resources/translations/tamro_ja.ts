@@ -1,0 +1,734 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name></name>
+    <message id="MSG_Title">
+        <source>TAMRO RAID MONITOR</source>
+        <extracomment>Caption of alerts and windows</extracomment>
+        <translation>TAMRO RAID MONITOR</translation>
+    </message>
+    <message id="MSG_Version">
+        <source>This version of the operating system is not supported. TAMRO RAID MONITOR will quit.</source>
+        <extracomment>System too old; the program quits after this alert</extracomment>
+        <translation>このバージョンのオペレーティングシステムはサポートされていません。TAMRO RAID MONITOR を終了します。</translation>
+    </message>
+    <message id="MSG_ErrorMessage2">
+        <source>Cannot connect to the storage service. Make sure it is running, then choose Rescan.</source>
+        <extracomment>Alert after the connection to the storage service failed</extracomment>
+        <translation>ストレージサービスに接続できません。サービスが実行中であることを確認してから、「再スキャン」を選んでください。</translation>
+    </message>
+    <message id="MSG_ErrorMessage3">
+        <source>More than 8 RAID enclosures are connected. TAMRO RAID MONITOR can watch up to 8 and will now quit.</source>
+        <extracomment>Alert before the program quits because of too many enclosures</extracomment>
+        <translation>8 台を超える RAID ケースが接続されています。TAMRO RAID MONITOR が監視できるのは 8 台までのため、終了します。</translation>
+    </message>
+    <message id="MSG_QuitMessage">
+        <source>Quit TAMRO RAID MONITOR? Your RAID enclosures will no longer be watched.</source>
+        <extracomment>Question of the quit panel</extracomment>
+        <translation>TAMRO RAID MONITOR を終了しますか? RAID ケースは監視されなくなります。</translation>
+    </message>
+    <message id="MSG_HelpFileName">
+        <source>TAMRO RAID MONITOR Help</source>
+        <extracomment>Base name of the help file, without .html; a file of this name must exist in the help folder</extracomment>
+        <translation>TAMRO RAID MONITOR ヘルプ</translation>
+    </message>
+    <message id="MSG_MailSubject">
+        <source>TAMRO RAID MONITOR notification</source>
+        <extracomment>Default mail subject</extracomment>
+        <translation>TAMRO RAID MONITOR からの通知</translation>
+    </message>
+    <message id="MSG_DiskCheck">
+        <source>
+Please check the enclosure and its drives.</source>
+        <extracomment>Appended directly after the plug-state text in the notice and the problem mail; starts with a line break</extracomment>
+        <translation>
+ケースとディスクを確認してください。</translation>
+    </message>
+    <message id="MSG_DiskInfo1">
+        <source>Disk 1 is not connected.</source>
+        <extracomment>Plug state: drive 1 (upper bay) missing</extracomment>
+        <translation>ディスク 1 が接続されていません。</translation>
+    </message>
+    <message id="MSG_DiskInfo2">
+        <source>Disk 2 is not connected.</source>
+        <extracomment>Plug state: drive 2 (lower bay) missing</extracomment>
+        <translation>ディスク 2 が接続されていません。</translation>
+    </message>
+    <message id="MSG_DiskInfo3">
+        <source>Disks 1 and 2 are not connected.</source>
+        <extracomment>Plug state: both drives missing</extracomment>
+        <translation>ディスク 1 と 2 が接続されていません。</translation>
+    </message>
+    <message id="MSG_DiskInfo4">
+        <source>No device found.</source>
+        <extracomment>Plug state: no enclosure found or configuration failed</extracomment>
+        <translation>デバイスが見つかりません。</translation>
+    </message>
+    <message id="MSG_Mode0">
+        <source>JBOD / Spanning</source>
+        <extracomment>RAID mode 0</extracomment>
+        <translation>JBOD / スパニング</translation>
+    </message>
+    <message id="MSG_Mode1">
+        <source>RAID 1 (Mirroring)</source>
+        <extracomment>RAID mode 1</extracomment>
+        <translation>RAID 1 (ミラーリング)</translation>
+    </message>
+    <message id="MSG_Mode2">
+        <source>RAID 0 (Striping)</source>
+        <extracomment>RAID mode 2</extracomment>
+        <translation>RAID 0 (ストライピング)</translation>
+    </message>
+    <message id="MSG_Mode3">
+        <source>Separate drives</source>
+        <extracomment>RAID mode 3</extracomment>
+        <translation>個別のディスク</translation>
+    </message>
+    <message id="MSG_ModeNoDisk">
+        <source>No volume</source>
+        <extracomment>Mode text when the enclosure has no volume</extracomment>
+        <translation>ボリュームなし</translation>
+    </message>
+    <message id="MSG_RStatus0">
+        <source>Normal</source>
+        <extracomment>Rebuild state: normal</extracomment>
+        <translation>正常</translation>
+    </message>
+    <message id="MSG_RStatus1">
+        <source>Rebuilding</source>
+        <extracomment>Drive state 1 in progress; followed by a blank and a percentage</extracomment>
+        <translation>再構築中</translation>
+    </message>
+    <message id="MSG_RStatus2">
+        <source>Verifying</source>
+        <extracomment>Drive state 2 in progress; followed by a blank and a percentage</extracomment>
+        <translation>検証中</translation>
+    </message>
+    <message id="MSG_RStatus3">
+        <source>Waiting for rebuild</source>
+        <extracomment>A drive waits for its rebuild while the enclosure reports normal</extracomment>
+        <translation>再構築待ち</translation>
+    </message>
+    <message id="MSG_RError">
+        <source>Error: </source>
+        <extracomment>Prefix of the error text; the plug-state text follows directly, so keep the trailing blank</extracomment>
+        <translation>エラー: </translation>
+    </message>
+    <message id="MSG_NoDisk">
+        <source>No disk</source>
+        <extracomment>Model field of an empty drive bay</extracomment>
+        <translation>ディスクなし</translation>
+    </message>
+    <message id="MSG_FileMessage1">
+        <source>The event log file was not read: its path leads to a folder, a device or a pipe instead of a file. Check the log file path in Settings.</source>
+        <extracomment>Alert at launch when the event log path leads to something other than a regular file (a folder, a FIFO, a device)</extracomment>
+        <translation>イベントログファイルを読み込みませんでした: パスがファイルではなく、フォルダー、デバイス、またはパイプを指しています。設定でログファイルのパスを確認してください。</translation>
+    </message>
+    <message id="MSG_FileMessage2">
+        <source>The event log file could not be written. Check the log file path in Settings.</source>
+        <extracomment>Alert when the event log file cannot be written</extracomment>
+        <translation>イベントログファイルに書き込めませんでした。設定でログファイルのパスを確認してください。</translation>
+    </message>
+    <message id="MSG_FileMessage3">
+        <source>The event log file is larger than 16 MB: only its newest events were read.</source>
+        <extracomment>Alert at launch when the event log file is too large to be read whole</extracomment>
+        <translation>イベントログファイルが 16 MB を超えています。新しいイベントだけを読み込みました。</translation>
+    </message>
+    <message id="MSG_EnterPassword1">
+        <source>Enter the administrator password. It is needed to shut down the computer when a rebuild has finished.</source>
+        <extracomment>First request for the administrator password</extracomment>
+        <translation>管理者パスワードを入力してください。再構築の完了時にコンピューターをシャットダウンするために必要です。</translation>
+    </message>
+    <message id="MSG_EnterPassword2">
+        <source>The password was not accepted. Enter the administrator password again.</source>
+        <extracomment>Request after a rejected password</extracomment>
+        <translation>パスワードが受け付けられませんでした。管理者パスワードをもう一度入力してください。</translation>
+    </message>
+    <message id="MSG_PasswordOK">
+        <source>The password was accepted. The computer will shut down when a rebuild has finished.</source>
+        <extracomment>Confirmation of the administrator password</extracomment>
+        <translation>パスワードが受け付けられました。再構築が完了するとコンピューターをシャットダウンします。</translation>
+    </message>
+    <message id="MSG_TestMessage">
+        <source>This is a test mail from TAMRO RAID MONITOR.</source>
+        <extracomment>Body of the test mail</extracomment>
+        <translation>これは TAMRO RAID MONITOR からのテストメールです。</translation>
+    </message>
+    <message id="MSG_EndRebuildMessage">
+        <source>The rebuild has finished.</source>
+        <extracomment>Body line of the rebuild-complete mail</extracomment>
+        <translation>再構築が完了しました。</translation>
+    </message>
+    <message id="MSG_MailSuccess">
+        <source>Mail was sent.</source>
+        <extracomment>Event log entry (one CSV field): no comma and no line break</extracomment>
+        <translation>メールを送信しました。</translation>
+    </message>
+    <message id="MSG_MailFail">
+        <source>Mail could not be sent.</source>
+        <extracomment>Event log entry (one CSV field): no comma and no line break</extracomment>
+        <translation>メールを送信できませんでした。</translation>
+    </message>
+    <message id="MSG_TestMailSuccess">
+        <source>The test mail was sent.</source>
+        <extracomment>Status line of the settings window</extracomment>
+        <translation>テストメールを送信しました。</translation>
+    </message>
+    <message id="MSG_TestMailFail">
+        <source>The test mail could not be sent. Check the mail settings.</source>
+        <extracomment>Status line of the settings window</extracomment>
+        <translation>テストメールを送信できませんでした。メール設定を確認してください。</translation>
+    </message>
+    <message id="MSG_TestMailSending">
+        <source>Sending the test mail...</source>
+        <extracomment>Status line of the settings window while the test mail is on its way</extracomment>
+        <translation>テストメールを送信しています...</translation>
+    </message>
+    <message id="MSG_MailFailUnreachable">
+        <source>The test mail was not sent. This mail server cannot be reached:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>テストメールは送信されませんでした。次のメールサーバーに接続できません:</translation>
+    </message>
+    <message id="MSG_MailFailTimeout">
+        <source>The test mail was not sent. This mail server did not answer in time:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>テストメールは送信されませんでした。次のメールサーバーが時間内に応答しませんでした:</translation>
+    </message>
+    <message id="MSG_MailFailTLS">
+        <source>The test mail was not sent. This mail server refused a secure connection (TLS):</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>テストメールは送信されませんでした。次のメールサーバーが安全な接続 (TLS) を拒否しました:</translation>
+    </message>
+    <message id="MSG_MailFailCertificate">
+        <source>The test mail was not sent. The certificate of this mail server is not trusted:</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>テストメールは送信されませんでした。次のメールサーバーの証明書は信頼されていません:</translation>
+    </message>
+    <message id="MSG_MailFailSignIn">
+        <source>The test mail was not sent. This mail server refused the sign-in (check the user name and password):</source>
+        <extracomment>Status line of the settings window; a blank and the server's name follow</extracomment>
+        <translation>テストメールは送信されませんでした。次のメールサーバーがサインインを拒否しました (ユーザー名とパスワードを確認してください):</translation>
+    </message>
+    <message id="MSG_MailFailRecipient">
+        <source>The test mail was not sent. The mail server refused a recipient address.</source>
+        <extracomment>Status line of the settings window</extracomment>
+        <translation>テストメールは送信されませんでした。メールサーバーが宛先アドレスを拒否しました。</translation>
+    </message>
+    <message id="MSG_SMTPPasswordInKeyring">
+        <source>kept in the keyring</source>
+        <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>
+        <translation>キーリングに保存</translation>
+    </message>
+    <message id="MSG_SMTPPasswordInFile">
+        <source>kept in the settings file</source>
+        <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>
+        <translation>設定ファイルに保存</translation>
+    </message>
+    <message id="MSG_SMTPPasswordTooLong">
+        <source>The SMTP password must not be longer than 256 bytes.</source>
+        <extracomment>Settings: SMTP password limit</extracomment>
+        <translation>SMTP パスワードは 256 バイト以下にしてください。</translation>
+    </message>
+    <message id="UI_StatusWindowTitle">
+        <source>RAID Status</source>
+        <extracomment>Window title</extracomment>
+        <translation>RAID の状態</translation>
+    </message>
+    <message id="UI_SettingsWindowTitle">
+        <source>Settings</source>
+        <extracomment>Window title</extracomment>
+        <translation>設定</translation>
+    </message>
+    <message id="UI_LogWindowTitle">
+        <source>Event Log</source>
+        <extracomment>Window title</extracomment>
+        <translation>イベントログ</translation>
+    </message>
+    <message id="UI_MenuStatus">
+        <source>Status Window...</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>状態ウィンドウ...</translation>
+    </message>
+    <message id="UI_MenuLog">
+        <source>Event Log...</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>イベントログ...</translation>
+    </message>
+    <message id="UI_MenuSettings">
+        <source>Settings...</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>設定...</translation>
+    </message>
+    <message id="UI_MenuHelp">
+        <source>Help</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>ヘルプ</translation>
+    </message>
+    <message id="UI_MenuQuit">
+        <source>Quit TAMRO RAID MONITOR</source>
+        <extracomment>Tray menu</extracomment>
+        <translation>TAMRO RAID MONITOR を終了</translation>
+    </message>
+    <message id="UI_Rescan">
+        <source>Rescan</source>
+        <extracomment>Button</extracomment>
+        <translation>再スキャン</translation>
+    </message>
+    <message id="UI_Close">
+        <source>Close</source>
+        <extracomment>Button</extracomment>
+        <translation>閉じる</translation>
+    </message>
+    <message id="UI_Ok">
+        <source>OK</source>
+        <extracomment>Button</extracomment>
+        <translation>OK</translation>
+    </message>
+    <message id="UI_Cancel">
+        <source>Cancel</source>
+        <extracomment>Button</extracomment>
+        <translation>キャンセル</translation>
+    </message>
+    <message id="UI_TestMail">
+        <source>Send Test Mail</source>
+        <extracomment>Button in the settings window</extracomment>
+        <translation>テストメールを送信</translation>
+    </message>
+    <message id="UI_Choose">
+        <source>Choose...</source>
+        <extracomment>Button that opens the save dialog for the log file</extracomment>
+        <translation>選択...</translation>
+    </message>
+    <message id="UI_DeviceList">
+        <source>Devices</source>
+        <extracomment>Title of the device list</extracomment>
+        <translation>デバイス</translation>
+    </message>
+    <message id="UI_Mode">
+        <source>Mode:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>モード:</translation>
+    </message>
+    <message id="UI_Rebuild">
+        <source>Rebuild:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>再構築:</translation>
+    </message>
+    <message id="UI_Disk1">
+        <source>Disk 1</source>
+        <extracomment>Status window: pane of the upper drive</extracomment>
+        <translation>ディスク 1</translation>
+    </message>
+    <message id="UI_Disk2">
+        <source>Disk 2</source>
+        <extracomment>Status window: pane of the lower drive</extracomment>
+        <translation>ディスク 2</translation>
+    </message>
+    <message id="UI_Model">
+        <source>Model:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>モデル:</translation>
+    </message>
+    <message id="UI_Size">
+        <source>Size:</source>
+        <extracomment>Status window label</extracomment>
+        <translation>容量:</translation>
+    </message>
+    <message id="UI_Difference">
+        <source>Difference:</source>
+        <extracomment>Status window label: capacity difference</extracomment>
+        <translation>差分:</translation>
+    </message>
+    <message id="UI_StateWaiting">
+        <source>Waiting for the storage service</source>
+        <extracomment>Tray tooltip: nothing evaluated yet</extracomment>
+        <translation>ストレージサービスを待っています</translation>
+    </message>
+    <message id="UI_StateHealthy">
+        <source>working normally</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>正常に動作中</translation>
+    </message>
+    <message id="UI_StateProblem">
+        <source>needs attention</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>確認が必要です</translation>
+    </message>
+    <message id="UI_StateRebuilding">
+        <source>rebuilding</source>
+        <extracomment>Tray tooltip: the state of one enclosure, after its name and a colon</extracomment>
+        <translation>再構築中</translation>
+    </message>
+    <message id="UI_NoService">
+        <source>The storage service is not reachable</source>
+        <extracomment>Tray tooltip / status window</extracomment>
+        <translation>ストレージサービスに接続できません</translation>
+    </message>
+    <message id="UI_NotifyProblem">
+        <source>A problem was found. Open the status window for details.</source>
+        <extracomment>Tray notification</extracomment>
+        <translation>問題が見つかりました。詳細は状態ウィンドウで確認してください。</translation>
+    </message>
+    <message id="UI_NotifyRebuildDone">
+        <source>A rebuild has finished.</source>
+        <extracomment>Tray notification</extracomment>
+        <translation>再構築が完了しました。</translation>
+    </message>
+    <message id="UI_SendMail">
+        <source>Send a mail when a problem is found</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>問題が見つかったらメールを送信する</translation>
+    </message>
+    <message id="UI_SendRebuildMail">
+        <source>Send a mail when a rebuild has finished</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>再構築が完了したらメールを送信する</translation>
+    </message>
+    <message id="UI_SMTPServer">
+        <source>SMTP server:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>SMTP サーバー:</translation>
+    </message>
+    <message id="UI_SMTPPort">
+        <source>SMTP port:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>SMTP ポート:</translation>
+    </message>
+    <message id="UI_From">
+        <source>From:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>差出人:</translation>
+    </message>
+    <message id="UI_To1">
+        <source>To 1:</source>
+        <extracomment>Settings label: first recipient</extracomment>
+        <translation>宛先 1:</translation>
+    </message>
+    <message id="UI_To2">
+        <source>To 2:</source>
+        <extracomment>Settings label: second recipient</extracomment>
+        <translation>宛先 2:</translation>
+    </message>
+    <message id="UI_To3">
+        <source>To 3:</source>
+        <extracomment>Settings label: third recipient</extracomment>
+        <translation>宛先 3:</translation>
+    </message>
+    <message id="UI_Subject">
+        <source>Subject:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>件名:</translation>
+    </message>
+    <message id="UI_POPbSMTP">
+        <source>Log in to a POP3 server before sending (POP before SMTP)</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>送信前に POP3 サーバーにログインする (POP before SMTP)</translation>
+    </message>
+    <message id="UI_POP3Server">
+        <source>POP3 server:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>POP3 サーバー:</translation>
+    </message>
+    <message id="UI_POP3Port">
+        <source>POP3 port:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>POP3 ポート:</translation>
+    </message>
+    <message id="UI_Username">
+        <source>User name:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>ユーザー名:</translation>
+    </message>
+    <message id="UI_Password">
+        <source>Password:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>パスワード:</translation>
+    </message>
+    <message id="UI_LoginItem">
+        <source>Start TAMRO RAID MONITOR at login</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>ログイン時に TAMRO RAID MONITOR を起動する</translation>
+    </message>
+    <message id="UI_MakeLog">
+        <source>Keep an event log</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>イベントログを記録する</translation>
+    </message>
+    <message id="UI_LogFilePath">
+        <source>Log file:</source>
+        <extracomment>Settings label</extracomment>
+        <translation>ログファイル:</translation>
+    </message>
+    <message id="UI_DispPanel">
+        <source>Show a notice when a problem is found</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>問題が見つかったら通知を表示する</translation>
+    </message>
+    <message id="UI_Shutdown">
+        <source>Shut down the computer when a rebuild has finished</source>
+        <extracomment>Settings check box</extracomment>
+        <translation>再構築が完了したらコンピューターをシャットダウンする</translation>
+    </message>
+    <message id="UI_GroupMail">
+        <source>E-mail notification</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>メール通知</translation>
+    </message>
+    <message id="UI_GroupPOP">
+        <source>POP before SMTP</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>POP before SMTP</translation>
+    </message>
+    <message id="UI_GroupLog">
+        <source>Event log</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>イベントログ</translation>
+    </message>
+    <message id="UI_GroupOptions">
+        <source>Options</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>オプション</translation>
+    </message>
+    <message id="UI_PasswordTooLong">
+        <source>The password must be shorter than 30 bytes.</source>
+        <extracomment>Settings: stored mail password limit</extracomment>
+        <translation>パスワードは 30 バイト未満にしてください。</translation>
+    </message>
+    <message id="UI_TabMailServer">
+        <source>Server and sign-in</source>
+        <extracomment>Settings: page of the mail group</extracomment>
+        <translation>サーバーとサインイン</translation>
+    </message>
+    <message id="UI_TabMailMessage">
+        <source>Message</source>
+        <extracomment>Settings: page of the mail group</extracomment>
+        <translation>メッセージ</translation>
+    </message>
+    <message id="UI_SMTPSecurity">
+        <source>Security:</source>
+        <extracomment>Settings: label of the SMTP connection's protection</extracomment>
+        <translation>セキュリティ:</translation>
+    </message>
+    <message id="UI_SecurityIfOffered">
+        <source>STARTTLS if offered</source>
+        <extracomment>Settings: SMTP security choice (default)</extracomment>
+        <translation>STARTTLS (利用可能な場合)</translation>
+    </message>
+    <message id="UI_SecurityNone">
+        <source>None</source>
+        <extracomment>Settings: SMTP security choice</extracomment>
+        <translation>なし</translation>
+    </message>
+    <message id="UI_SecurityStartTLS">
+        <source>STARTTLS</source>
+        <extracomment>Settings: SMTP security choice (required)</extracomment>
+        <translation>STARTTLS</translation>
+    </message>
+    <message id="UI_SecurityTLS">
+        <source>SSL/TLS</source>
+        <extracomment>Settings: SMTP security choice (implicit TLS)</extracomment>
+        <translation>SSL/TLS</translation>
+    </message>
+    <message id="UI_SMTPCAFile">
+        <source>CA file:</source>
+        <extracomment>Settings: extra certificate authority file for the mail server</extracomment>
+        <translation>CA ファイル:</translation>
+    </message>
+    <message id="UI_SMTPAuth">
+        <source>Sign in as:</source>
+        <extracomment>Settings: check-box before the SMTP sign-in user name</extracomment>
+        <translation>次のユーザー名でサインイン:</translation>
+    </message>
+    <message id="UI_SMTPPassword">
+        <source>Password:</source>
+        <extracomment>Settings: SMTP sign-in password</extracomment>
+        <translation>パスワード:</translation>
+    </message>
+    <message id="UI_ColNo">
+        <source>No.</source>
+        <extracomment>Event log column</extracomment>
+        <translation>番号</translation>
+    </message>
+    <message id="UI_ColTime">
+        <source>Time</source>
+        <extracomment>Event log column</extracomment>
+        <translation>時刻</translation>
+    </message>
+    <message id="UI_ColDevice">
+        <source>Device</source>
+        <extracomment>Event log column</extracomment>
+        <translation>デバイス</translation>
+    </message>
+    <message id="UI_ColMode">
+        <source>Mode</source>
+        <extracomment>Event log column</extracomment>
+        <translation>モード</translation>
+    </message>
+    <message id="UI_ColExecInfo">
+        <source>Event</source>
+        <extracomment>Event log column</extracomment>
+        <translation>イベント</translation>
+    </message>
+    <message id="UI_GroupMetrics">
+        <source>Prometheus</source>
+        <extracomment>Settings: title of a group of settings</extracomment>
+        <translation>Prometheus</translation>
+    </message>
+    <message id="UI_ExportMetrics">
+        <source>Write the state for Prometheus (node_exporter textfile collector)</source>
+        <extracomment>Settings check-box</extracomment>
+        <translation>Prometheus 用に状態を書き出す（node_exporter の textfile コレクター）</translation>
+    </message>
+    <message id="UI_MetricsFolder">
+        <source>Metrics folder:</source>
+        <extracomment>Settings label: the folder node_exporter reads</extracomment>
+        <translation>メトリクスのフォルダー:</translation>
+    </message>
+    <message id="MSG_AlertReminder">
+        <source>Reminder: this problem was first reported on</source>
+        <extracomment>Line of a reminder mail or push, followed by the time of the first report</extracomment>
+        <translation>リマインダー: この問題が最初に報告された日時:</translation>
+    </message>
+    <message id="MSG_AlertsHeldBack">
+        <source>Alerts about this enclosure held back since the last one (too many in a short time):</source>
+        <extracomment>Line of an alert, followed by a count</extracomment>
+        <translation>前回以降に保留されたこの筐体のアラート (短時間に多すぎるため):</translation>
+    </message>
+    <message id="MSG_AlertServiceDown">
+        <source>The storage service cannot be reached. The state of the enclosures is unknown until it answers again.</source>
+        <extracomment>Mail and push when the storage service stays out of reach</extracomment>
+        <translation>ストレージサービスに接続できません。応答が戻るまで筐体の状態は不明です。</translation>
+    </message>
+    <message id="MSG_AlertServiceBack">
+        <source>The storage service answers again.</source>
+        <extracomment>Mail and push when the storage service is back</extracomment>
+        <translation>ストレージサービスが再び応答しています。</translation>
+    </message>
+    <message id="MSG_WebhookSuccess">
+        <source>Web notification was sent successfully.</source>
+        <extracomment>Event log message</extracomment>
+        <translation>Web 通知を送信しました。</translation>
+    </message>
+    <message id="MSG_WebhookFail">
+        <source>Web notification could not be sent.</source>
+        <extracomment>Event log message, followed by the reason in brackets</extracomment>
+        <translation>Web 通知を送信できませんでした。</translation>
+    </message>
+    <message id="MSG_WebhookTestSending">
+        <source>Sending the test notification...</source>
+        <extracomment>Settings: status line of the webhook</extracomment>
+        <translation>テスト通知を送信しています...</translation>
+    </message>
+    <message id="MSG_WebhookTestSuccess">
+        <source>The test notification was sent.</source>
+        <extracomment>Settings: status line of the webhook</extracomment>
+        <translation>テスト通知を送信しました。</translation>
+    </message>
+    <message id="MSG_WebhookTestFail">
+        <source>The test notification could not be sent:</source>
+        <extracomment>Settings: status line of the webhook, followed by the reason</extracomment>
+        <translation>テスト通知を送信できませんでした:</translation>
+    </message>
+    <message id="MSG_WebhookTokenTooLong">
+        <source>The access token is too long (at most 256 bytes).</source>
+        <extracomment>Alert at OK in the settings window</extracomment>
+        <translation>アクセストークンが長すぎます (最大 256 バイト)。</translation>
+    </message>
+    <message id="UI_TabMail">
+        <source>Mail</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>メール</translation>
+    </message>
+    <message id="UI_TabNotifications">
+        <source>Notifications</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>通知</translation>
+    </message>
+    <message id="UI_TabEventLog">
+        <source>Event log</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>イベントログ</translation>
+    </message>
+    <message id="UI_TabOptions">
+        <source>Options</source>
+        <extracomment>Settings: page</extracomment>
+        <translation>オプション</translation>
+    </message>
+    <message id="UI_GroupNotifications">
+        <source>At the desk</source>
+        <extracomment>Settings: group of the notice panel, desktop notifications and reminders</extracomment>
+        <translation>デスクで</translation>
+    </message>
+    <message id="UI_DesktopNotifications">
+        <source>Show desktop notifications</source>
+        <extracomment>Settings: check-box</extracomment>
+        <translation>デスクトップ通知を表示する</translation>
+    </message>
+    <message id="UI_ReminderHours">
+        <source>Repeat problem alerts:</source>
+        <extracomment>Settings: label of the reminder list</extracomment>
+        <translation>問題のアラートを繰り返す:</translation>
+    </message>
+    <message id="UI_ReminderOff">
+        <source>Never</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>しない</translation>
+    </message>
+    <message id="UI_ReminderEvery1">
+        <source>Every hour</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>1 時間ごと</translation>
+    </message>
+    <message id="UI_ReminderEvery6">
+        <source>Every 6 hours</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>6 時間ごと</translation>
+    </message>
+    <message id="UI_ReminderEvery24">
+        <source>Every 24 hours</source>
+        <extracomment>Settings: reminder interval</extracomment>
+        <translation>24 時間ごと</translation>
+    </message>
+    <message id="UI_GroupWebhook">
+        <source>Push to phone or chat (webhook)</source>
+        <extracomment>Settings: group</extracomment>
+        <translation>電話やチャットへのプッシュ (Webhook)</translation>
+    </message>
+    <message id="UI_WebhookEnabled">
+        <source>Send a web notification</source>
+        <extracomment>Settings: check-box</extracomment>
+        <translation>Web 通知を送信する</translation>
+    </message>
+    <message id="UI_WebhookURL">
+        <source>URL:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>URL:</translation>
+    </message>
+    <message id="UI_WebhookFormat">
+        <source>Format:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>形式:</translation>
+    </message>
+    <message id="UI_WebhookFormatJson">
+        <source>JSON</source>
+        <extracomment>Settings: webhook format</extracomment>
+        <translation>JSON</translation>
+    </message>
+    <message id="UI_WebhookFormatNtfy">
+        <source>ntfy (push to phones)</source>
+        <extracomment>Settings: webhook format</extracomment>
+        <translation>ntfy (電話へのプッシュ)</translation>
+    </message>
+    <message id="UI_WebhookToken">
+        <source>Access token:</source>
+        <extracomment>Settings: label</extracomment>
+        <translation>アクセストークン:</translation>
+    </message>
+    <message id="UI_TestWebhook">
+        <source>Send Test</source>
+        <extracomment>Settings: button</extracomment>
+        <translation>テスト送信</translation>
+    </message>
+</context>
+</TS>

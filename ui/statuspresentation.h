@@ -1,0 +1,59 @@
+// The status window's side of the monitor: what it shows for an enclosure, the display name
+// and plug-state text shared with mail and log, the device list's selection and renaming,
+// the notice panel and the window commands. It holds no widget; it reaches the screen
+// through the presenters and works on the controller's state it is handed.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <functional>
+#include <span>
+
+class DefaultsStore;
+class ModalPresenter;
+class ParseRaidInfo;
+class StatusPresenter;
+class WindowPresenter;
+struct StatusDisplay;
+
+class StatusPresentation
+{
+public:
+    // What the presentation works with, handed over by the controller that owns it.
+    struct Setup
+    {
+        ParseRaidInfo* client = nullptr;
+        StatusPresenter* status = nullptr;
+        ModalPresenter* modal = nullptr;
+        WindowPresenter* windows = nullptr;
+        DefaultsStore* store = nullptr;     // keeps the enclosure names ("RAIDName")
+        std::span<const qint8> errorTypes;  // the error slot of each enclosure
+        StatusDisplay* display = nullptr;   // what the status window shows now
+        qint8* selectedIndex = nullptr;     // the enclosure the status window shows
+        QStringList* targetNames = nullptr; // the device list's names
+        QVariantMap* nameDict = nullptr;    // the user's names by serial number
+        std::function<void()> namesChanged; // a name changed: the summary follows
+        std::function<void()> rescanArmed;  // a device scan was asked for: the timer starts
+    };
+
+    explicit StatusPresentation(Setup setup);
+
+    // Shows the enclosure in the status window (displayRaidInfo:).
+    void displayRaidInfo(int index);
+    QString localizedErrorString(int index) const;
+    QString deviceName(int index) const;
+    void displayPanel(const QString& text);
+    // tableViewSelectionDidChange: on the device list; -1 for no selected row.
+    void deviceListSelectionChanged(int row);
+    // tableView:setObjectValue:forTableColumn:row: on the device list.
+    void renameDevice(int row, const QString& value);
+    void w0_OrderFront();
+    void w0_Close();
+    void w0_Rescan();
+    void w2_Rescan();
+
+private:
+    Setup _setup;
+};
