@@ -114,14 +114,7 @@ void orderFront(QWidget* window, bool makeKey)
 
 } // namespace
 
-GuiShell::GuiShell(QObject* parent) : QObject(parent)
-{
-    // No pixmap cache. Qt keeps what the style draws (frames, bars, buttons) and the pictures
-    // read from files there, and empties it by a timer that wakes the idle program every 10 to
-    // 30 s for as long as anything is left in it: minutes after each repaint. The windows are
-    // small and repainted rarely; drawing them afresh costs less than those wake-ups.
-    QPixmapCache::setCacheLimit(0);
-}
+GuiShell::GuiShell(QObject* parent) : QObject(parent) {}
 
 GuiShell::~GuiShell()
 {
@@ -321,6 +314,17 @@ void GuiShell::setStatusIcon(int status)
 
 void GuiShell::showStatus(const StatusDisplay& display)
 {
+    if (!_pixmapCacheOff) {
+        // From the first status on, no pixmap cache. Qt keeps what the style draws (frames,
+        // bars, buttons) and the pictures read from files there, and empties it by a timer
+        // that wakes the idle program every 10 to 30 s for as long as anything is left in it:
+        // minutes after each repaint. The windows are small and repainted rarely; drawing them
+        // afresh costs less than those wake-ups. The first frames, on the way to the first
+        // command, still use it.
+        _pixmapCacheOff = true;
+        QPixmapCache::setCacheLimit(0);
+        QPixmapCache::clear();
+    }
     if (_statusWindow)
         _statusWindow->showStatus(display);
 }

@@ -124,6 +124,7 @@ private:
     QDBusServiceWatcher* _trayWatcher = nullptr;  // child of this object
     std::unique_ptr<QDBusConnection> _sessionBus; // set by tests; else the user's bus
     int _trayChecks = 0;
+    bool _pixmapCacheOff = false; // the pixmap cache was turned off at the first status
     std::unique_ptr<NoticePanel> _noticePanel;
     std::unique_ptr<QuitPanel> _quitPanel;
     std::unique_ptr<PasswordPanel> _passwordPanel;
