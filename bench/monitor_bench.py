@@ -4,6 +4,7 @@
     monitor_bench.py reaction-idle <build-dir> [--changes N] [--idle-seconds S]
     monitor_bench.py startup <build-dir> [--starts N]
     monitor_bench.py soak <build-dir> [--count N] [--scale F] [--sample-every N] [--csv FILE]
+    monitor_bench.py footprint <build-dir> [--idle-seconds S] [--pairs N] [--no-bus]
 
 Every run gets a fresh temporary home (HOME and XDG_* point into it) holding the monitor's
 settings file: log on (LogFilePath in the temporary folder), mail, notice panel and start at
@@ -217,6 +218,20 @@ class Bench:
         self.replies(1)
         return t
 
+    def start_bus(self):
+        """A session bus of this home's own (the monitor watches names on it)."""
+        daemon = shutil.which("dbus-daemon")
+        if not daemon:
+            return False
+        self.bus = subprocess.Popen([daemon, "--session", "--nofork", "--print-address=1"],
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                    stderr=subprocess.DEVNULL, env=self.env)
+        address = self.bus.stdout.readline().decode().strip()
+        if not address:
+            return False
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+        return True
+
     def start_monitor(self, extra_env=None, keep_log=True, headless=True):
         env = dict(self.env)
         env["TAMRO_SERVICE_PORT"] = str(self.service_port)
@@ -299,7 +314,7 @@ class Bench:
         return counts
 
     def stop(self):
-        for p in (self.monitor, self.sim):
+        for p in (self.monitor, self.sim, getattr(self, "bus", None)):
             if p and p.poll() is None:
                 p.terminate()
                 try:
@@ -400,7 +415,8 @@ def reaction_idle(args):
         f"p95 {pp95:.1f} ms")
     print(f"| 1 | Reaction: change pushed by the simulator → row in the log file "
           f"({len(from_cmd)} changes, unplug/plug alternating) | {med:.1f} ms | {p95:.1f} ms | "
-          f"{med - 100:.1f} ms above the 100 ms hand-off (timed from the control command write; "
+          f"{abs(med - 100):.1f} ms {'above' if med >= 100 else 'below'} the 100 ms hand-off "
+          f"(timed from the control command write; "
           f"from the simulator's push line: median {pmed:.1f} ms, p95 {pp95:.1f} ms); "
           f"missed {missed} |")
     print(f"| 3a | Idle CPU, {span:.0f} s connected, nothing changing | "
@@ -560,6 +576,182 @@ def soak(args):
           f"rows {rows}; monitor running at the end: {alive}; {elapsed:.0f} s |")
 
 
+# ---- footprint: the monitor beside a bare Qt Widgets program
+
+
+def pid_switches(pid):
+    """Voluntary + involuntary context switches of every thread of a process, by thread id,
+    and the names of its threads."""
+    counts, names = {}, {}
+    task_dir = f"/proc/{pid}/task"
+    for tid in os.listdir(task_dir):
+        try:
+            with open(f"{task_dir}/{tid}/status") as f:
+                text = f.read()
+            with open(f"{task_dir}/{tid}/comm") as f:
+                names[tid] = f.read().strip()
+        except FileNotFoundError:
+            continue
+        counts[tid] = (
+            int(re.search(r"^voluntary_ctxt_switches:\s+(\d+)", text, re.M).group(1)) +
+            int(re.search(r"^nonvoluntary_ctxt_switches:\s+(\d+)", text, re.M).group(1)))
+    return counts, names
+
+
+def pid_status_kib(pid, key):
+    with open(f"/proc/{pid}/status") as f:
+        m = re.search(rf"^{key}:\s+(\d+) kB", f.read(), re.M)
+    return int(m.group(1)) if m else -1
+
+
+# Where resident memory lies, by what is mapped there.
+MAPPING_KINDS = (
+    ("Qt libraries", lambda path: "/libQt6" in path),
+    ("Qt plugins (platform, image formats, styles)", lambda path: "/qt6/plugins/" in path),
+    ("fonts", lambda path: re.search(r"\.(ttf|otf|ttc|pfb|pcf(\.gz)?)$", path, re.I)),
+    ("ICU data and libraries", lambda path: "libicu" in path),
+    ("the program itself", lambda path: path.endswith(("/tamro-raid-monitor", "/bench_bare_qt"))),
+    ("other shared libraries", lambda path: ".so" in path),
+    ("heap", lambda path: path == "[heap]"),
+    ("anonymous (malloc arenas, thread stacks, images)", lambda path: path in ("", "[stack]")),
+)
+
+
+def smaps_breakdown(pid):
+    """Resident KiB by kind of mapping (/proc/<pid>/smaps), and the anonymous-private total."""
+    kinds = {name: 0 for name, _ in MAPPING_KINDS}
+    kinds["other files"] = 0
+    path = ""
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            head = line.split(None, 1)[0]
+            if "-" in head and not head.endswith(":"):
+                fields = line.split(None, 5)
+                path = fields[5].strip() if len(fields) > 5 else ""
+            elif head == "Rss:":
+                kib = int(line.split()[1])
+                for name, matches in MAPPING_KINDS:
+                    if matches(path):
+                        kinds[name] += kib
+                        break
+                else:
+                    kinds["other files"] += kib
+    return kinds
+
+
+def footprint(args):
+    """Pairs of (monitor, bare Qt program), each pair in a fresh home, started together and
+    left idle together; resident memory and wake-ups of each at the end."""
+    bare_path = os.path.join(os.path.abspath(args.build), "bench/bench_bare_qt")
+    if not os.access(bare_path, os.X_OK):
+        raise SystemExit(f"not built: {bare_path}")
+    pairs = []
+    # Without a session bus (as the earlier measurements), and with one of each home's own,
+    # where the monitor takes its name and reads the keyring the bus can start.
+    kinds = ["no bus"] + ([] if args.no_bus else ["bus"])
+    try:
+        for n in range(args.pairs * len(kinds)):
+            bench = Bench(args.build)
+            bench.bare = None
+            bench.listener = None
+            bench.kind = kinds[n % len(kinds)]
+            pairs.append(bench)
+            bench.has_bus = bench.start_bus() if bench.kind == "bus" else False
+            if bench.kind == "bus" and not bench.has_bus:
+                raise SystemExit("dbus-daemon could not be started (or use --no-bus)")
+            bench.start_sim(keep_log=False)
+            # The bare program's socket: a plain loopback listener that never writes.
+            bench.listener = socket.socket()
+            bench.listener.bind(("127.0.0.1", 0))
+            bench.listener.listen(1)
+            bench.bare = subprocess.Popen([bare_path, str(bench.listener.getsockname()[1])],
+                                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                          stderr=subprocess.DEVNULL, env=bench.env,
+                                          cwd=bench.home)
+            bench.start_monitor()
+            bench.listener.settimeout(30)
+            bench.bare_conn, _ = bench.listener.accept()
+            if bench.bare.stdout.readline().strip() != b"connected":
+                raise SystemExit("the bare program did not connect")
+        for bench in pairs:
+            if not bench.wait_passes(1, 30):
+                raise SystemExit("the monitor ran no pass")
+            bench.settle(quiet=1.0)
+        # Qt's painting of the first frames borrows pooled threads, which retire 30 s after
+        # their last task; the window starts once they are gone, as it would an hour later.
+        t_wait = now()
+        pids = [p for b in pairs for p in (b.monitor.pid, b.bare.pid)]
+        while now() - t_wait < 45 and any(
+                "Thread (pooled)" in pid_switches(pid)[1].values() for pid in pids):
+            time.sleep(0.5)
+        log(f"footprint: waited {now() - t_wait:.1f} s for pooled threads to retire; "
+            f"{len(pairs)} pair(s): {', '.join(kinds)}")
+        start = [(pid_switches(b.monitor.pid)[0], pid_switches(b.bare.pid)[0],
+                  b.passes()) for b in pairs]
+        t0 = now()
+        time.sleep(args.idle_seconds)
+        span = now() - t0
+        results = []
+        for b, (m0, b0, passes0) in zip(pairs, start):
+            row = {"passes": b.passes() - passes0, "kind": b.kind}
+            for who, pid, before in (("monitor", b.monitor.pid, m0), ("bare", b.bare.pid, b0)):
+                after, names = pid_switches(pid)
+                woke = {names[t]: after[t] - before.get(t, 0) for t in after
+                        if after[t] - before.get(t, 0) > 0}
+                row[who] = {
+                    "wakeups": sum(after[t] - before.get(t, 0) for t in after),
+                    "woke": woke,
+                    "ended": len(set(before) - set(after)),
+                    "threads": len(after),
+                    "rss": pid_status_kib(pid, "VmRSS"),
+                    "kinds": smaps_breakdown(pid),
+                }
+            results.append(row)
+            log(f"footprint pair ({b.kind}): monitor VmRSS {row['monitor']['rss']} KiB, wake-ups "
+                f"{row['monitor']['wakeups']} {row['monitor']['woke']} (+{row['monitor']['ended']} "
+                f"threads ended), passes {row['passes']}; bare VmRSS {row['bare']['rss']} KiB, "
+                f"wake-ups {row['bare']['wakeups']} {row['bare']['woke']}")
+    finally:
+        for b in pairs:
+            if b.bare and b.bare.poll() is None:
+                b.bare.terminate()
+                b.bare.wait(5)
+            if b.listener:
+                b.listener.close()
+            b.stop()
+
+    def med(values):
+        return statistics.median(values)
+
+    # One line per measurement, read by run_benchmarks.sh (tab-separated): what, kind,
+    # monitor, bare, ratio, pairs, notes.
+    for kind in kinds:
+        rows = [r for r in results if r["kind"] == kind]
+        rss_m = med([r["monitor"]["rss"] for r in rows])
+        rss_b = med([r["bare"]["rss"] for r in rows])
+        ratios = [r["monitor"]["rss"] / r["bare"]["rss"] for r in rows]
+        log(f"footprint ({kind}): resident KiB by mapping (median of the pairs), "
+            f"monitor / bare / difference:")
+        for name in rows[0]["monitor"]["kinds"]:
+            km = med([r["monitor"]["kinds"][name] for r in rows])
+            kb = med([r["bare"]["kinds"][name] for r in rows])
+            log(f"  {name:50s} {km:8.0f} {kb:8.0f} {km - kb:+8.0f}")
+        print(f"memory\t{kind}\t{rss_m / 1024:.1f} MiB\t{rss_b / 1024:.1f} MiB\t"
+              f"{med(ratios):.2f}\t{len(rows)}\tVmRSS after {span:.0f} s idle; ratios of the "
+              f"pairs {', '.join(f'{x:.3f}' for x in sorted(ratios))}")
+        wake_m = med([r["monitor"]["wakeups"] for r in rows])
+        wake_b = med([r["bare"]["wakeups"] for r in rows])
+        woke = {}
+        for r in rows:
+            for name, n in r["monitor"]["woke"].items():
+                woke[name] = woke.get(name, 0) + n
+        woke_text = ", ".join(f"{k} {v}" for k, v in woke.items()) or "none"
+        print(f"wakeups\t{kind}\t{wake_m:.0f}\t{wake_b:.0f}\t"
+              f"{(wake_m / wake_b) if wake_b else 0:.2f}\t{len(rows)}\t"
+              f"context switches of every thread in {span:.0f} s idle; threads of the monitors "
+              f"that woke: {woke_text}; passes during idle: {sum(r['passes'] for r in rows)}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -583,6 +775,12 @@ def main():
     p.add_argument("--warmup", type=int, default=5000)
     p.add_argument("--csv", default="")
     p.set_defaults(run=soak)
+    p = sub.add_parser("footprint")
+    p.add_argument("build")
+    p.add_argument("--idle-seconds", type=float, default=60.0)
+    p.add_argument("--pairs", type=int, default=3)
+    p.add_argument("--no-bus", action="store_true")
+    p.set_defaults(run=footprint)
     args = parser.parse_args()
     args.run(args)
 

@@ -192,16 +192,24 @@ bool DocumentSplitter::scanTag(QList<Piece>& out)
 {
     const qsizetype n = _buffer.size();
     const char* data = _buffer.constData();
-    for (qsizetype i = _pos; i < n; ++i) {
-        const char c = data[i];
-        if (!_nameDone) {
-            if (!endsName(c)) {
-                if (_tagName.size() < kNameRoom)
-                    _tagName.append(c);
-                continue;
-            }
-            _nameDone = true;
+    qsizetype i = _pos;
+    if (!_nameDone) {
+        // The name (or the part of it in this read), taken in one piece.
+        qsizetype end = i;
+        while (end < n && !endsName(data[end]))
+            ++end;
+        const qsizetype room = kNameRoom - _tagName.size();
+        if (room > 0)
+            _tagName.append(data + i, std::min(room, end - i));
+        if (end >= n) {
+            _pos = n;
+            return false;
         }
+        _nameDone = true;
+        i = end;
+    }
+    for (; i < n; ++i) {
+        const char c = data[i];
         if (_quote != 0) {
             if (c == _quote)
                 _quote = 0;

@@ -3,7 +3,6 @@
 #include "platform/modalgate.h"
 #include "service/raidinfolistener.h"
 #include "util/intvalue.h"
-#include "util/stringenumerator.h"
 
 #include <QHostAddress>
 #include <QLoggingCategory>
@@ -31,26 +30,35 @@ const QString kRemovalText = QStringLiteral("70, 97, 105, 108, 101, 100, 32, 99,
 // The one read buffer of the program.
 std::array<char, ParseRaidInfo::kReadBufferSize> readBuffer;
 
-void takeAttributes(AttrRecord& into, const QXmlStreamAttributes& attributes)
+AttrRecord takeAttributes(const QXmlStreamAttributes& attributes)
 {
+    AttrRecord record;
+    record.reserve(attributes.size());
     for (const QXmlStreamAttribute& attribute : attributes)
-        into.insert(attribute.qualifiedName().toString(), attribute.value().toString());
+        record.insert(attribute.qualifiedName().toString(), attribute.value().toString());
+    return record;
 }
 
 // A record of the named attributes that are present (an absent one reads as empty anyway).
-AttrRecord pick(const QXmlStreamAttributes& attributes, std::initializer_list<QString> names)
+// Names are compared before anything is copied: the elements carry many more attributes than
+// the monitor reads.
+AttrRecord pick(const QXmlStreamAttributes& attributes, std::initializer_list<QLatin1String> names)
 {
     AttrRecord record;
     for (const QXmlStreamAttribute& attribute : attributes) {
-        const QString name = attribute.qualifiedName().toString();
+        const QStringView name = attribute.qualifiedName();
         if (std::find(names.begin(), names.end(), name) != names.end())
-            record.insert(name, attribute.value().toString());
+            record.insert(name.toString(), attribute.value().toString());
     }
     return record;
 }
 
 void mergeInto(AttrRecord& into, const AttrRecord& from)
 {
+    if (into.isEmpty()) {
+        into = from; // shared, not copied
+        return;
+    }
     for (auto it = from.cbegin(); it != from.cend(); ++it)
         into.insert(it.key(), it.value());
 }
@@ -363,10 +371,10 @@ void ParseRaidInfo::parseStreamData()
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement:
-            didStartElement(reader.qualifiedName().toString(), reader.attributes());
+            didStartElement(reader.qualifiedName(), reader.attributes());
             break;
         case QXmlStreamReader::EndElement:
-            didEndElement(reader.qualifiedName().toString());
+            didEndElement(reader.qualifiedName());
             break;
         case QXmlStreamReader::DTD:
             // Entity declarations could expand to anything: the service never sends them.
@@ -402,51 +410,48 @@ AttrRecord& ParseRaidInfo::driveRecord(int diskId)
     return diskId == 0 ? _drive0Dict : _drive1Dict;
 }
 
-void ParseRaidInfo::didStartElement(const QString& name, const QXmlStreamAttributes& attributes)
+void ParseRaidInfo::didStartElement(QStringView name, const QXmlStreamAttributes& attributes)
 {
     if (name == u"SVEvent") {
         _isEvent = true;
         _eventMsgIdx = intValue(attributes.value(QLatin1String("MsgIdx")));
-        takeAttributes(_eventLogDict, attributes);
+        mergeInto(_eventLogDict, takeAttributes(attributes));
     } else if (name == u"SVScanDevicesCmd" || name == u"SVConfigCmd") {
-        AttrRecord record;
-        takeAttributes(record, attributes);
+        const AttrRecord record = takeAttributes(attributes);
         _ary.append(record);
         mergeInto(_configDict, record);
     } else if (name == u"SVSystem") {
-        AttrRecord record;
-        takeAttributes(record, attributes);
-        _ary.append(record);
+        _ary.append(takeAttributes(attributes));
     } else if (name == u"SVBox") {
-        AttrRecord record;
-        takeAttributes(record, attributes);
+        const AttrRecord record = takeAttributes(attributes);
         _ary.append(record);
         mergeInto(_boxDict, record);
     } else if (name == u"SVPhysDrive") {
         _diskId = intValue(attributes.value(QLatin1String("id")));
         const AttrRecord record =
-            pick(attributes, {QStringLiteral("id"), kSerialNumber, QStringLiteral("ModelName"),
-                              QStringLiteral("PluggedIn"), QStringLiteral("ActualCapacity_GB")});
+            pick(attributes,
+                 {QLatin1String("id"), QLatin1String("SerialNumber"), QLatin1String("ModelName"),
+                  QLatin1String("PluggedIn"), QLatin1String("ActualCapacity_GB")});
         _ary.append(record);
         if (_diskId == 0 || _diskId == 1)
             mergeInto(driveRecord(_diskId), record);
     } else if (name == u"SVPhysPartition") {
         const AttrRecord record =
-            pick(attributes, {QStringLiteral("Capacity_GB"), QStringLiteral("Status"),
-                              QStringLiteral("RebuildProgress")});
+            pick(attributes, {QLatin1String("Capacity_GB"), QLatin1String("Status"),
+                              QLatin1String("RebuildProgress")});
         _ary.append(record);
         if (_diskId == 0 || _diskId == 1)
             mergeInto(driveRecord(_diskId), record);
     } else if (name == u"SVPartialVolume") {
         const AttrRecord record =
-            pick(attributes, {QStringLiteral("mode"), QStringLiteral("FriendlyMode"),
-                              QStringLiteral("Capacity_GB")});
+            pick(attributes, {QLatin1String("mode"), QLatin1String("FriendlyMode"),
+                              QLatin1String("Capacity_GB")});
         _ary.append(record);
         mergeInto(_boxDict, record);
     }
 }
 
-void ParseRaidInfo::didEndElement(const QString& name)
+void ParseRaidInfo::didEndElement(QStringView name)
 {
     if (name == u"SVEventLogCmd") {
         buildParseParam();
@@ -597,18 +602,29 @@ void ParseRaidInfo::clearParseParam()
 }
 
 // Decodes a code list ("70, 97" -> "Fa"). Codes above 122 turn the whole text into "-";
-// only the first 255 codes are read.
+// only the first 255 codes are read. The codes are separated by runs of commas and spaces; a
+// NUL character ends the list. Tokens are read in place, nothing is copied but the result.
 QString ParseRaidInfo::convertUniData(const QString& codeList)
 {
+    const QStringView list(codeList);
+    const qsizetype n = list.size();
+    const auto atEnd = [&list, n](qsizetype i) { return i >= n || list[i].unicode() == 0; };
+    const auto isDelimiter = [&list](qsizetype i) { return list[i] == u',' || list[i] == u' '; };
     QString text;
-    D_StringEnumerator tokens = tokenize(codeList, QStringLiteral(", "));
+    qsizetype i = 0;
     for (int count = 0; count < kCodeListRoom; ++count) {
-        const std::optional<QString> token = tokens.nextObject();
-        if (!token)
+        while (!atEnd(i) && isDelimiter(i))
+            ++i;
+        if (atEnd(i))
             break;
-        const auto code = quint16(quint32(intValue(*token)));
+        const qsizetype start = i;
+        while (!atEnd(i) && !isDelimiter(i))
+            ++i;
+        const auto code = quint16(quint32(intValue(list.sliced(start, i - start))));
         if (code > 122)
             return QStringLiteral("-");
+        if (text.isEmpty())
+            text.reserve(std::min<qsizetype>(kCodeListRoom, n / 2 + 1));
         text.append(QChar(code));
     }
     return text;

@@ -159,8 +159,8 @@ private:
     void unfinishedTimedOut();
     void parseDocument(const DocumentSplitter::Piece& piece);
     void parserDidStartDocument();
-    void didStartElement(const QString& name, const QXmlStreamAttributes& attributes);
-    void didEndElement(const QString& name);
+    void didStartElement(QStringView name, const QXmlStreamAttributes& attributes);
+    void didEndElement(QStringView name);
     void parserDidEndDocument();
     void queueHandOff(const HandOff& handOff);
     void scheduleHandOff(int delayMs);

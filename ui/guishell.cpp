@@ -14,20 +14,87 @@
 #include "util/plaintext.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QIconEngine>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPixmapCache>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
 
 namespace {
 
-constexpr int kDefaultTrayPollMs = 5000;
+// Where a tray's appearance cannot be watched, the shell looks this often.
+constexpr int kDefaultTrayPollMs = 60000;
+
+// The name a tray host (the StatusNotifierWatcher) takes on the session bus.
+const char kTrayHostName[] = "org.kde.StatusNotifierWatcher";
+
+// A status icon whose pictures are decoded when drawn, at the one size asked for, and not
+// kept: QIcon::addFile decodes and keeps every size at once (100 KiB for the seven sizes of
+// one state), for a window icon that the offscreen and many tray platforms never draw.
+class StatusIconEngine : public QIconEngine
+{
+public:
+    explicit StatusIconEngine(int status) : _status(status) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = std::max(size.width(), size.height());
+        QPixmap picture(tamro::res::statusIconPath(_status, side));
+        if (picture.isNull())
+            return picture;
+        if (picture.size() != size)
+            picture = picture.scaled(size.boundedTo(picture.size()), Qt::KeepAspectRatio,
+                                     Qt::SmoothTransformation);
+        if (mode != QIcon::Normal) {
+            QStyleOption option;
+            option.palette = QGuiApplication::palette();
+            picture = QApplication::style()->generatedIconPixmap(mode, picture, &option);
+        }
+        return picture;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const QPixmap picture = pixmap(rect.size(), mode, state);
+        QRect target(QPoint(), picture.size());
+        target.moveCenter(rect.center());
+        painter->drawPixmap(target, picture);
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = tamro::res::iconSizeFor(std::max(size.width(), size.height()));
+        return size.boundedTo(QSize(side, side));
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (const int size : tamro::res::kIconSizes)
+            sizes.append(QSize(size, size));
+        return sizes;
+    }
+
+    QIconEngine* clone() const override { return new StatusIconEngine(_status); }
+    QString key() const override { return QStringLiteral("tamro-status"); }
+
+private:
+    int _status;
+};
 
 // Shows a non-modal window centred on its screen, in front.
 void orderFront(QWidget* window, bool makeKey)
@@ -111,12 +178,7 @@ void GuiShell::launch()
         _statusWindow->setMinimizeOnClose(true);
         _statusWindow->orderFront();
     }
-    if (!_trayPoll) {
-        _trayPoll = new QTimer(this);
-        _trayPoll->setInterval(kDefaultTrayPollMs);
-        connect(_trayPoll, &QTimer::timeout, this, &GuiShell::pollTray);
-    }
-    _trayPoll->start();
+    watchForTray();
 }
 
 void GuiShell::setTrayPollInterval(int ms)
@@ -128,11 +190,48 @@ void GuiShell::setTrayPollInterval(int ms)
     _trayPoll->setInterval(ms);
 }
 
+void GuiShell::setSessionBus(const QDBusConnection& bus)
+{
+    _sessionBus = std::make_unique<QDBusConnection>(bus);
+}
+
+int GuiShell::trayPollInterval() const
+{
+    return _trayPoll && _trayPoll->isActive() ? _trayPoll->interval() : 0;
+}
+
+// Waits for a tray to appear: the tray host's name on the session bus is watched, so the
+// process sleeps until the bus says something; only the X11 tray selection and a desktop
+// without a session bus are looked at now and then.
+void GuiShell::watchForTray()
+{
+    if (!_trayWatcher) {
+        const QDBusConnection bus = _sessionBus ? *_sessionBus : QDBusConnection::sessionBus();
+        if (bus.isConnected()) {
+            _trayWatcher = new QDBusServiceWatcher(QString::fromLatin1(kTrayHostName), bus,
+                                                   QDBusServiceWatcher::WatchForRegistration, this);
+            connect(_trayWatcher, &QDBusServiceWatcher::serviceRegistered, this,
+                    &GuiShell::pollTray);
+        }
+    }
+    if (_trayWatcher && QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    if (!_trayPoll)
+        setTrayPollInterval(kDefaultTrayPollMs);
+    _trayPoll->start();
+}
+
 void GuiShell::pollTray()
 {
+    ++_trayChecks;
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return;
-    _trayPoll->stop();
+    if (_trayPoll)
+        _trayPoll->stop();
+    if (_trayWatcher) {
+        _trayWatcher->deleteLater(); // it may be the one calling
+        _trayWatcher = nullptr;
+    }
     moveToTray();
 }
 
@@ -165,10 +264,7 @@ bool GuiShell::isUsingTray() const
 
 QIcon GuiShell::statusIconImage(int status) const
 {
-    QIcon icon;
-    for (const int size : tamro::res::kIconSizes)
-        icon.addFile(tamro::res::statusIconPath(status, size), QSize(size, size));
-    return icon;
+    return QIcon(new StatusIconEngine(status));
 }
 
 NoticePanel* GuiShell::noticePanel()
@@ -218,6 +314,17 @@ void GuiShell::setStatusIcon(int status)
 
 void GuiShell::showStatus(const StatusDisplay& display)
 {
+    if (!_pixmapCacheOff) {
+        // From the first status on, no pixmap cache. Qt keeps what the style draws (frames,
+        // bars, buttons) and the pictures read from files there, and empties it by a timer
+        // that wakes the idle program every 10 to 30 s for as long as anything is left in it:
+        // minutes after each repaint. The windows are small and repainted rarely; drawing them
+        // afresh costs less than those wake-ups. The first frames, on the way to the first
+        // command, still use it.
+        _pixmapCacheOff = true;
+        QPixmapCache::setCacheLimit(0);
+        QPixmapCache::clear();
+    }
     if (_statusWindow)
         _statusWindow->showStatus(display);
 }

@@ -4,8 +4,11 @@
 // implements them with widgets.
 //
 // Without a system tray (a desktop without a tray host), the status window is shown at
-// launch with the tray menu's commands, and closing it only minimizes it; the shell keeps
-// looking for a tray and moves the icon there as soon as one appears.
+// launch with the tray menu's commands, and closing it only minimizes it; the shell moves the
+// icon to a tray as soon as one appears. It does not poll for one where it can be told: a
+// tray host announces itself by the StatusNotifierWatcher's name on the session bus, which
+// the shell watches. The X11 tray selection, and a desktop without a session bus, give no
+// such notice; there the shell looks once a minute.
 #pragma once
 
 #include "app/ports.h"
@@ -22,6 +25,8 @@ class LogWindow;
 class NoticePanel;
 class PasswordPanel;
 class QAction;
+class QDBusConnection;
+class QDBusServiceWatcher;
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
@@ -47,8 +52,16 @@ public:
     // Puts the icon into the tray, or, without a tray, shows the status window and starts
     // looking for one.
     void launch();
-    // How often to look for a tray that appeared (tests shorten it).
+    // How often to look for a tray where its appearance cannot be watched (tests shorten it).
     void setTrayPollInterval(int ms);
+    // The session bus to watch for a tray host (tests give one of their own); by default the
+    // user's session bus.
+    void setSessionBus(const QDBusConnection& bus);
+    // Looking for a tray: the poll's interval while it runs (0: not polling), whether the
+    // session bus is watched, and how often the shell has looked.
+    int trayPollInterval() const;
+    bool isWatchingForTray() const { return _trayWatcher != nullptr; }
+    int trayChecks() const { return _trayChecks; }
 
     // --- For the render tool and tests
     StatusWindow* statusWindow() const { return _statusWindow.get(); }
@@ -99,14 +112,19 @@ public:
 private:
     void buildMenu();
     void moveToTray();
+    void watchForTray();
     void pollTray();
     QIcon statusIconImage(int status) const;
 
     AppController* _controller = nullptr;
     std::unique_ptr<StatusWindow> _statusWindow;
     std::unique_ptr<QMenu> _menu;
-    QSystemTrayIcon* _tray = nullptr; // child of this object
-    QTimer* _trayPoll = nullptr;      // child of this object
+    QSystemTrayIcon* _tray = nullptr;             // child of this object
+    QTimer* _trayPoll = nullptr;                  // child of this object
+    QDBusServiceWatcher* _trayWatcher = nullptr;  // child of this object
+    std::unique_ptr<QDBusConnection> _sessionBus; // set by tests; else the user's bus
+    int _trayChecks = 0;
+    bool _pixmapCacheOff = false; // the pixmap cache was turned off at the first status
     std::unique_ptr<NoticePanel> _noticePanel;
     std::unique_ptr<QuitPanel> _quitPanel;
     std::unique_ptr<PasswordPanel> _passwordPanel;

@@ -2,6 +2,7 @@
 // end-to-end answer mode, the status menu, the status window without a tray, and the icon
 // and summary it keeps.
 #include "guitestsupport.h"
+#include "resourcepaths.h"
 #include "testmain.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
@@ -10,10 +11,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSystemTrayIcon>
 #include <QTextDocument>
 #include <QTimer>
@@ -210,6 +215,46 @@ private slots:
         // Notifications need the tray: without one, nothing is shown and nothing breaks.
         stage.shell.notify(NoticeKind::Problem, QStringLiteral("T"), QStringLiteral("text"));
         QCOMPARE(stage.shell.lastNotification(), QStringLiteral("T: text"));
+        // No session bus here: a tray that appears is looked for once a minute, no oftener.
+        QVERIFY(!stage.shell.isWatchingForTray());
+        QCOMPARE(stage.shell.trayPollInterval(), 60000);
+    }
+
+    // With a session bus the shell does not poll: it looks for the tray when a tray host
+    // takes its name on the bus.
+    void aTrayHostOnTheBusIsWaitedFor()
+    {
+        QProcess daemon;
+        daemon.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                      QStringLiteral("--print-address=1")});
+        QVERIFY2(daemon.waitForStarted(5000), "dbus-daemon is needed (package dbus)");
+        const auto stopDaemon = qScopeGuard([&daemon] {
+            daemon.kill();
+            daemon.waitForFinished(5000);
+        });
+        QVERIFY(daemon.waitForReadyRead(5000));
+        const QString address = QString::fromUtf8(daemon.readLine().trimmed());
+        QDBusConnection shellBus = QDBusConnection::connectToBus(address, QStringLiteral("shell"));
+        QDBusConnection hostBus = QDBusConnection::connectToBus(address, QStringLiteral("host"));
+        const auto disconnect = qScopeGuard([] {
+            QDBusConnection::disconnectFromBus(QStringLiteral("shell"));
+            QDBusConnection::disconnectFromBus(QStringLiteral("host"));
+        });
+        QVERIFY(shellBus.isConnected());
+        QVERIFY(hostBus.isConnected());
+
+        GuiStage stage;
+        stage.shell.setSessionBus(shellBus);
+        stage.shell.launch();
+        QVERIFY(stage.shell.isWatchingForTray());
+        QCOMPARE(stage.shell.trayPollInterval(), 0);
+        QCOMPARE(stage.shell.trayChecks(), 0);
+        QVERIFY(hostBus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+        QTRY_COMPARE(stage.shell.trayChecks(), 1);
+        // The offscreen platform still has no tray: the window stays the way in.
+        QVERIFY(!stage.shell.isUsingTray());
+        QVERIFY(stage.shell.statusWindow()->isVisible());
     }
 
     void iconAndSummary()
@@ -221,6 +266,12 @@ private slots:
         stage.shell.setStatusIcon(7); // no such icon: ignored
         QCOMPARE(stage.shell.statusIcon(), 2);
         QVERIFY(!stage.shell.statusWindow()->windowIcon().isNull());
+        // Every provided size is offered; a size asked for is the picture drawn for it.
+        const QIcon icon = stage.shell.statusWindow()->windowIcon();
+        QCOMPARE(icon.availableSizes().size(), qsizetype(tamro::res::kIconSizes.size()));
+        const QImage drawn = icon.pixmap(QSize(22, 22)).toImage();
+        QCOMPARE(drawn.size(), QSize(22, 22));
+        QCOMPARE(drawn, QImage(tamro::res::statusIconPath(2, 22)).convertToFormat(drawn.format()));
         stage.shell.setSummary(QStringLiteral("1234: healthy"));
         QCOMPARE(stage.shell.summary(), QStringLiteral("1234: healthy"));
     }
