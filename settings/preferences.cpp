@@ -215,10 +215,11 @@ void Preferences::loadUserDefaults()
 
     for (const TextSetting& setting : kSmtpTexts)
         _form.setText(setting.field, _store.stringForKey(key(setting.key)));
-    // The keyring is asked only when the settings file holds no SMTP password; a password
-    // it does not give leaves the field as it is.
-    if (const QString password = _smtpPassword->load(); !password.isEmpty())
-        _form.setText(Text::SMTPPassword, password);
+    // The SMTP password is fetched only while sign-in is wanted: asking the keyring costs a
+    // round trip on the bus and some megabytes of keyring libraries for the whole run.
+    _smtpPasswordLoaded = false;
+    if (_flags._isSMTPAuth)
+        loadSmtpPassword();
     showSmtpPasswordPlace();
     if (_flags._isSMTPAuth) {
         static constexpr const char* places[] = {"none kept", "from the keyring",
@@ -415,8 +416,21 @@ void Preferences::w1_POPbSMTP()
         _form.setEnabled(field, enabled);
 }
 
+void Preferences::loadSmtpPassword()
+{
+    _smtpPasswordLoaded = true;
+    // The keyring is asked only when the settings file holds no SMTP password; a password
+    // it does not give leaves the field as it is.
+    if (const QString password = _smtpPassword->load(); !password.isEmpty())
+        _form.setText(Text::SMTPPassword, password);
+}
+
 void Preferences::w1_SMTPAuth()
 {
+    if (_form.isChecked(Box::SMTPAuth) && !_smtpPasswordLoaded) {
+        loadSmtpPassword();
+        showSmtpPasswordPlace();
+    }
     // With the other mail fields, and only while the sign-in box is checked.
     const bool enabled = _form.isChecked(Box::SMTPAuth) && _form.isEnabled(Text::SMTPServer);
     for (const Text field : kSignInFields)

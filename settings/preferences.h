@@ -68,6 +68,7 @@ private:
     // The check-boxes and the fields' enabling as the flags say (at launch and at opening).
     void setCheckBoxesFromFlags();
     void showSmtpPasswordPlace();
+    void loadSmtpPassword();
     void loadWebhookToken();
 
     DefaultsStore& _store;
@@ -79,6 +80,7 @@ private:
     QString _executablePath;
     std::unique_ptr<SmtpPasswordKeeper> _smtpPassword;
     std::unique_ptr<SmtpPasswordKeeper> _webhookToken;
+    bool _smtpPasswordLoaded = false;
     bool _webhookTokenLoaded = false;
     std::function<void()> _loadMore;
     std::function<void()> _showMore;

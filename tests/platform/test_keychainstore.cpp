@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 using Text = SettingsForm::Text;
+using Box = SettingsForm::Box;
 
 namespace {
 
@@ -65,6 +66,7 @@ void TestKeychainStore::smtpPasswordIsKept()
         ControllerRig rig(ini, QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
         rig.controller->preferences().loadUserDefaults();
         rig.controller->form().setText(Text::SMTPPassword, password);
+        rig.controller->form().setChecked(Box::SMTPAuth, true); // the next run fetches it
         rig.controller->preferences().w1_Ok();
         QCOMPARE(rig.controller->preferences().smtpPasswordPlace(), place);
         QCOMPARE(rig.controller->form().text(Text::SMTPPasswordPlace),

@@ -742,6 +742,8 @@ private slots:
             rig.controller->preferences().loadUserDefaults();
             QCOMPARE(rig.controller->form().text(Text::SMTPPasswordPlace), QString());
             rig.controller->form().setText(Text::SMTPPassword, password);
+            // Sign-in wanted: the next run fetches the password.
+            rig.controller->form().setChecked(Box::SMTPAuth, true);
             rig.controller->preferences().w1_Ok();
             QVERIFY(rig.modal.alerts.isEmpty());
             QCOMPARE(int(rig.controller->preferences().smtpPasswordPlace()), place);
@@ -781,6 +783,11 @@ private slots:
         secrets.entries.insert(QStringLiteral("SMTPPassword"), QStringLiteral("stale"));
         secrets.takes = false;
         {
+            DefaultsStore store(iniPath());
+            store.setBool(QStringLiteral("SMTPAuth"), true);
+            QVERIFY(store.synchronize());
+        }
+        {
             ControllerRig rig(iniPath(), QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
             rig.controller->preferences().loadUserDefaults();
             QCOMPARE(rig.controller->form().text(Text::SMTPPassword), QStringLiteral("stale"));
@@ -793,6 +800,30 @@ private slots:
         QCOMPARE(next.controller->form().text(Text::SMTPPassword), QStringLiteral("newer"));
         QCOMPARE(secrets.reads, 0);
         QCOMPARE(next.controller->preferences().smtpPasswordPlace(), SecretPlace::SettingsFile);
+    }
+
+    // Without sign-in the keyring is not asked at launch (a bus round trip and the keyring
+    // libraries for the whole run); checking the sign-in box fetches the password.
+    void smtpPasswordFetchedOnlyForSignIn()
+    {
+        FakeSecretStore secrets;
+        secrets.entries.insert(QStringLiteral("SMTPPassword"), QStringLiteral("kept"));
+        ControllerRig rig(iniPath(), QStringLiteral("/opt/tamro/tamro-monitor"), &secrets);
+        AppController& c = *rig.controller;
+        c.preferences().loadUserDefaults();
+        QCOMPARE(secrets.reads, 0);
+        QCOMPARE(c.form().text(Text::SMTPPassword), QString());
+        c.form().setChecked(Box::SMTPAuth, true);
+        c.preferences().w1_SMTPAuth();
+        QCOMPARE(secrets.reads, 1);
+        QCOMPARE(c.form().text(Text::SMTPPassword), QStringLiteral("kept"));
+        QCOMPARE(c.form().text(Text::SMTPPasswordPlace),
+                 QStringLiteral("MSG_SMTPPasswordInKeyring"));
+        // OK without a change keeps the password where it is and asks nothing more.
+        const int writes = secrets.writes;
+        c.preferences().w1_Ok();
+        QCOMPARE(secrets.writes, writes);
+        QCOMPARE(secrets.entries.value(QStringLiteral("SMTPPassword")), QStringLiteral("kept"));
     }
 
     void autostartEntryAfterOk_data()
