@@ -402,9 +402,14 @@ std::optional<QString> GuiShell::runPasswordPanel(const QString& status)
     return passwordPanel()->run(status);
 }
 
-std::optional<QString> GuiShell::runSaveDialog(const QString& startPath)
+namespace {
+
+// A file or folder dialog: a queued answer of that kind, else the dialog itself; nothing when
+// it was cancelled.
+std::optional<QString> runPathDialog(ModalAnswers::Kind kind, const QString& startPath,
+                                     QString (*dialog)(QWidget*, const QString&, const QString&))
 {
-    if (const auto answer = ModalAnswers::instance().take(ModalAnswers::Kind::Save, startPath)) {
+    if (const auto answer = ModalAnswers::instance().take(kind, startPath)) {
         if (answer->code == 0 || answer->text.isEmpty())
             return std::nullopt;
         return answer->text;
@@ -412,46 +417,44 @@ std::optional<QString> GuiShell::runSaveDialog(const QString& startPath)
     QString path;
     {
         ModalScope scope;
-        path = QFileDialog::getSaveFileName(nullptr, qtTrId("MSG_Title"), startPath);
+        path = dialog(nullptr, qtTrId("MSG_Title"), startPath);
     }
     if (path.isEmpty())
         return std::nullopt;
     return path;
 }
 
+QString saveFileName(QWidget* parent, const QString& caption, const QString& start)
+{
+    return QFileDialog::getSaveFileName(parent, caption, start);
+}
+
+QString openFileName(QWidget* parent, const QString& caption, const QString& start)
+{
+    return QFileDialog::getOpenFileName(parent, caption, start);
+}
+
+QString existingFolder(QWidget* parent, const QString& caption, const QString& start)
+{
+    return QFileDialog::getExistingDirectory(parent, caption, start);
+}
+
+} // namespace
+
+std::optional<QString> GuiShell::runSaveDialog(const QString& startPath)
+{
+    return runPathDialog(ModalAnswers::Kind::Save, startPath, saveFileName);
+}
+
 std::optional<QString> GuiShell::runOpenDialog(const QString& startPath)
 {
-    if (const auto answer = ModalAnswers::instance().take(ModalAnswers::Kind::Open, startPath)) {
-        if (answer->code == 0 || answer->text.isEmpty())
-            return std::nullopt;
-        return answer->text;
-    }
-    QString path;
-    {
-        ModalScope scope;
-        path = QFileDialog::getOpenFileName(nullptr, qtTrId("MSG_Title"), startPath);
-    }
-    if (path.isEmpty())
-        return std::nullopt;
-    return path;
+    return runPathDialog(ModalAnswers::Kind::Open, startPath, openFileName);
 }
 
 // Answered like the file dialog: a queued answer names the folder chosen.
 std::optional<QString> GuiShell::runFolderDialog(const QString& startPath)
 {
-    if (const auto answer = ModalAnswers::instance().take(ModalAnswers::Kind::Open, startPath)) {
-        if (answer->code == 0 || answer->text.isEmpty())
-            return std::nullopt;
-        return answer->text;
-    }
-    QString path;
-    {
-        ModalScope scope;
-        path = QFileDialog::getExistingDirectory(nullptr, qtTrId("MSG_Title"), startPath);
-    }
-    if (path.isEmpty())
-        return std::nullopt;
-    return path;
+    return runPathDialog(ModalAnswers::Kind::Open, startPath, existingFolder);
 }
 
 // --- WindowPresenter

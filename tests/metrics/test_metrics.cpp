@@ -1,5 +1,6 @@
 // The metrics file: what it holds for names a user may type, that Prometheus's own checker
 // accepts it, its mode, and how a folder that cannot be written is reported and retried.
+#include "testfiles.h"
 #include "testmain.h"
 
 #include "metrics/metricsexporter.h"
@@ -9,8 +10,6 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -54,21 +53,7 @@ MonitorSnapshot awkwardSnapshot()
     return s;
 }
 
-int fileMode(const QString& path)
-{
-    struct stat info
-    {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return int(info.st_mode & 07777);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using tamro::test::fileMode;
 
 // Counts the warnings of the monitor's log category while it lives.
 class WarningCounter
@@ -123,7 +108,7 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("tamro_raid_monitor.prom")});
 
-        const QString text = QString::fromUtf8(readAll(path));
+        const QString text = QString::fromUtf8(tamro::test::readFile(path));
         const QStringList expected = {
             QStringLiteral("# TYPE tamro_service_up gauge"),
             QStringLiteral("tamro_service_up 1"),
@@ -199,7 +184,7 @@ private slots:
         exporter.notePass();
         QVERIFY(written.wait(5000));
         QCOMPARE(written.takeFirst().first().toBool(), true);
-        QVERIFY(readAll(exporter.filePath()).contains("tamro_enclosures 2\n"));
+        QVERIFY(tamro::test::readFile(exporter.filePath()).contains("tamro_enclosures 2\n"));
 
         // A new run of failures is reported again.
         QVERIFY(block());

@@ -5,14 +5,13 @@
 #include "../settings/settingsfakes.h"
 #include "platform/keychainstore.h"
 #include "settings/smtppassword.h"
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/stat.h>
 
 using Text = SettingsForm::Text;
 using Box = SettingsForm::Box;
@@ -22,21 +21,7 @@ namespace {
 // The service the entries are kept under: the tests' own, never the program's.
 const QString kService = QStringLiteral("TAMRO RAID MONITOR test");
 
-int fileMode(const QString& path)
-{
-    struct stat info
-    {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return int(info.st_mode & 07777);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using tamro::test::fileMode;
 
 } // namespace
 
@@ -73,7 +58,7 @@ void TestKeychainStore::smtpPasswordIsKept()
                  keyring ? QStringLiteral("MSG_SMTPPasswordInKeyring")
                          : QStringLiteral("MSG_SMTPPasswordInFile"));
     }
-    const QByteArray file = readAll(ini);
+    const QByteArray file = tamro::test::readFile(ini);
     QVERIFY(!file.isEmpty());
     QVERIFY(!file.contains(password.toUtf8()));
     QCOMPARE(file.contains("SMTPPassword"), !keyring);

@@ -1,6 +1,7 @@
 // Preferences: registered defaults, loading and saving, the scrambled password, the
 // settings window's actions, the autostart entry and the settings file's permissions.
 #include "settingsfakes.h"
+#include "testfiles.h"
 #include "testmain.h"
 
 #include "settings/scramble.h"
@@ -12,8 +13,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -91,23 +90,7 @@ QString expectedLogPath()
            QStringLiteral("/TAMRORAIDLOG.csv");
 }
 
-int fileMode(const QString& path)
-{
-    struct stat info
-    {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return int(info.st_mode & 07777);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
+using tamro::test::fileMode;
 
 } // namespace
 
@@ -757,7 +740,7 @@ private slots:
             rig.controller->preferences().w1_Ok();
             QCOMPARE(secrets.writes, writes);
         }
-        const QByteArray file = readAll(iniPath());
+        const QByteArray file = tamro::test::readFile(iniPath());
         QVERIFY(!file.contains(password.toUtf8()));
         QCOMPARE(fileMode(iniPath()), 0600);
         const QByteArray stored =
@@ -874,7 +857,7 @@ private slots:
             return;
         }
         const QStringList lines =
-            QString::fromUtf8(readAll(entryPath)).split(u'\n', Qt::SkipEmptyParts);
+            QString::fromUtf8(tamro::test::readFile(entryPath)).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines,
                  (QStringList{QStringLiteral("[Desktop Entry]"), QStringLiteral("Type=Application"),
                               QStringLiteral("Name=TAMRO RAID MONITOR"), execLine,

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/stat.h>
+
 namespace tamro::test {
 
 // The whole file, or nothing when it cannot be read.
@@ -13,6 +15,17 @@ inline QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The permission bits of the file, or -1 when it cannot be looked at.
+inline int fileMode(const QString& path)
+{
+    struct stat info
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return int(info.st_mode & 07777);
 }
 
 // Replaces the file's content; false unless every byte was written.
