@@ -15,8 +15,12 @@ bool NoticePanelChannel::wants(const AlertEvent& event) const
 
 QString NoticePanelChannel::panelText(const AlertEvent& event)
 {
-    return QStringLiteral("DeviceName:%1\n%2%3")
-        .arg(event.name, event.plugText, qtTrId("MSG_DiskCheck"));
+    QString text = QStringLiteral("DeviceName:%1\n%2%3")
+                       .arg(event.name, event.plugText, qtTrId("MSG_DiskCheck"));
+    // After a burst the panel, like the other channels, says how many alerts it held back.
+    if (const QString held = alerts::heldBackLine(event); !held.isEmpty())
+        text += u'\n' + held;
+    return text;
 }
 
 void NoticePanelChannel::deliver(const AlertEvent& event)

@@ -18,7 +18,8 @@ public:
     void deliver(const AlertEvent& event) override;
     bool isOpen() const { return _open; }
 
-    // "DeviceName:<name>\n<plug text><check text>"
+    // "DeviceName:<name>\n<plug text><check text>", and a line counting the alerts held back
+    // before it, if any.
     static QString panelText(const AlertEvent& event);
 
 private:

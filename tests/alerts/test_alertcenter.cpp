@@ -221,6 +221,13 @@ void TestAlertCenter::noSecondPanelWhileOneIsOpen()
     now += kHour;
     center.checkReminders();
     QCOMPARE(modal.panels.size(), 2);
+
+    // After a burst the panel counts what it held back, as mail and the webhook do.
+    AlertEvent held = enclosureEvent(AlertEvent::Kind::Problem, QStringLiteral("A"));
+    held.heldBack = 2;
+    panel.deliver(held);
+    QCOMPARE(modal.panels.last(),
+             QStringLiteral("DeviceName:A\nMSG_DiskInfo2MSG_DiskCheck\nMSG_AlertsHeldBack 2"));
 }
 
 void TestAlertCenter::desktopNotifications_data()
