@@ -40,6 +40,7 @@ DriveSnapshot driveSnapshot(const AttrRecord& drive, bool plugged)
 {
     DriveSnapshot d;
     d.plugged = plugged;
+    d.failed = ParseRaidInfo::isFailedDrive(drive);
     d.model = ParseRaidInfo::convertUniData(drive.value(QStringLiteral("ModelName")));
     d.serial = ParseRaidInfo::convertUniData(drive.value(QStringLiteral("SerialNumber")));
     bool ok = false;
@@ -54,6 +55,7 @@ DriveSnapshot driveSnapshot(const AttrRecord& drive, bool plugged)
 QJsonObject driveJson(const DriveSnapshot& d)
 {
     return {{QStringLiteral("plugged"), d.plugged},
+            {QStringLiteral("failed"), d.failed},
             {QStringLiteral("model"), d.model},
             {QStringLiteral("serial"), d.serial},
             {QStringLiteral("capacity_gb"), d.capacityGb < 0 ? QJsonValue() : d.capacityGb},
@@ -65,6 +67,7 @@ DriveSnapshot driveFromJson(const QJsonObject& o)
 {
     DriveSnapshot d;
     d.plugged = o.value(QLatin1String("plugged")).toBool();
+    d.failed = o.value(QLatin1String("failed")).toBool();
     d.model = o.value(QLatin1String("model")).toString();
     d.serial = o.value(QLatin1String("serial")).toString();
     d.capacityGb = o.value(QLatin1String("capacity_gb")).toDouble(-1);
@@ -76,6 +79,9 @@ DriveSnapshot driveFromJson(const QJsonObject& o)
 // What a person reads in a drive column: the model and what is wrong with the drive.
 QString driveCell(const DriveSnapshot& d)
 {
+    if (d.failed)
+        return (d.model.isEmpty() ? QStringLiteral("drive") : d.model) +
+               QStringLiteral(" (failed)");
     if (!d.plugged)
         return QStringLiteral("not connected");
     QString text = d.model.isEmpty() ? QStringLiteral("connected") : d.model;

@@ -16,7 +16,8 @@ class AppController;
 
 struct DriveSnapshot
 {
-    bool plugged = false;
+    bool plugged = false;    // counts for the volume: plugged in and not failed
+    bool failed = false;     // attached, but the service reports it failed
     QString model;           // decoded ModelName; empty when not plugged in
     QString serial;          // decoded SerialNumber
     double capacityGb = -1;  // ActualCapacity_GB; -1 when the service gave no number

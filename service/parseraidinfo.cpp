@@ -429,9 +429,9 @@ void ParseRaidInfo::didStartElement(QStringView name, const QXmlStreamAttributes
     } else if (name == u"SVPhysDrive") {
         _diskId = intValue(attributes.value(QLatin1String("id")));
         const AttrRecord record =
-            pick(attributes,
-                 {QLatin1String("id"), QLatin1String("SerialNumber"), QLatin1String("ModelName"),
-                  QLatin1String("PluggedIn"), QLatin1String("ActualCapacity_GB")});
+            pick(attributes, {QLatin1String("id"), QLatin1String("SerialNumber"),
+                              QLatin1String("ModelName"), QLatin1String("PluggedIn"),
+                              QLatin1String("ActualCapacity_GB"), QLatin1String("Failed")});
         _ary.append(record);
         if (_diskId == 0 || _diskId == 1)
             mergeInto(driveRecord(_diskId), record);
@@ -688,15 +688,33 @@ AttrRecord ParseRaidInfo::drive1Dict(int index) const
     return entryAt(_drive1Ary, _drive1Dict, index);
 }
 
+bool ParseRaidInfo::isFailedDrive(const AttrRecord& drive)
+{
+    return intValue(drive.value(QStringLiteral("PluggedIn"))) != 0 &&
+           intValue(drive.value(QStringLiteral("Failed"))) != 0;
+}
+
+bool ParseRaidInfo::driveFailed(int index, int drive) const
+{
+    if (getDeviceCount() == 0)
+        return false;
+    return isFailedDrive(drive == 0 ? entryAt(_drive0Ary, _drive0Dict, index)
+                                    : entryAt(_drive1Ary, _drive1Dict, index));
+}
+
 int ParseRaidInfo::plugStatus(int index) const
 {
     if (getDeviceCount() == 0)
         return 3;
-    const QString plugged = QStringLiteral("PluggedIn");
+    // A drive that is attached but failed no longer serves the volume: it counts out like a
+    // pulled one, so the enclosure gets the same problem state.
+    const auto out = [](const AttrRecord& drive) {
+        return intValue(drive.value(QStringLiteral("PluggedIn"))) == 0 || isFailedDrive(drive);
+    };
     int status = 0;
-    if (intValue(entryAt(_drive0Ary, _drive0Dict, index).value(plugged)) == 0)
+    if (out(entryAt(_drive0Ary, _drive0Dict, index)))
         status |= 1;
-    if (intValue(entryAt(_drive1Ary, _drive1Dict, index).value(plugged)) == 0)
+    if (out(entryAt(_drive1Ary, _drive1Dict, index)))
         status |= 2;
     return status;
 }
@@ -723,14 +741,20 @@ QString ParseRaidInfo::execInfo() const
 
 QString ParseRaidInfo::plugInfo(int index) const
 {
+    // A drive counted out for having failed says so; when one drive failed and the other is
+    // missing, the enclosure keeps the sentence for two missing drives.
     switch (plugStatus(index)) {
     case 0:
         return QStringLiteral("Retrieved configuration.");
     case 1:
-        return QStringLiteral("Disk1 is not connected.");
+        return driveFailed(index, 0) ? QStringLiteral("Disk1 has failed.")
+                                     : QStringLiteral("Disk1 is not connected.");
     case 2:
-        return QStringLiteral("Disk2 is not connected.");
+        return driveFailed(index, 1) ? QStringLiteral("Disk2 has failed.")
+                                     : QStringLiteral("Disk2 is not connected.");
     default:
+        if (driveFailed(index, 0) && driveFailed(index, 1))
+            return QStringLiteral("Disk1/2 have failed.");
         if (!friendlyMode(index).isEmpty())
             return QStringLiteral("Disk1/2 is not connected.");
         if (_eventMsgIdx == kRemovalEvent)

@@ -118,7 +118,13 @@ public:
     AttrRecord boxDict(int index) const;
     AttrRecord drive0Dict(int index) const;
     AttrRecord drive1Dict(int index) const;
+    // 0..3: bit 0 when drive 0 is not plugged in or has failed, bit 1 the same for drive 1;
+    // 3 also for an empty table.
     int plugStatus(int index) const;
+    // Whether drive 0 or 1 of the enclosure is attached but reported failed (a non-zero
+    // Failed beside a non-zero PluggedIn); false for an empty table.
+    bool driveFailed(int index, int drive) const;
+    static bool isFailedDrive(const AttrRecord& drive);
     int mode(int index) const;
     QString friendlyMode(int index) const;
     int eResult() const;

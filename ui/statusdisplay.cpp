@@ -66,8 +66,15 @@ StatusDisplay displayRaidInfo(const ParseRaidInfo& client, int index, int errorT
     display.picture = QString::fromLatin1(pictures[plug & 3]);
 
     displaySVInfo(client, index, errorType, display);
-    display.drive0 = (plug & 1) ? clearedDriveInfo() : displayDriveInfo(client.drive0Dict(index));
-    display.drive1 = (plug & 2) ? clearedDriveInfo() : displayDriveInfo(client.drive1Dict(index));
+    // A failed drive is still in its bay: its pane shows the drive, marked as failed, while
+    // the picture shows the bay the volume has lost, as for a pulled drive.
+    const auto pane = [&](int drive, const AttrRecord& record) {
+        if (client.driveFailed(index, drive))
+            return failedDriveInfo(record);
+        return (plug & (1 << drive)) ? clearedDriveInfo() : displayDriveInfo(record);
+    };
+    display.drive0 = pane(0, client.drive0Dict(index));
+    display.drive1 = pane(1, client.drive1Dict(index));
     return display;
 }
 
@@ -179,6 +186,14 @@ DrivePane clearedDriveInfo()
     return pane;
 }
 
+DrivePane failedDriveInfo(const AttrRecord& drive)
+{
+    DrivePane pane = displayDriveInfo(drive);
+    pane.name = qtTrId("MSG_DiskFailed") + pane.name;
+    pane.barColor = NamedColor::Magenta;
+    return pane;
+}
+
 QString localizedPlugText(const QString& plugInfo)
 {
     if (plugInfo == QLatin1String("Disk1 is not connected."))
@@ -187,6 +202,12 @@ QString localizedPlugText(const QString& plugInfo)
         return qtTrId("MSG_DiskInfo2");
     if (plugInfo == QLatin1String("Disk1/2 is not connected."))
         return qtTrId("MSG_DiskInfo3");
+    if (plugInfo == QLatin1String("Disk1 has failed."))
+        return qtTrId("MSG_DiskInfo5");
+    if (plugInfo == QLatin1String("Disk2 has failed."))
+        return qtTrId("MSG_DiskInfo6");
+    if (plugInfo == QLatin1String("Disk1/2 have failed."))
+        return qtTrId("MSG_DiskInfo7");
     if (plugInfo == QLatin1String("Device re-scan did not find any devices.") ||
         plugInfo == QLatin1String("Failed configuration."))
         return qtTrId("MSG_DiskInfo4");

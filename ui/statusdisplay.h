@@ -12,7 +12,8 @@ enum class NamedColor { Black, Magenta, Yellow, Blue };
 
 struct DrivePane
 {
-    QString name;     // model name, or the MSG_NoDisk text for an empty bay
+    QString name;     // model name (after the MSG_DiskFailed text when failed), or the
+                      // MSG_NoDisk text for an empty bay
     QString size;     // "<Capacity_GB> [GB]" or "- [GB]"
     QString capacity; // capacity difference, "" when equal
     NamedColor barColor = NamedColor::Magenta;
@@ -45,6 +46,9 @@ void displaySVInfo(const ParseRaidInfo& client, int index, int errorType, Status
 DrivePane displayDriveInfo(const AttrRecord& drive);
 // clearD0Info / clearD1Info.
 DrivePane clearedDriveInfo();
+// The pane of a drive that is attached but failed: the drive's own values, its model after
+// the MSG_DiskFailed text, the bar in magenta.
+DrivePane failedDriveInfo(const AttrRecord& drive);
 // The plug-state text in the user's language for a plugInfo: text.
 QString localizedPlugText(const QString& plugInfo);
 

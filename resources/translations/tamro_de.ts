@@ -65,6 +65,21 @@ Bitte prüfen Sie das Gehäuse und seine Laufwerke.</translation>
         <extracomment>Plug state: no enclosure found or configuration failed</extracomment>
         <translation>Kein Gerät gefunden.</translation>
     </message>
+    <message id="MSG_DiskInfo5">
+        <source>Disk 1 has failed.</source>
+        <extracomment>Plug state: drive 1 (upper bay) is attached but has failed</extracomment>
+        <translation>Laufwerk 1 ist ausgefallen.</translation>
+    </message>
+    <message id="MSG_DiskInfo6">
+        <source>Disk 2 has failed.</source>
+        <extracomment>Plug state: drive 2 (lower bay) is attached but has failed</extracomment>
+        <translation>Laufwerk 2 ist ausgefallen.</translation>
+    </message>
+    <message id="MSG_DiskInfo7">
+        <source>Disks 1 and 2 have failed.</source>
+        <extracomment>Plug state: both drives are attached but have failed</extracomment>
+        <translation>Laufwerk 1 und 2 sind ausgefallen.</translation>
+    </message>
     <message id="MSG_Mode0">
         <source>JBOD / Spanning</source>
         <extracomment>RAID mode 0</extracomment>
@@ -119,6 +134,11 @@ Bitte prüfen Sie das Gehäuse und seine Laufwerke.</translation>
         <source>No disk</source>
         <extracomment>Model field of an empty drive bay</extracomment>
         <translation>Kein Laufwerk</translation>
+    </message>
+    <message id="MSG_DiskFailed">
+        <source>Failed: </source>
+        <extracomment>Model field of a drive that is attached but has failed: put before the model name, so keep the trailing blank</extracomment>
+        <translation>Ausgefallen: </translation>
     </message>
     <message id="MSG_FileMessage1">
         <source>The event log file was not read: its path leads to a folder, a device or a pipe instead of a file. Check the log file path in Settings.</source>

@@ -65,6 +65,21 @@ Compruebe la caja y sus discos.</translation>
         <extracomment>Plug state: no enclosure found or configuration failed</extracomment>
         <translation>No se encontró ningún dispositivo.</translation>
     </message>
+    <message id="MSG_DiskInfo5">
+        <source>Disk 1 has failed.</source>
+        <extracomment>Plug state: drive 1 (upper bay) is attached but has failed</extracomment>
+        <translation>El disco 1 ha fallado.</translation>
+    </message>
+    <message id="MSG_DiskInfo6">
+        <source>Disk 2 has failed.</source>
+        <extracomment>Plug state: drive 2 (lower bay) is attached but has failed</extracomment>
+        <translation>El disco 2 ha fallado.</translation>
+    </message>
+    <message id="MSG_DiskInfo7">
+        <source>Disks 1 and 2 have failed.</source>
+        <extracomment>Plug state: both drives are attached but have failed</extracomment>
+        <translation>Los discos 1 y 2 han fallado.</translation>
+    </message>
     <message id="MSG_Mode0">
         <source>JBOD / Spanning</source>
         <extracomment>RAID mode 0</extracomment>
@@ -119,6 +134,11 @@ Compruebe la caja y sus discos.</translation>
         <source>No disk</source>
         <extracomment>Model field of an empty drive bay</extracomment>
         <translation>Sin disco</translation>
+    </message>
+    <message id="MSG_DiskFailed">
+        <source>Failed: </source>
+        <extracomment>Model field of a drive that is attached but has failed: put before the model name, so keep the trailing blank</extracomment>
+        <translation>Averiado: </translation>
     </message>
     <message id="MSG_FileMessage1">
         <source>The event log file was not read: its path leads to a folder, a device or a pipe instead of a file. Check the log file path in Settings.</source>

@@ -139,6 +139,7 @@ struct DriveSpec
     int id = 0;
     bool present = true; // false: no SVPhysDrive element at all
     int pluggedIn = 1;
+    int failed = 0; // non-zero: written as the Failed attribute, else left out
     int status = 0;
     QString progress = QStringLiteral("0");
     QString model = QStringLiteral("ST3500630AS");
@@ -158,6 +159,12 @@ struct BoxSpec
     BoxSpec& unplug(int drive)
     {
         (drive == 0 ? drive0 : drive1).pluggedIn = 0;
+        return *this;
+    }
+    // Attached, but reported failed.
+    BoxSpec& fail(int drive)
+    {
+        (drive == 0 ? drive0 : drive1).failed = 1;
         return *this;
     }
     // A rebuild under way, drive 1 being written.
@@ -209,7 +216,10 @@ inline QByteArray answer(const QList<BoxSpec>& boxes, int eResult = 0,
                         codeList(QStringLiteral("WD%1").arg(drive.id))) +
                    attr(QStringLiteral("ModelName"), codeList(drive.model)) +
                    attr(QStringLiteral("PluggedIn"), QString::number(drive.pluggedIn)) +
-                   attr(QStringLiteral("ActualCapacity_GB"), drive.actual) + QStringLiteral("/>");
+                   attr(QStringLiteral("ActualCapacity_GB"), drive.actual);
+            if (drive.failed != 0)
+                xml += attr(QStringLiteral("Failed"), QString::number(drive.failed));
+            xml += QStringLiteral("/>");
             xml += QStringLiteral("<SVPhysPartition") +
                    attr(QStringLiteral("Capacity_GB"), drive.capacity) +
                    attr(QStringLiteral("Status"), QString::number(drive.status)) +

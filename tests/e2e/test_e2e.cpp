@@ -91,6 +91,20 @@ private:
     std::unique_ptr<Harness> _h;
     int _case = 0;
 
+    // The exit status of `tamro-raid-monitor --status` asked of the running monitor; -1 when
+    // it did not end.
+    static int statusExitCode()
+    {
+        QProcess status;
+        status.start(QStringLiteral(TAMRO_MONITOR), {QStringLiteral("--status")});
+        if (!status.waitForFinished(20000)) {
+            status.kill();
+            status.waitForFinished(3000);
+            return -1;
+        }
+        return status.exitStatus() == QProcess::NormalExit ? status.exitCode() : -1;
+    }
+
     // Rows about enclosures, without the rows that record a mail's outcome.
     int stateRows() const
     {
@@ -189,6 +203,38 @@ private slots:
         QVERIFY(doneLines.size() >= 3);
         QCOMPARE(doneLines.at(1), u"DeviceName:100001"_qs);
         QCOMPARE(doneLines.at(2), _text.value(u"MSG_EndRebuildMessage"_qs));
+        QVERIFY(_h->monitor().running());
+    }
+
+    // A drive that fails while it stays plugged in is reported as failed, not as missing;
+    // its repair recovers the enclosure as a reconnected drive does.
+    void driveFailsInPlaceAndIsRepaired()
+    {
+        bringUp();
+        QVERIFY(_h->waitIcon(1));
+        QCOMPARE(statusExitCode(), 0);
+
+        _h->simCommand(QStringLiteral("fail 0 1"));
+        QVERIFY(waitUntil([&] { return _h->mails().size() == 1; }, 20000));
+        QVERIFY(_h->waitIcon(2));
+        QVERIFY(waitUntil([&] { return _h->countRows(_text.value(u"MSG_MailSuccess"_qs)) == 1; },
+                          20000));
+        QCOMPARE(_h->countRows(QStringLiteral("Disk2 has failed.")), 1);
+        QCOMPARE(_h->countRows(QStringLiteral("Disk2 is not connected.")), 0);
+        QCOMPARE(stateRows(), 3);
+        const QString body = _h->mails().at(0).value(u"body").toString().remove(u'\r');
+        QVERIFY2(body.contains(u"DeviceName:100001\n"_qs + _text.value(u"MSG_DiskInfo6"_qs) +
+                               _text.value(u"MSG_DiskCheck"_qs)),
+                 qPrintable(body));
+        QCOMPARE(statusExitCode(), 1);
+
+        _h->simCommand(QStringLiteral("repair 0 1"));
+        QVERIFY(_h->waitIcon(1, 20000));
+        QVERIFY(waitUntil([&] { return _h->countRows(kRetrieved) == 3; }, 20000));
+        QTest::qWait(300);
+        QCOMPARE(stateRows(), 4);
+        QCOMPARE(_h->mails().size(), 1);
+        QCOMPARE(statusExitCode(), 0);
         QVERIFY(_h->monitor().running());
     }
 

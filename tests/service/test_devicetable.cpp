@@ -544,48 +544,54 @@ private slots:
     {
         QTest::addColumn<QString>("plugged0"); // null: drive 0 without the attribute
         QTest::addColumn<QString>("plugged1");
+        QTest::addColumn<QString>("failed0"); // null: no Failed attribute
+        QTest::addColumn<QString>("failed1");
         QTest::addColumn<QString>("friendly");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("info");
         const QString none;
-        QTest::newRow("both in") << "1"
-                                 << "1"
-                                 << "RAID 1" << 0 << "Retrieved configuration.";
-        QTest::newRow("first out") << "0"
-                                   << "1"
-                                   << "RAID 1" << 1 << "Disk1 is not connected.";
-        QTest::newRow("second out") << "1"
-                                    << "0"
-                                    << "RAID 1" << 2 << "Disk2 is not connected.";
-        QTest::newRow("both out, with volume") << "0"
-                                               << "0"
-                                               << "RAID 1" << 3 << "Disk1/2 is not connected.";
-        QTest::newRow("both out, no volume")
-            << "0"
-            << "0"
-            << "" << 3 << "Device re-scan did not find any devices.";
-        QTest::newRow("absent counts as out") << none << "1"
-                                              << "RAID 1" << 1 << "Disk1 is not connected.";
-        QTest::newRow("2 and -1 count as in") << "2"
-                                              << "-1"
-                                              << "RAID 1" << 0 << "Retrieved configuration.";
-        QTest::newRow("texts reading 0") << "x"
-                                         << " 0"
-                                         << "RAID 1" << 3 << "Disk1/2 is not connected.";
+        const auto row = [&](const char* name, const QString& plugged0, const QString& plugged1,
+                             const QString& friendly, int status, const char* info,
+                             const QString& failed0 = QString(),
+                             const QString& failed1 = QString()) {
+            QTest::newRow(name) << plugged0 << plugged1 << failed0 << failed1 << friendly << status
+                                << QString::fromLatin1(info);
+        };
+        row("both in", "1", "1", "RAID 1", 0, "Retrieved configuration.");
+        row("first out", "0", "1", "RAID 1", 1, "Disk1 is not connected.");
+        row("second out", "1", "0", "RAID 1", 2, "Disk2 is not connected.");
+        row("both out, with volume", "0", "0", "RAID 1", 3, "Disk1/2 is not connected.");
+        row("both out, no volume", "0", "0", "", 3, "Device re-scan did not find any devices.");
+        row("absent counts as out", none, "1", "RAID 1", 1, "Disk1 is not connected.");
+        row("2 and -1 count as in", "2", "-1", "RAID 1", 0, "Retrieved configuration.");
+        row("texts reading 0", "x", " 0", "RAID 1", 3, "Disk1/2 is not connected.");
+        // A drive attached but failed counts out and says why.
+        row("second failed", "1", "1", "RAID 1", 2, "Disk2 has failed.", "0", "1");
+        row("first failed, any non-zero", "1", "1", "RAID 1", 1, "Disk1 has failed.", "-2");
+        row("both failed", "1", "1", "RAID 1", 3, "Disk1/2 have failed.", "1", "1");
+        row("both failed, no volume", "1", "1", "", 3, "Disk1/2 have failed.", "1", "1");
+        row("failed, other pulled", "0", "1", "RAID 1", 3, "Disk1/2 is not connected.", none, "1");
+        row("pulled and marked failed", "0", "1", "RAID 1", 1, "Disk1 is not connected.", "1");
+        row("Failed reading 0", "1", "1", "RAID 1", 0, "Retrieved configuration.", "0", "x");
     }
     void plugStatusAndInfo()
     {
         QFETCH(QString, plugged0);
         QFETCH(QString, plugged1);
+        QFETCH(QString, failed0);
+        QFETCH(QString, failed1);
         QFETCH(QString, friendly);
         QFETCH(int, status);
         QFETCH(QString, info);
+        const auto failed = [](const QString& value) {
+            return value.isNull() ? QByteArray() : attr("Failed", value);
+        };
         QByteArray xml = "<SVConfigCmd><SVBox SerialNumber=\"57\">";
         if (!plugged0.isNull())
-            xml += "<SVPhysDrive id=\"0\"" + attr("PluggedIn", plugged0) + "/>";
+            xml += "<SVPhysDrive id=\"0\"" + attr("PluggedIn", plugged0) + failed(failed0) + "/>";
         else
-            xml += "<SVPhysDrive id=\"0\"/>";
-        xml += "<SVPhysDrive id=\"1\"" + attr("PluggedIn", plugged1) + "/>";
+            xml += "<SVPhysDrive id=\"0\"" + failed(failed0) + "/>";
+        xml += "<SVPhysDrive id=\"1\"" + attr("PluggedIn", plugged1) + failed(failed1) + "/>";
         if (!friendly.isEmpty())
             xml += "<SVPartialVolume mode=\"2\"" + attr("FriendlyMode", codeList(friendly)) + "/>";
         xml += "</SVBox></SVConfigCmd>";
@@ -594,6 +600,7 @@ private slots:
         QCOMPARE(client->plugStatus(0), status);
         QCOMPARE(client->plugInfo(0), info);
         QCOMPARE(client->friendlyMode(0), friendly);
+        QCOMPARE(client->drive1Dict(0).value("Failed"), failed1);
     }
 
     void emptyTableFallbacks()

@@ -299,6 +299,10 @@ QString checkProbe(const Message& config, const QString& probe)
                 : el == QLatin1String("part1")  ? b->part[1]
                                                 : b->volume;
     }
+    // "<serial> <element> !<attribute>": the attribute must be left out.
+    if (eq < 0 && attr.startsWith(QLatin1Char('!')))
+        return attrs.contains(attr.mid(1)) ? QStringLiteral("%1: attribute present").arg(probe)
+                                           : QString();
     if (!attrs.contains(attr))
         return QStringLiteral("%1: attribute missing").arg(probe);
     const QString value = isCodeAttribute(attr) ? decode(attrs.value(attr)) : attrs.value(attr);
@@ -506,6 +510,23 @@ void TestStorageSim::changePushesEventThenConfiguration_data()
                                            "100001 part1 RebuildProgress=0"};
     QTest::newRow("failed drive") << QStringList() << "drive-status 1 0 3"
                                   << "100002" << 2 << QStringList{"100002 part0 Status=3"};
+    QTest::newRow("drive fails in place") << QStringList() << "fail 0 1"
+                                          << "100001" << 2
+                                          << QStringList{"100001 drive1 Failed=1",
+                                                         "100001 drive1 PluggedIn=1",
+                                                         "100001 drive1 ModelName=SimDisk 500GB",
+                                                         "100001 drive1 ActualCapacity_GB=500.11",
+                                                         "100001 part1 Status=0",
+                                                         "100001 drive0 !Failed",
+                                                         "100002 drive1 !Failed"};
+    QTest::newRow("failed drive repaired")
+        << QStringList{"fail 0 1"} << "repair 0 1"
+        << "100001" << 2
+        << QStringList{"100001 drive1 !Failed", "100001 drive1 PluggedIn=1",
+                       "100001 drive1 ModelName=SimDisk 500GB"};
+    QTest::newRow("failed drive pulled and replaced")
+        << QStringList{"fail 0 1", "unplug 0 1"} << "plug 0 1"
+        << "100001" << 2 << QStringList{"100001 drive1 !Failed", "100001 drive1 PluggedIn=1"};
     QTest::newRow("mode") << QStringList() << "mode 0 0 RAID 0 (Striping)"
                           << "100001" << 2
                           << QStringList{"100001 volume mode=0",
@@ -746,6 +767,8 @@ void TestStorageSim::controlErrors_data()
                                    << "drive must be 0 or 1";
     QTest::newRow("already plugged") << "plug 0 0"
                                      << "already plugged in";
+    QTest::newRow("repair a working drive") << "repair 0 1"
+                                            << "has not failed";
     QTest::newRow("progress over 100") << "rebuild 0 101"
                                        << "from 0 to 100";
     QTest::newRow("progress without rebuild") << "progress 0 50"

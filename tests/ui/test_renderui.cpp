@@ -42,9 +42,9 @@ private slots:
         QTest::addColumn<QString>("path");
         for (const char* language : kLanguages) {
             for (const char* file :
-                 {"status-healthy.png", "status-drive-missing.png", "status-rebuilding.png",
-                  "status-no-enclosure.png", "panel-notice.png", "panel-quit.png",
-                  "panel-password.png", "tray-menu.png", "w1_Window.png",
+                 {"status-healthy.png", "status-drive-missing.png", "status-drive-failed.png",
+                  "status-rebuilding.png", "status-no-enclosure.png", "panel-notice.png",
+                  "panel-quit.png", "panel-password.png", "tray-menu.png", "w1_Window.png",
                   "w1_Window-mailTabs-2.png", "w2_Window.png"}) {
                 const QString path =
                     QStringLiteral("%1/%2").arg(QLatin1String(language), QLatin1String(file));
@@ -140,8 +140,10 @@ private slots:
     {
         const QImage healthy(_out + QStringLiteral("/en/status-healthy.png"));
         const QImage missing(_out + QStringLiteral("/en/status-drive-missing.png"));
+        const QImage failed(_out + QStringLiteral("/en/status-drive-failed.png"));
         const QImage rebuilding(_out + QStringLiteral("/en/status-rebuilding.png"));
         QVERIFY(healthy != missing);
+        QVERIFY(failed != missing);
         QVERIFY(missing != rebuilding);
     }
 };

@@ -22,6 +22,10 @@ constexpr const char* kTextIds[] = {"MSG_DiskCheck",
                                     "MSG_DiskInfo2",
                                     "MSG_DiskInfo3",
                                     "MSG_DiskInfo4",
+                                    "MSG_DiskInfo5",
+                                    "MSG_DiskInfo6",
+                                    "MSG_DiskInfo7",
+                                    "MSG_DiskFailed",
                                     "MSG_EndRebuildMessage",
                                     "MSG_EnterPassword1",
                                     "MSG_EnterPassword2",
@@ -360,8 +364,10 @@ void TestResources::textsFitWhereTheyAreJoined()
     const QString check = text(language, "MSG_DiskCheck");
     QVERIFY(check.front().isSpace());
     QVERIFY(!check.trimmed().isEmpty());
-    // The error prefix is followed directly by the plug-state text.
-    QVERIFY(text(language, "MSG_RError").back().isSpace());
+    // The error prefix is followed directly by the plug-state text, the failed mark by the
+    // model name.
+    for (const char* id : {"MSG_RError", "MSG_DiskFailed"})
+        QVERIFY2(text(language, id).back().isSpace(), id);
     // The progress texts are followed by " NN%": no trailing blank of their own.
     for (const char* id : {"MSG_RStatus1", "MSG_RStatus2"})
         QVERIFY2(!text(language, id).back().isSpace(), id);

@@ -166,6 +166,12 @@ private slots:
                                 << "MSG_DiskInfo2";
         QTest::newRow("both") << "Disk1/2 is not connected."
                               << "MSG_DiskInfo3";
+        QTest::newRow("disk 1 failed") << "Disk1 has failed."
+                                       << "MSG_DiskInfo5";
+        QTest::newRow("disk 2 failed") << "Disk2 has failed."
+                                       << "MSG_DiskInfo6";
+        QTest::newRow("both failed") << "Disk1/2 have failed."
+                                     << "MSG_DiskInfo7";
         QTest::newRow("nothing found") << "Device re-scan did not find any devices."
                                        << "MSG_DiskInfo4";
         QTest::newRow("failed") << "Failed configuration."
@@ -300,26 +306,47 @@ private slots:
 
     void pictureByPlugStatus_data()
     {
-        QTest::addColumn<bool>("drive0Plugged");
-        QTest::addColumn<bool>("drive1Plugged");
+        // Each drive "in", "out" (not plugged in) or "failed" (attached, reported failed).
+        QTest::addColumn<QString>("drive0State");
+        QTest::addColumn<QString>("drive1State");
         QTest::addColumn<QString>("picture");
-        QTest::newRow("both present") << true << true << "type1";
-        QTest::newRow("drive 0 missing") << false << true << "type3";
-        QTest::newRow("drive 1 missing") << true << false << "type4";
-        QTest::newRow("both missing") << false << false << "type2";
+        QTest::newRow("both present") << "in"
+                                      << "in"
+                                      << "type1";
+        QTest::newRow("drive 0 missing") << "out"
+                                         << "in"
+                                         << "type3";
+        QTest::newRow("drive 1 missing") << "in"
+                                         << "out"
+                                         << "type4";
+        QTest::newRow("both missing") << "out"
+                                      << "out"
+                                      << "type2";
+        // The picture shows the bay the volume has lost; the pane still shows the drive.
+        QTest::newRow("drive 1 failed") << "in"
+                                        << "failed"
+                                        << "type4";
+        QTest::newRow("drive 0 failed, drive 1 missing") << "failed"
+                                                         << "out"
+                                                         << "type2";
     }
 
     void pictureByPlugStatus()
     {
-        QFETCH(bool, drive0Plugged);
-        QFETCH(bool, drive1Plugged);
+        QFETCH(QString, drive0State);
+        QFETCH(QString, drive1State);
         QFETCH(QString, picture);
 
         raiddoc::Enclosure e;
-        e.drives = {raiddoc::drive(QStringLiteral("Left"), QStringLiteral("100"),
-                                   QStringLiteral("1000"), 0, QStringLiteral("0"), drive0Plugged),
-                    raiddoc::drive(QStringLiteral("Right"), QStringLiteral("900"),
-                                   QStringLiteral("1000"), 1, QStringLiteral("0"), drive1Plugged)};
+        e.drives = {
+            raiddoc::drive(QStringLiteral("Left"), QStringLiteral("100"), QStringLiteral("1000"), 0,
+                           QStringLiteral("0"), drive0State != u"out"),
+            raiddoc::drive(QStringLiteral("Right"), QStringLiteral("900"), QStringLiteral("1000"),
+                           1, QStringLiteral("0"), drive1State != u"out")};
+        if (drive0State == u"failed")
+            e.drives[0].drive.insert(QStringLiteral("Failed"), QStringLiteral("1"));
+        if (drive1State == u"failed")
+            e.drives[1].drive.insert(QStringLiteral("Failed"), QStringLiteral("1"));
         IdleListener listener;
         ParseRaidInfo client(&listener);
         client.handleReadBytes(raiddoc::configAnswer({e}));
@@ -327,19 +354,26 @@ private slots:
         const StatusDisplay display = status::displayRaidInfo(client, 0, 0, previousDisplay());
         QCOMPARE(display.picture, picture);
         QCOMPARE(display.index, 0);
-        if (drive0Plugged) {
-            QCOMPARE(display.drive0.name, QStringLiteral("Left"));
-            QCOMPARE(display.drive0.capacity, QStringLiteral("900.000[GB]"));
-            QCOMPARE(display.drive0.fraction, 0.41f);
-        } else {
+        if (drive0State == u"out") {
             QCOMPARE(display.drive0, status::clearedDriveInfo());
-        }
-        if (drive1Plugged) {
-            QCOMPARE(display.drive1.name, QStringLiteral("Right"));
-            QCOMPARE(display.drive1.barColor, NamedColor::Yellow);
-            QCOMPARE(display.drive1.fraction, 0.8f);
         } else {
+            const bool failed = drive0State == u"failed";
+            QCOMPARE(display.drive0.name,
+                     failed ? QStringLiteral("MSG_DiskFailedLeft") : QStringLiteral("Left"));
+            QCOMPARE(display.drive0.size, QStringLiteral("100 [GB]"));
+            QCOMPARE(display.drive0.capacity, QStringLiteral("900.000[GB]"));
+            QCOMPARE(display.drive0.barColor, failed ? NamedColor::Magenta : NamedColor::Blue);
+            QCOMPARE(display.drive0.fraction, 0.41f);
+        }
+        if (drive1State == u"out") {
             QCOMPARE(display.drive1, status::clearedDriveInfo());
+        } else {
+            const bool failed = drive1State == u"failed";
+            QCOMPARE(display.drive1.name,
+                     failed ? QStringLiteral("MSG_DiskFailedRight") : QStringLiteral("Right"));
+            QCOMPARE(display.drive1.size, QStringLiteral("900 [GB]"));
+            QCOMPARE(display.drive1.barColor, failed ? NamedColor::Magenta : NamedColor::Yellow);
+            QCOMPARE(display.drive1.fraction, 0.8f);
         }
     }
 

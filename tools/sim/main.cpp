@@ -44,6 +44,9 @@ Control commands (one per line, from the control port or standard input; the rep
                                plug a drive in (it becomes the drive a rebuild runs on);
                                with "rebuild" its rebuild starts at 0 in the same change
   unplug <encl> <drive>        pull a drive (listed with PluggedIn="0" and empty values)
+  fail <encl> <drive>          a plugged-in drive fails in place (it stays listed with its
+                               values and gets Failed="1")
+  repair <encl> <drive>        the failed drive works again (Failed is left out again)
   rebuild <encl> <progress> [1|2]
                                box status "Rebuilding"; the rebuild drive gets Status 1
                                (or 2) and RebuildProgress <progress> (0..100)

@@ -39,7 +39,8 @@ QByteArray boxElements(const SimEnclosure& box, int index)
             out += "<SVPhysDrive" + attr("id", QByteArray::number(id)) +
                    attr("SerialNumber", encodeCodeList(d.serial)) +
                    attr("ModelName", encodeCodeList(d.model)) + attr("PluggedIn", "1") +
-                   attr("ActualCapacity_GB", number(d.actualCapacityGb)) + "/>";
+                   attr("ActualCapacity_GB", number(d.actualCapacityGb)) +
+                   (d.failed ? attr("Failed", "1") : QByteArray()) + "/>";
             out += "<SVPhysPartition" + attr("Capacity_GB", number(d.partitionCapacityGb)) +
                    attr("Status", QByteArray::number(d.status)) +
                    attr("RebuildProgress", number(d.rebuildProgress)) + "/>";
@@ -285,6 +286,7 @@ SimOutcome SimState::apply(const QStringList& words, const QString& line)
                               .arg(e)
                               .arg(plug ? QLatin1String("plugged in") : QLatin1String("pulled")));
         drive.plugged = plug;
+        drive.failed = false; // a pulled drive goes, and a drive put in comes, without a fault
         drive.status = 0;
         drive.rebuildProgress = 0;
         if (plug)
@@ -294,6 +296,26 @@ SimOutcome SimState::apply(const QStringList& words, const QString& line)
             drive.status = 1;
         }
         return changed(SimOutcome::Push::Change, box.serial);
+    }
+    if (cmd == QLatin1String("fail") || cmd == QLatin1String("repair")) {
+        const bool fail = cmd == QLatin1String("fail");
+        if (argc != 2)
+            return usage(fail ? "fail <encl> <drive>" : "repair <encl> <drive>");
+        if (QString err = checkEnclosure(words.at(1), &e); !err.isEmpty())
+            return failed(err);
+        if (QString err = checkDrive(words.at(2), &d); !err.isEmpty())
+            return failed(err);
+        SimDrive& drive = _enclosures[e].drives[d];
+        if (!drive.plugged)
+            return failed(QStringLiteral("drive %1 of enclosure %2 is pulled").arg(d).arg(e));
+        if (drive.failed == fail)
+            return failed(
+                QStringLiteral("drive %1 of enclosure %2 has %3")
+                    .arg(d)
+                    .arg(e)
+                    .arg(fail ? QLatin1String("failed already") : QLatin1String("not failed")));
+        drive.failed = fail;
+        return changed(SimOutcome::Push::Change, _enclosures[e].serial);
     }
     if (cmd == QLatin1String("rebuild")) {
         if (argc != 2 && argc != 3)
@@ -448,8 +470,9 @@ QStringList SimState::describe() const
                            .arg(box.friendlyMode);
         for (int id = 0; id < 2; ++id) {
             const SimDrive& d = box.drives[id];
-            text += d.plugged ? QStringLiteral("; drive %1 plugged, status %2, progress %3")
+            text += d.plugged ? QStringLiteral("; drive %1 plugged%2, status %3, progress %4")
                                     .arg(id)
+                                    .arg(d.failed ? QLatin1String(" but failed") : QLatin1String())
                                     .arg(d.status)
                                     .arg(d.rebuildProgress)
                               : QStringLiteral("; drive %1 pulled").arg(id);

@@ -18,6 +18,8 @@ QByteArray encodeCodeList(const QString& text);
 struct SimDrive
 {
     bool plugged = true;
+    // Attached but failed: stays listed with its values and carries Failed="1".
+    bool failed = false;
     QString serial;
     QString model;
     double actualCapacityGb = 500.11;
@@ -79,9 +81,9 @@ public:
     // empty when `size` is below the size of the plain configuration document.
     QByteArray oversizedDocument(qsizetype size) const;
 
-    // Applies one state command (plug, unplug, rebuild, progress, finish, eresult, execinfo,
-    // add, remove, drive-status, box-status, mode, event, push). `words` is the whitespace-split
-    // line, `line` the whole trimmed line (for commands that take free text).
+    // Applies one state command (plug, unplug, fail, repair, rebuild, progress, finish,
+    // eresult, execinfo, add, remove, drive-status, box-status, mode, event, push). `words` is the
+    // whitespace-split line, `line` the whole trimmed line (for commands that take free text).
     SimOutcome apply(const QStringList& words, const QString& line);
 
     QStringList describe() const;

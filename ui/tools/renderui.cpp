@@ -62,6 +62,9 @@ QList<Scenario> scenarios()
     raiddoc::Enclosure missing = enclosure(QStringLiteral("20071"));
     missing.drives[1] = raiddoc::drive(QString(), QString(), QString(), 0, QString(), false);
 
+    raiddoc::Enclosure failed = enclosure(QStringLiteral("20073"));
+    failed.drives[1].drive.insert(QStringLiteral("Failed"), QStringLiteral("1"));
+
     raiddoc::Enclosure rebuilding = enclosure(QStringLiteral("20072"));
     rebuilding.rebuildStatus = QStringLiteral("Rebuilding");
     rebuilding.drives[1] =
@@ -72,6 +75,7 @@ QList<Scenario> scenarios()
         {"status-healthy.png",
          {enclosure(QStringLiteral("20070")), enclosure(QStringLiteral("31337"))}},
         {"status-drive-missing.png", {missing}},
+        {"status-drive-failed.png", {failed}},
         {"status-rebuilding.png", {rebuilding}},
         {"status-no-enclosure.png", {}},
     };
