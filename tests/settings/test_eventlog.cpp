@@ -640,6 +640,37 @@ private slots:
         QCOMPARE(lines.at(3), QByteArray("t2,b,RAID 0,y"));
     }
 
+    // A log written by the previous version, which wrote every field as it was: it loads
+    // row for row as it did, and a new event leaves its lines byte for byte.
+    void previousVersionLogLoadsRowForRow()
+    {
+        const QByteArray old = kHeaderLine +
+                               "Tue Dec  8 14:16:11 2026,=HYPERLINK(\"x\",1),RAID 1,ok\r\n"
+                               "Tue Dec  8 14:16:10 2026,Office, 2nd,-,Mail sent.\r\n"
+                               "Tue Dec  8 14:16:09 2026,\"Office\",RAID 0,ok\r\n"
+                               "Tue Dec  8 14:16:08 2026,'Studio,RAID 1,Disk2 is not connected.\r\n"
+                               "Tue Dec  8 14:16:07 2026,=1+2,-2,@x\r\n";
+        const QList<QStringList> rows{
+            {"Tue Dec  8 14:16:11 2026", "=HYPERLINK(\"x\"", "1)", "RAID 1"},
+            {"Tue Dec  8 14:16:10 2026", "Office", " 2nd", "-"},
+            {"Tue Dec  8 14:16:09 2026", "\"Office\"", "RAID 0", "ok"},
+            {"Tue Dec  8 14:16:08 2026", "'Studio", "RAID 1", "Disk2 is not connected."},
+            {"Tue Dec  8 14:16:07 2026", "=1+2", "-2", "@x"},
+        };
+        const QString file = path(QStringLiteral("log.csv"));
+        QVERIFY(writeFile(file, old));
+        EventLog log;
+        log.read(file);
+        QCOMPARE(log.rowCount(), int(rows.size()));
+        for (int r = 0; r < rows.size(); ++r)
+            QCOMPARE(fieldsOf(log, r), rows.at(r));
+
+        log.insert(EventLog::makeLine(QStringLiteral("t"), QStringLiteral("1"), QString(),
+                                      QStringLiteral("new")));
+        QVERIFY(log.write(file));
+        QCOMPARE(readFile(file), kHeaderLine + "t,1,-,new\r\n" + old.mid(kHeaderLine.size()));
+    }
+
     void writeIntoAMissingFolderAlerts()
     {
         const QString missing = path(QStringLiteral("no/such/folder/log.csv"));
