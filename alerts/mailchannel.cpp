@@ -10,6 +10,7 @@
 #include "app/ports.h"
 #include "settings/optionflags.h"
 #include "settings/settingsform.h"
+#include "util/controltext.h"
 #include "util/timetext.h"
 
 #include <QCoreApplication>
@@ -41,6 +42,8 @@ enum ToolCause {
     kUntrusted = 6,
     kSignInRefused = 7,
     kRecipientRefused = 8,
+    kTlsRequired = 9,
+    kRelayRefused = 10,
 };
 constexpr int kAtPopServer = 10;
 
@@ -85,12 +88,12 @@ QString MailChannel::mailBody(const AlertEvent& event, const QString& timeText) 
     case AlertEvent::Kind::Test:
         return timeText + u'\n' + qtTrId("MSG_TestMessage");
     case AlertEvent::Kind::RebuildFinished:
-        body = timeText + QStringLiteral("\nDeviceName:") + event.name + u'\n' +
+        body = timeText + QStringLiteral("\nDeviceName:") + oneVisibleLine(event.name) + u'\n' +
                qtTrId("MSG_EndRebuildMessage");
         break;
     case AlertEvent::Kind::Problem:
-        body = timeText + QStringLiteral("\nDeviceName:") + event.name + u'\n' + event.plugText +
-               qtTrId("MSG_DiskCheck");
+        body = timeText + QStringLiteral("\nDeviceName:") + oneVisibleLine(event.name) + u'\n' +
+               event.plugText + qtTrId("MSG_DiskCheck");
         break;
     case AlertEvent::Kind::ServiceUnreachable:
         body = timeText + u'\n' + qtTrId("MSG_AlertServiceDown");
@@ -130,13 +133,16 @@ QStringList MailChannel::mailArguments(const QString& body) const
                   << QStringLiteral("--smtp-password") << kPasswordFromInput;
     }
     const QString zone = QTimeZone::systemTimeZone().abbreviation(QDateTime::currentDateTime());
-    arguments << QStringLiteral("-j") << _form.text(Text::SMTPServer)   //
-              << QStringLiteral("-k") << _form.text(Text::SMTPPort)     //
-              << QStringLiteral("-f") << _form.text(Text::FromField)    //
-              << QStringLiteral("-t") << recipientList()                //
-              << QStringLiteral("-s") << _form.text(Text::SubjectField) //
-              << QStringLiteral("-z") << zone                           //
-              << QStringLiteral("-m") << body;
+    arguments << QStringLiteral("-j") << _form.text(Text::SMTPServer) //
+              << QStringLiteral("-k") << _form.text(Text::SMTPPort)   //
+              << QStringLiteral("-f") << _form.text(Text::FromField)  //
+              << QStringLiteral("-t") << recipientList()              //
+              << QStringLiteral("-s") << oneVisibleLine(_form.text(Text::SubjectField))
+              << QStringLiteral("-z")
+              << zone //
+              // The body keeps its own line breaks; a name's line breaks and other control
+              // characters cannot make lines of their own or reach a terminal raw.
+              << QStringLiteral("-m") << visibleControls(body, u"\n");
     return arguments;
 }
 
@@ -170,6 +176,10 @@ QString MailChannel::testMailFailureText(int exitCode) const
         return qtTrId("MSG_MailFailSignIn") + u' ' + host;
     case kRecipientRefused:
         return qtTrId("MSG_MailFailRecipient");
+    case kTlsRequired:
+        return qtTrId("MSG_MailFailTLSRequired") + u' ' + host;
+    case kRelayRefused:
+        return qtTrId("MSG_MailFailRelay") + u' ' + host;
     default:
         return qtTrId("MSG_TestMailFail");
     }

@@ -5,6 +5,7 @@
 #include "platform/modalgate.h"
 #include "settings/optionflags.h"
 #include "settings/settingsform.h"
+#include "util/controltext.h"
 
 #include <QHostInfo>
 #include <QJsonDocument>
@@ -33,8 +34,8 @@ QString eventKey(const AlertEvent& event)
 // A header value as ntfy reads it: plain when it is ASCII, else an RFC 2047 encoded word.
 QByteArray headerValue(const QString& text)
 {
-    QString oneLine = text;
-    oneLine.replace(u'\n', u' ').replace(u'\r', u' ');
+    // One line, its control characters visible: a header value ends at a line break.
+    const QString oneLine = oneVisibleLine(text);
     bool ascii = true;
     for (const QChar c : std::as_const(oneLine))
         ascii = ascii && c.unicode() >= 0x20 && c.unicode() < 0x7f;
@@ -106,12 +107,12 @@ QByteArray WebhookChannel::jsonBody(const AlertEvent& event, const QString& host
     QJsonObject object{
         {QStringLiteral("event"), eventName(event)},
         {QStringLiteral("time"), isoTime(event.time)},
-        {QStringLiteral("host"), host},
-        {QStringLiteral("serial"), event.serial},
-        {QStringLiteral("name"), event.name},
-        {QStringLiteral("mode"), event.mode},
-        {QStringLiteral("plug"), event.plugInfo},
-        {QStringLiteral("message"), alerts::summaryText(event)},
+        {QStringLiteral("host"), validUnicode(host)},
+        {QStringLiteral("serial"), validUnicode(event.serial)},
+        {QStringLiteral("name"), validUnicode(event.name)},
+        {QStringLiteral("mode"), validUnicode(event.mode)},
+        {QStringLiteral("plug"), validUnicode(event.plugInfo)},
+        {QStringLiteral("message"), validUnicode(alerts::summaryText(event))},
     };
     if (event.reminder)
         object.insert(QStringLiteral("since"), isoTime(event.since));

@@ -1,5 +1,7 @@
 #include "app/logging.h"
 
+#include "util/controltext.h"
+
 Q_LOGGING_CATEGORY(lcMonitor, "tamro.monitor", QtWarningMsg)
 
 const char* iconWords(int status)
@@ -14,4 +16,23 @@ const char* iconWords(int status)
     default:
         return "unknown";
     }
+}
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+void visibleMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (previousHandler)
+        previousHandler(type, context, visibleControls(message));
+}
+
+} // namespace
+
+void installVisibleMessages()
+{
+    const QtMessageHandler previous = qInstallMessageHandler(visibleMessage);
+    if (previous != visibleMessage)
+        previousHandler = previous;
 }

@@ -12,3 +12,8 @@ Q_DECLARE_LOGGING_CATEGORY(lcMonitor)
 // The tray icon in words for those lines: "grey (waiting)", "green (all well)", "red
 // (problem)".
 const char* iconWords(int status);
+
+// Every diagnostic line from here on goes to the handler that was in place (stderr, or what
+// Qt was told) with its control characters as visible escapes: names and texts from the
+// storage service or the user cannot set a terminal's title, clear it or colour it.
+void installVisibleMessages();

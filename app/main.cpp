@@ -162,6 +162,8 @@ int main(int argc, char** argv)
         endRequest(showRunningMonitor());
     }
 
+    // Names and texts from the service reach standard error with every line.
+    installVisibleMessages();
     // Headless: no display is used, whatever the environment names.
     if (line.headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,6 +1,7 @@
 #include "app/monitorsnapshot.h"
 
 #include "app/appcontroller.h"
+#include "util/controltext.h"
 #include "util/intvalue.h"
 
 #include <QJsonArray>
@@ -56,8 +57,8 @@ QJsonObject driveJson(const DriveSnapshot& d)
 {
     return {{QStringLiteral("plugged"), d.plugged},
             {QStringLiteral("failed"), d.failed},
-            {QStringLiteral("model"), d.model},
-            {QStringLiteral("serial"), d.serial},
+            {QStringLiteral("model"), validUnicode(d.model)},
+            {QStringLiteral("serial"), validUnicode(d.serial)},
             {QStringLiteral("capacity_gb"), d.capacityGb < 0 ? QJsonValue() : d.capacityGb},
             {QStringLiteral("status"), d.status},
             {QStringLiteral("rebuild_progress"), d.rebuildProgress}};
@@ -88,7 +89,7 @@ QString driveCell(const DriveSnapshot& d)
     if (d.status == 1 || d.status == 2)
         text += QStringLiteral(" (rebuilding)");
     else if (d.status == 3)
-        text += QStringLiteral(" (failed)");
+        text += QStringLiteral(" (waiting for rebuild)");
     return text;
 }
 
@@ -141,11 +142,11 @@ QJsonObject MonitorSnapshot::toJson() const
     QJsonArray list;
     for (const EnclosureSnapshot& e : enclosures) {
         list.append(QJsonObject{
-            {QStringLiteral("name"), e.name},
-            {QStringLiteral("serial"), e.serial},
+            {QStringLiteral("name"), validUnicode(e.name)},
+            {QStringLiteral("serial"), validUnicode(e.serial)},
             {QStringLiteral("state"), stateName(e.state)},
-            {QStringLiteral("mode"), e.mode},
-            {QStringLiteral("plug_info"), e.plugInfo},
+            {QStringLiteral("mode"), validUnicode(e.mode)},
+            {QStringLiteral("plug_info"), validUnicode(e.plugInfo)},
             {QStringLiteral("rebuild_progress"),
              e.rebuildProgress < 0 ? QJsonValue() : e.rebuildProgress},
             {QStringLiteral("drives"), QJsonArray{driveJson(e.drives[0]), driveJson(e.drives[1])}},
@@ -232,9 +233,11 @@ QString MonitorSnapshot::table() const
                              QStringLiteral("STATE"), QStringLiteral("MODE"),
                              QStringLiteral("DISK1"), QStringLiteral("DISK2")}};
     for (const EnclosureSnapshot& e : enclosures) {
-        rows.append({e.name, e.serial, stateCell(e),
-                     e.mode.isEmpty() ? QStringLiteral("-") : e.mode, driveCell(e.drives[0]),
-                     driveCell(e.drives[1])});
+        // A terminal shows what the service and the user named things, never obeys it.
+        rows.append({oneVisibleLine(e.name), oneVisibleLine(e.serial), stateCell(e),
+                     e.mode.isEmpty() ? QStringLiteral("-") : oneVisibleLine(e.mode),
+                     oneVisibleLine(driveCell(e.drives[0])),
+                     oneVisibleLine(driveCell(e.drives[1]))});
     }
     QList<qsizetype> widths(rows.first().size(), 0);
     for (const QStringList& row : rows) {

@@ -1,5 +1,7 @@
 #include "metrics/metricstext.h"
 
+#include "util/controltext.h"
+
 #include <cmath>
 
 namespace metrics {
@@ -63,7 +65,9 @@ QString escapeLabelValue(const QString& value)
 {
     QString out;
     out.reserve(value.size());
-    for (const QChar c : value) {
+    // Other control characters become visible escapes: whoever reads the file in a terminal
+    // or a scrape log sees them, never obeys them.
+    for (const QChar c : visibleControls(value, u"\n")) {
         if (c == u'\\')
             out += QStringLiteral("\\\\");
         else if (c == u'"')

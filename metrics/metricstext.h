@@ -12,7 +12,8 @@
 
 namespace metrics {
 
-// A label value between double quotes: backslash, double quote and line feed escaped.
+// A label value between double quotes: other control characters as visible escapes ("\x1b"),
+// then backslash, double quote and line feed escaped.
 QString escapeLabelValue(const QString& value);
 
 // The whole file. Times are seconds since the epoch; no last-pass sample before a pass ran.

@@ -1,5 +1,6 @@
 #include "settings/eventlog.h"
 
+#include "util/controltext.h"
 #include "util/stringenumerator.h"
 
 #include <QFile>
@@ -30,23 +31,94 @@ bool isLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
-// One field of a line: every line end inside it (CR LF, CR or LF) becomes one blank, so one
-// event is always exactly one line of the file.
-QString oneLine(const QString& field)
+// A field that a spreadsheet would read as a formula begins with one of these. A field of one
+// character cannot be one, and "-" is the log's own placeholder for an empty text.
+bool needsFormulaGuard(QStringView field)
 {
-    QString out;
-    out.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        const QChar c = field.at(i);
-        if (!isLineEnd(c)) {
-            out.append(c);
-            continue;
-        }
-        if (c == u'\r' && i + 1 < field.size() && field.at(i + 1) == u'\n')
-            ++i;
-        out.append(u' ');
+    if (field.size() < 2)
+        return false;
+    // Apostrophes already there are kept and one more is added, so a name that really begins
+    // with "'=" reads back with its apostrophe.
+    qsizetype i = 0;
+    while (i < field.size() && field.at(i) == u'\'')
+        ++i;
+    if (i == field.size())
+        return false;
+    const QChar c = field.at(i);
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+}
+
+bool needsQuotes(QStringView field)
+{
+    for (const QChar c : field) {
+        if (c == u',' || c == u'"' || isLineEnd(c))
+            return true;
     }
-    return out;
+    return false;
+}
+
+// One field as the file holds it: line ends become blanks (one event is one line of the
+// file) and other control characters visible escapes; a field a spreadsheet would take for a
+// formula gets a leading apostrophe; a field with a comma or a double quote is quoted, its
+// quotes doubled.
+QString fileField(const QString& text)
+{
+    QString field = oneVisibleLine(text);
+    if (needsFormulaGuard(field))
+        field.prepend(u'\'');
+    if (!needsQuotes(field))
+        return field;
+    field.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + field + u'"';
+}
+
+// The fields of a line written with quotes, or nothing when the line is not one this
+// program writes that way: every quoted field must need its quotes (a comma or a quote
+// inside), nothing may follow a closing quote but a comma, an unquoted field holds no quote,
+// and there are exactly four fields. Lines of earlier versions, which wrote every field as it
+// was, then read as they always did.
+std::optional<QStringList> quotedFields(QStringView line)
+{
+    QStringList fields;
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    while (true) {
+        QString value;
+        if (i < n && line.at(i) == u'"') {
+            ++i;
+            bool closed = false;
+            while (i < n) {
+                if (line.at(i) == u'"') {
+                    if (i + 1 < n && line.at(i + 1) == u'"') {
+                        value.append(u'"');
+                        i += 2;
+                        continue;
+                    }
+                    closed = true;
+                    ++i;
+                    break;
+                }
+                value.append(line.at(i++));
+            }
+            if (!closed || !needsQuotes(value) || (i < n && line.at(i) != u','))
+                return std::nullopt;
+        } else {
+            const qsizetype start = i;
+            while (i < n && line.at(i) != u',') {
+                if (line.at(i) == u'"')
+                    return std::nullopt;
+                ++i;
+            }
+            value = line.sliced(start, i - start).toString();
+        }
+        fields.append(value);
+        if (i >= n)
+            break;
+        ++i; // the comma
+    }
+    if (fields.size() != 4)
+        return std::nullopt;
+    return fields;
 }
 
 } // namespace
@@ -126,8 +198,8 @@ QString EventLog::makeLine(const QString& timeText, const QString& deviceName,
                            const QString& friendlyMode, const QString& lastColumn)
 {
     const QString mode = friendlyMode.isEmpty() ? QStringLiteral("-") : friendlyMode;
-    return oneLine(timeText) + u',' + oneLine(deviceName) + u',' + oneLine(mode) + u',' +
-           oneLine(lastColumn) + QStringLiteral("\r\n");
+    return fileField(timeText) + u',' + fileField(deviceName) + u',' + fileField(mode) + u',' +
+           fileField(lastColumn) + QStringLiteral("\r\n");
 }
 
 void EventLog::insert(const QString& line)
@@ -179,12 +251,23 @@ QString EventLog::field(int row, int column) const
 {
     if (row < 0 || row + 1 >= _logAry.size() || column < 0)
         return QString();
-    const QStringList fields = tokenize(_logAry.at(row + 1), QStringLiteral(",")).allObjects();
-    if (column >= fields.size())
+    const QString& entry = _logAry.at(row + 1);
+    QStringView line(entry);
+    while (!line.isEmpty() && isLineEnd(line.back()))
+        line.chop(1);
+    std::optional<QStringList> fields;
+    if (line.contains(u'"'))
+        fields = quotedFields(line);
+    if (!fields)
+        fields = tokenize(entry, QStringLiteral(",")).allObjects();
+    if (column >= fields->size())
         return QString();
-    QString value = fields.at(column);
+    QString value = fields->at(column);
     // The last field runs to the end of the entry; its line end is not part of the value.
     while (!value.isEmpty() && isLineEnd(value.back()))
         value.chop(1);
+    // The apostrophe that kept a spreadsheet from reading a formula is not part of the text.
+    if (value.startsWith(u'\'') && needsFormulaGuard(QStringView(value).sliced(1)))
+        value.remove(0, 1);
     return value;
 }

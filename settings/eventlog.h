@@ -34,8 +34,11 @@ public:
     // The entries parsed from raw bytes (used by read and by the fuzzer).
     static QStringList parse(const QByteArray& bytes);
 
-    // One event line: time, device name, mode (or "-"), last column; line ends inside a
-    // field are written as blanks so one event is always one line.
+    // One event line: time, device name, mode (or "-"), last column, as RFC 4180 fields. Line
+    // ends inside a field are written as blanks so one event is always one line, other
+    // control characters as visible escapes ("\x1b"); a field a spreadsheet would take for a
+    // formula (beginning with "=", "+", "-", "@", TAB or CR) gets a leading apostrophe; a
+    // field with a comma or a double quote is quoted, its quotes doubled.
     static QString makeLine(const QString& timeText, const QString& deviceName,
                             const QString& friendlyMode, const QString& lastColumn);
     // Inserts a line at position 1 and applies the size bound (a longer log read at launch
@@ -49,8 +52,9 @@ public:
 
     const QStringList& entries() const { return _logAry; }
     int rowCount() const { return _logAry.isEmpty() ? 0 : int(_logAry.size()) - 1; }
-    // Field 0..3 of row r (entry r + 1), cut at "," with runs of commas as one separator;
-    // a missing field is empty.
+    // Field 0..3 of row r (entry r + 1), without the apostrophe that guards a formula. A line
+    // with quoted fields as makeLine writes them is read as RFC 4180; any other line as lines
+    // always were: cut at "," with runs of commas as one separator. A missing field is empty.
     QString field(int row, int column) const;
 
 private:

@@ -235,6 +235,16 @@ Bitte prüfen Sie das Gehäuse und seine Laufwerke.</translation>
         <extracomment>Status line of the settings window</extracomment>
         <translation>Die Testmail wurde nicht gesendet. Der Mailserver hat eine Empfängeradresse abgelehnt.</translation>
     </message>
+    <message id="MSG_MailFailTLSRequired">
+        <source>The test mail was not sent. This mail server requires a secure connection (TLS) first:</source>
+        <extracomment>Status line of the settings window, when the server answered 530 (TLS first); a blank and the server's name follow</extracomment>
+        <translation>Die Testmail wurde nicht gesendet. Dieser Mailserver verlangt zuerst eine sichere Verbindung (TLS):</translation>
+    </message>
+    <message id="MSG_MailFailRelay">
+        <source>The test mail was not sent. This mail server refuses to relay mail to these recipients:</source>
+        <extracomment>Status line of the settings window, when the server answered 554 to a recipient (relaying refused); a blank and the server's name follow</extracomment>
+        <translation>Die Testmail wurde nicht gesendet. Dieser Mailserver verweigert die Weiterleitung an diese Empfänger:</translation>
+    </message>
     <message id="MSG_SMTPPasswordInKeyring">
         <source>kept in the keyring</source>
         <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>

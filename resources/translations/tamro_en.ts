@@ -235,6 +235,16 @@ Please check the enclosure and its drives.</translation>
         <extracomment>Status line of the settings window</extracomment>
         <translation>The test mail was not sent. The mail server refused a recipient address.</translation>
     </message>
+    <message id="MSG_MailFailTLSRequired">
+        <source>The test mail was not sent. This mail server requires a secure connection (TLS) first:</source>
+        <extracomment>Status line of the settings window, when the server answered 530 (TLS first); a blank and the server's name follow</extracomment>
+        <translation>The test mail was not sent. This mail server requires a secure connection (TLS) first:</translation>
+    </message>
+    <message id="MSG_MailFailRelay">
+        <source>The test mail was not sent. This mail server refuses to relay mail to these recipients:</source>
+        <extracomment>Status line of the settings window, when the server answered 554 to a recipient (relaying refused); a blank and the server's name follow</extracomment>
+        <translation>The test mail was not sent. This mail server refuses to relay mail to these recipients:</translation>
+    </message>
     <message id="MSG_SMTPPasswordInKeyring">
         <source>kept in the keyring</source>
         <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>

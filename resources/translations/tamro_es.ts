@@ -235,6 +235,16 @@ Compruebe la caja y sus discos.</translation>
         <extracomment>Status line of the settings window</extracomment>
         <translation>No se envió el correo de prueba. El servidor de correo rechazó una dirección de destinatario.</translation>
     </message>
+    <message id="MSG_MailFailTLSRequired">
+        <source>The test mail was not sent. This mail server requires a secure connection (TLS) first:</source>
+        <extracomment>Status line of the settings window, when the server answered 530 (TLS first); a blank and the server's name follow</extracomment>
+        <translation>El correo de prueba no se envió. Este servidor de correo exige primero una conexión segura (TLS):</translation>
+    </message>
+    <message id="MSG_MailFailRelay">
+        <source>The test mail was not sent. This mail server refuses to relay mail to these recipients:</source>
+        <extracomment>Status line of the settings window, when the server answered 554 to a recipient (relaying refused); a blank and the server's name follow</extracomment>
+        <translation>El correo de prueba no se envió. Este servidor de correo se niega a reenviar el correo a estos destinatarios:</translation>
+    </message>
     <message id="MSG_SMTPPasswordInKeyring">
         <source>kept in the keyring</source>
         <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>

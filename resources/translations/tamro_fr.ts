@@ -235,6 +235,16 @@ Veuillez vérifier le boîtier et ses disques.</translation>
         <extracomment>Status line of the settings window</extracomment>
         <translation>Le courriel de test n’a pas été envoyé. Le serveur de messagerie a refusé une adresse de destinataire.</translation>
     </message>
+    <message id="MSG_MailFailTLSRequired">
+        <source>The test mail was not sent. This mail server requires a secure connection (TLS) first:</source>
+        <extracomment>Status line of the settings window, when the server answered 530 (TLS first); a blank and the server's name follow</extracomment>
+        <translation>Le courriel de test n’a pas été envoyé. Ce serveur de messagerie exige d’abord une connexion sécurisée (TLS) :</translation>
+    </message>
+    <message id="MSG_MailFailRelay">
+        <source>The test mail was not sent. This mail server refuses to relay mail to these recipients:</source>
+        <extracomment>Status line of the settings window, when the server answered 554 to a recipient (relaying refused); a blank and the server's name follow</extracomment>
+        <translation>Le courriel de test n’a pas été envoyé. Ce serveur de messagerie refuse de relayer le courrier vers ces destinataires :</translation>
+    </message>
     <message id="MSG_SMTPPasswordInKeyring">
         <source>kept in the keyring</source>
         <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>

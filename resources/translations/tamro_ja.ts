@@ -235,6 +235,16 @@ Please check the enclosure and its drives.</source>
         <extracomment>Status line of the settings window</extracomment>
         <translation>テストメールは送信されませんでした。メールサーバーが宛先アドレスを拒否しました。</translation>
     </message>
+    <message id="MSG_MailFailTLSRequired">
+        <source>The test mail was not sent. This mail server requires a secure connection (TLS) first:</source>
+        <extracomment>Status line of the settings window, when the server answered 530 (TLS first); a blank and the server's name follow</extracomment>
+        <translation>テストメールは送信されませんでした。次のメールサーバーは先に安全な接続 (TLS) を要求しています:</translation>
+    </message>
+    <message id="MSG_MailFailRelay">
+        <source>The test mail was not sent. This mail server refuses to relay mail to these recipients:</source>
+        <extracomment>Status line of the settings window, when the server answered 554 to a recipient (relaying refused); a blank and the server's name follow</extracomment>
+        <translation>テストメールは送信されませんでした。次のメールサーバーはこれらの宛先への中継を拒否しました:</translation>
+    </message>
     <message id="MSG_SMTPPasswordInKeyring">
         <source>kept in the keyring</source>
         <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>

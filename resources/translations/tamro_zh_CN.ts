@@ -235,6 +235,16 @@ Please check the enclosure and its drives.</source>
         <extracomment>Status line of the settings window</extracomment>
         <translation>测试邮件未发送。邮件服务器拒绝了一个收件人地址。</translation>
     </message>
+    <message id="MSG_MailFailTLSRequired">
+        <source>The test mail was not sent. This mail server requires a secure connection (TLS) first:</source>
+        <extracomment>Status line of the settings window, when the server answered 530 (TLS first); a blank and the server's name follow</extracomment>
+        <translation>测试邮件未发送。此邮件服务器要求先建立安全连接（TLS）：</translation>
+    </message>
+    <message id="MSG_MailFailRelay">
+        <source>The test mail was not sent. This mail server refuses to relay mail to these recipients:</source>
+        <extracomment>Status line of the settings window, when the server answered 554 to a recipient (relaying refused); a blank and the server's name follow</extracomment>
+        <translation>测试邮件未发送。此邮件服务器拒绝向这些收件人中继邮件：</translation>
+    </message>
     <message id="MSG_SMTPPasswordInKeyring">
         <source>kept in the keyring</source>
         <extracomment>Settings: beside the SMTP password, where it is kept</extracomment>

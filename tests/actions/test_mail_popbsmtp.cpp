@@ -214,6 +214,15 @@ void TestMailPopbsmtp::securityAndSignIn_data()
     QTest::newRow("CA not named: certificate not trusted")
         << strict << "starttls" << false << false << "app password"
         << "MSG_MailFailCertificate 127.0.0.1" << QByteArray();
+    // The server's own refusals, each shown as what it is.
+    QTest::newRow("TLS required first (530), security none: nothing sent, reason shown")
+        << strict << "none" << false << true << "app password"
+        << "MSG_MailFailTLSRequired 127.0.0.1" << QByteArray();
+    QTest::newRow("relaying refused (554): nothing sent, reason shown")
+        << (tls + auth + QStringList{"--no-relay", "admin@example.test"}) << "starttls" << false
+        << true << "app password"
+        << "MSG_MailFailRelay 127.0.0.1"
+        << "AUTH PLAIN OK monitor\n" + mail;
 }
 
 void TestMailPopbsmtp::securityAndSignIn()

@@ -115,8 +115,9 @@ private slots:
             QStringLiteral("tamro_enclosures 2"),
             QStringLiteral("tamro_enclosure_info{serial=\"100001\",name=\"Studio \\\"A\\\" \\\\ "
                            "back\\\\slash\\nZweite Zeile äöü €\",mode=\"RAID 1 (Mirroring)\"} 1"),
-            QStringLiteral("tamro_enclosure_info{serial=\"42\",name=\"日本語 \\\\\\\"x\\\"\r\\n\","
-                           "mode=\"\"} 1"),
+            QStringLiteral(
+                "tamro_enclosure_info{serial=\"42\",name=\"日本語 \\\\\\\"x\\\"\\\\x0d\\n\","
+                "mode=\"\"} 1"),
             QStringLiteral("tamro_enclosure_problem{serial=\"100001\"} 0"),
             QStringLiteral("tamro_enclosure_problem{serial=\"42\"} 1"),
             QStringLiteral("tamro_enclosure_plug_status{serial=\"100001\"} 0"),

@@ -230,9 +230,27 @@ private slots:
         QTest::newRow("message") << "Office"
                                  << "-"
                                  << "Mail sent." << t + ",Office,-,Mail sent.\r\n";
-        QTest::newRow("comma in a name stays") << "Office, 2nd"
-                                               << "RAID 0"
-                                               << "x" << t + ",Office, 2nd,RAID 0,x\r\n";
+        QTest::newRow("comma in a name is quoted") << "Office, 2nd"
+                                                   << "RAID 0"
+                                                   << "x" << t + ",\"Office, 2nd\",RAID 0,x\r\n";
+        QTest::newRow("quotes doubled") << "The \"big\" one"
+                                        << "RAID 0"
+                                        << "x" << t + ",\"The \"\"big\"\" one\",RAID 0,x\r\n";
+        QTest::newRow("formula guarded, then quoted")
+            << "1"
+            << "=HYPERLINK(\"http://127.0.0.1:9/?\"&A1,\"Click\")"
+            << "x" << t + ",1,\"'=HYPERLINK(\"\"http://127.0.0.1:9/?\"\"&A1,\"\"Click\"\")\",x\r\n";
+        QTest::newRow("+, - and @ guarded; the lone - placeholder not")
+            << "+1"
+            << "-"
+            << "@SUM(A1)" << t + ",'+1,-,'@SUM(A1)\r\n";
+        QTest::newRow("an apostrophe before a formula kept by one more")
+            << "'=1"
+            << "RAID 0"
+            << "x" << t + ",''=1,RAID 0,x\r\n";
+        QTest::newRow("ESC, NUL, TAB and C1 visible")
+            << QString::fromUtf16(u"\x1b]0;T\x07\0\tx\x9b", 10) << "RAID 0"
+            << "x" << t + ",\\x1b]0;T\\x07\\x00\\x09x\\x9b,RAID 0,x\r\n";
         QTest::newRow("LF in a name") << "Off\nice"
                                       << "RAID 0"
                                       << "x" << t + ",Off ice,RAID 0,x\r\n";
@@ -305,6 +323,25 @@ private slots:
             << QByteArray("t,1234\r\n") << QStringList{"t", "1234", "", ""};
         QTest::newRow("a run of commas is one separator")
             << QByteArray("t,,1234,,,x\r\n") << QStringList{"t", "1234", "x", ""};
+        // Rows as the previous version wrote them (every field as it was) read as they did.
+        QTest::newRow("previous version: a quote inside a name")
+            << QByteArray("t,The \"big\" one,RAID 1,ok\r\n")
+            << QStringList{"t", "The \"big\" one", "RAID 1", "ok"};
+        QTest::newRow("previous version: a name in quotes")
+            << QByteArray("t,\"Office\",RAID 1,ok\r\n")
+            << QStringList{"t", "\"Office\"", "RAID 1", "ok"};
+        QTest::newRow("previous version: a quote that opens and never closes")
+            << QByteArray("t,\"Office, 2nd,RAID 1,ok\r\n")
+            << QStringList{"t", "\"Office", " 2nd", "RAID 1"};
+        QTest::newRow("previous version: an apostrophe before a name")
+            << QByteArray("t,'Office,RAID 1,ok\r\n") << QStringList{"t", "'Office", "RAID 1", "ok"};
+        // Rows as this version writes them.
+        QTest::newRow("quoted fields, quotes doubled")
+            << QByteArray("t,\"Office, \"\"2nd\"\"\",RAID 1,ok\r\n")
+            << QStringList{"t", "Office, \"2nd\"", "RAID 1", "ok"};
+        QTest::newRow("the apostrophe that guards a formula is not shown")
+            << QByteArray("t,'=1+2,\"'=A1,B1\",''-x\r\n")
+            << QStringList{"t", "=1+2", "=A1,B1", "'-x"};
     }
 
     void fields()
@@ -601,6 +638,37 @@ private slots:
         QVERIFY(lines.at(1).endsWith(",-,new"));
         QCOMPARE(lines.at(2), QByteArray("t1,a,RAID 1,x"));
         QCOMPARE(lines.at(3), QByteArray("t2,b,RAID 0,y"));
+    }
+
+    // A log written by the previous version, which wrote every field as it was: it loads
+    // row for row as it did, and a new event leaves its lines byte for byte.
+    void previousVersionLogLoadsRowForRow()
+    {
+        const QByteArray old = kHeaderLine +
+                               "Tue Dec  8 14:16:11 2026,=HYPERLINK(\"x\",1),RAID 1,ok\r\n"
+                               "Tue Dec  8 14:16:10 2026,Office, 2nd,-,Mail sent.\r\n"
+                               "Tue Dec  8 14:16:09 2026,\"Office\",RAID 0,ok\r\n"
+                               "Tue Dec  8 14:16:08 2026,'Studio,RAID 1,Disk2 is not connected.\r\n"
+                               "Tue Dec  8 14:16:07 2026,=1+2,-2,@x\r\n";
+        const QList<QStringList> rows{
+            {"Tue Dec  8 14:16:11 2026", "=HYPERLINK(\"x\"", "1)", "RAID 1"},
+            {"Tue Dec  8 14:16:10 2026", "Office", " 2nd", "-"},
+            {"Tue Dec  8 14:16:09 2026", "\"Office\"", "RAID 0", "ok"},
+            {"Tue Dec  8 14:16:08 2026", "'Studio", "RAID 1", "Disk2 is not connected."},
+            {"Tue Dec  8 14:16:07 2026", "=1+2", "-2", "@x"},
+        };
+        const QString file = path(QStringLiteral("log.csv"));
+        QVERIFY(writeFile(file, old));
+        EventLog log;
+        log.read(file);
+        QCOMPARE(log.rowCount(), int(rows.size()));
+        for (int r = 0; r < rows.size(); ++r)
+            QCOMPARE(fieldsOf(log, r), rows.at(r));
+
+        log.insert(EventLog::makeLine(QStringLiteral("t"), QStringLiteral("1"), QString(),
+                                      QStringLiteral("new")));
+        QVERIFY(log.write(file));
+        QCOMPARE(readFile(file), kHeaderLine + "t,1,-,new\r\n" + old.mid(kHeaderLine.size()));
     }
 
     void writeIntoAMissingFolderAlerts()

@@ -5,9 +5,11 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include <sys/stat.h>
 
@@ -116,10 +118,66 @@ Cause causeOf(CURLcode code, const char* errorBuffer)
     default:
         break;
     }
-    // libcurl reports a recipient the server refused as a failed send with this text.
+    // libcurl reports a refused sender or recipient as a failed send with these texts.
     if (std::strncmp(errorBuffer, "RCPT failed", 11) == 0)
         return Cause::RecipientRefused;
     return Cause::Other;
+}
+
+// The reply code in libcurl's "MAIL failed: 530" or "RCPT failed: 554", else 0.
+int replyCode(const char* errorBuffer, const char* verb)
+{
+    const std::string prefix = std::string(verb) + " failed: ";
+    if (std::strncmp(errorBuffer, prefix.c_str(), prefix.size()) != 0)
+        return 0;
+    return std::atoi(errorBuffer + prefix.size());
+}
+
+// What the SMTP conversation showed: whether TLS was in place, and the server's last 530
+// reply.
+struct Transcript
+{
+    bool tls = false;
+    bool startTlsSent = false;
+    std::string reply530;
+};
+
+int watchTranscript(CURL*, curl_infotype type, char* data, std::size_t size, void* user)
+{
+    auto* transcript = static_cast<Transcript*>(user);
+    const std::string_view text(data, size);
+    if (type == CURLINFO_HEADER_OUT && text.substr(0, 8) == "STARTTLS")
+        transcript->startTlsSent = true;
+    if (type != CURLINFO_HEADER_IN)
+        return 0;
+    if (transcript->startTlsSent && text.substr(0, 3) == "220")
+        transcript->tls = true;
+    if (text.substr(0, 3) == "530")
+        transcript->reply530.assign(text.substr(0, 512));
+    return 0;
+}
+
+bool mentionsTls(const std::string& reply)
+{
+    std::string upper = reply;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper.find("TLS") != std::string::npos;
+}
+
+// The SMTP server's own refusals. 530 means "TLS first" (RFC 3207) or "sign in first" (RFC
+// 4954): on a connection without TLS, a 530 to MAIL or RCPT that names TLS is the first; the
+// other stays a cause without a code of its own. 554 to RCPT is a server that does not relay
+// to that address.
+Cause smtpCauseOf(CURLcode code, const char* errorBuffer, const Transcript& transcript)
+{
+    const int atMail = replyCode(errorBuffer, "MAIL");
+    const int atRcpt = replyCode(errorBuffer, "RCPT");
+    if ((atMail == 530 || atRcpt == 530) && !transcript.tls && mentionsTls(transcript.reply530))
+        return Cause::TlsRequired;
+    if (atRcpt == 554)
+        return Cause::RelayRefused;
+    return causeOf(code, errorBuffer);
 }
 
 std::string serverText(const Server& server)
@@ -207,6 +265,12 @@ StepResult smtpSend(const Server& server, Security security, const Trust& trust,
     // never reported for a mail that did not reach everybody it was meant for.
     curl_easy_setopt(curl.get(), CURLOPT_MAIL_RCPT, rcpt.get());
 
+    Transcript transcript;
+    transcript.tls = implicitTls;
+    curl_easy_setopt(curl.get(), CURLOPT_DEBUGFUNCTION, watchTranscript);
+    curl_easy_setopt(curl.get(), CURLOPT_DEBUGDATA, &transcript);
+    curl_easy_setopt(curl.get(), CURLOPT_VERBOSE, 1L); // feeds the transcript, prints nothing
+
     Upload upload{&message, 0};
     curl_easy_setopt(curl.get(), CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(curl.get(), CURLOPT_READFUNCTION, readUpload);
@@ -216,7 +280,7 @@ StepResult smtpSend(const Server& server, Security security, const Trust& trust,
     const CURLcode code = curl_easy_perform(curl.get());
     if (code != CURLE_OK)
         return {"SMTP " + serverText(server) + ": " + describe(code, errorBuffer),
-                causeOf(code, errorBuffer)};
+                smtpCauseOf(code, errorBuffer, transcript)};
     return {};
 }
 

@@ -45,6 +45,8 @@ enum class Cause {
     Untrusted = 6,        // the certificate is not trusted or is for another name
     SignInRefused = 7,    // the server refused the user name or password
     RecipientRefused = 8, // the server refused a recipient
+    TlsRequired = 9,      // the server wants TLS first (a 530 that says so, without TLS)
+    RelayRefused = 10,    // the server does not pass mail on to a recipient (554 to RCPT)
 };
 
 struct StepResult

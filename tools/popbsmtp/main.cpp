@@ -2,7 +2,7 @@
 // (POP before SMTP). Prints "Email was sent successfully!" only when the server accepted it.
 //
 // Exit status: 0 sent; 2 the command line or its values are unusable; otherwise the sending
-// failed and the status says why: 1 for a cause without a code of its own, 3..8 for the
+// failed and the status says why: 1 for a cause without a code of its own, 3..10 for the
 // causes of popbsmtp::Cause at the SMTP server, 13..18 for the same at the POP3 server.
 #include "mailer.h"
 #include "message.h"

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <climits>
 #include <random>
 
@@ -47,14 +48,31 @@ bool isContinuationByte(char c)
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// Control characters would end the header line or confuse readers: they become blanks.
+// A line break would end the header line: each CR and LF becomes a blank. Other control characters
+// (C0, DEL, and C1 as UTF-8 encodes it) become visible escapes such as "\x1b", so a mail reader or
+// a terminal shows them instead of obeying them.
 std::string flattened(const std::string& text)
 {
-    std::string out = text;
-    for (char& c : out) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f)
-            c = ' ';
+    std::string out;
+    out.reserve(text.size());
+    const auto escape = [&out](unsigned code) {
+        out += "\\x";
+        out += static_cast<char>(std::tolower(kHex[(code >> 4) & 15]));
+        out += static_cast<char>(std::tolower(kHex[code & 15]));
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        if (u == '\r' || u == '\n') {
+            out += ' ';
+        } else if (u < 0x20 || u == 0x7f) {
+            escape(u);
+        } else if (u == 0xc2 && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9f) {
+            escape(static_cast<unsigned char>(text[++i]));
+        } else {
+            out += text[i];
+        }
     }
     return out;
 }

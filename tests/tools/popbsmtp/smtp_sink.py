@@ -36,6 +36,7 @@ Options:
                           --tls is given)
     --auth-mechanism M    offer only this AUTH mechanism (PLAIN or LOGIN; default both)
     --reject ADDR         answer RCPT for ADDR with 550 (may be repeated)
+    --no-relay ADDR       answer RCPT for ADDR with 554, relaying refused (may be repeated)
     --pop3 USER PASS      run a POP3 responder that accepts this login
     --require-pop         refuse MAIL with 530 until a POP3 login succeeded (POP before SMTP)
 
@@ -76,9 +77,10 @@ def log_smtp(state, line):
 
 
 class Handler:
-    def __init__(self, state, reject, require_pop, implicit_tls=False):
+    def __init__(self, state, reject, require_pop, implicit_tls=False, no_relay=()):
         self.state = state
         self.reject = {a.lower() for a in reject}
+        self.no_relay = {a.lower() for a in no_relay}
         self.require_pop = require_pop
         self.implicit_tls = implicit_tls
 
@@ -93,6 +95,8 @@ class Handler:
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address.lower() in self.reject:
             return "550 5.1.1 No such user here"
+        if address.lower() in self.no_relay:
+            return "554 5.7.1 Relay access denied"
         envelope.rcpt_tos.append(address)
         envelope.rcpt_options.extend(rcpt_options)
         return "250 OK"
@@ -219,6 +223,7 @@ async def main():
     parser.add_argument("--auth", nargs=2, metavar=("USER", "PASS"))
     parser.add_argument("--auth-mechanism", choices=["PLAIN", "LOGIN"])
     parser.add_argument("--reject", action="append", default=[])
+    parser.add_argument("--no-relay", action="append", default=[])
     parser.add_argument("--pop3", nargs=2, metavar=("USER", "PASS"))
     parser.add_argument("--require-pop", action="store_true")
     args = parser.parse_args()
@@ -252,13 +257,14 @@ async def main():
 
     loop = asyncio.get_running_loop()
     smtp_server = await loop.create_server(
-        smtp_factory(Handler(state, args.reject, args.require_pop), context, bool(context)),
+        smtp_factory(Handler(state, args.reject, args.require_pop, no_relay=args.no_relay), context, bool(context)),
         "127.0.0.1", 0)
     print("SMTP %d" % smtp_server.sockets[0].getsockname()[1])
     if args.implicit_tls:
         # The connection is TLS from its first byte: no STARTTLS, AUTH offered at once.
         smtps_server = await loop.create_server(
-            smtp_factory(Handler(state, args.reject, args.require_pop, implicit_tls=True),
+            smtp_factory(Handler(state, args.reject, args.require_pop, implicit_tls=True,
+                          no_relay=args.no_relay),
                          None, False),
             "127.0.0.1", 0, ssl=context)
         print("SMTPS %d" % smtps_server.sockets[0].getsockname()[1])
