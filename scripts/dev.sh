@@ -27,6 +27,8 @@ PACKAGES=(
   # Tests only: promtool checks the metrics file and the alert rules; the end-to-end test
   # scrapes a real node_exporter.
   prometheus prometheus-node-exporter
+  # Tests only: the end-to-end run of the storage service on a real Btrfs pair (as root).
+  btrfs-progs
 )
 
 say() { printf 'tamro: %s\n' "$*"; }
