@@ -4,7 +4,7 @@
 // Run as root (the replace and pairing ioctls) or not: <build>/bench/bench_btrfs_read
 // [iterations] [root]
 #include "benchcommon.h"
-#include "storageservice/btrfssource.h"
+#include "btrfssource.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

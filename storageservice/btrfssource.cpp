@@ -1,4 +1,6 @@
-#include "storageservice/btrfssource.h"
+#include "btrfssource.h"
+
+#include "blockdevice.h"
 
 #include <QDir>
 #include <QFile>
@@ -361,36 +363,12 @@ void BtrfsSource::describeDrive(protocol::Drive& drive, const QString& blockDevi
         drive.partitionCapacityGb = cached->drive.partitionCapacityGb;
         return;
     }
-    // A partition's model and udev record belong to its disk, one directory up.
-    QString disk = dir;
-    if (QFileInfo::exists(dir + QStringLiteral("/partition")))
-        disk = QFileInfo(dir + QStringLiteral("/..")).canonicalFilePath();
-    const auto text = [this](const QString& path) {
-        return QString::fromUtf8(readFile(path).value_or(QByteArray())).trimmed();
-    };
-    const auto gb = [&](const QString& path) { return text(path).toDouble() * 512.0 / 1e9; };
-    drive.partitionCapacityGb = gb(dir + QStringLiteral("/size"));
-    drive.actualCapacityGb = gb(disk + QStringLiteral("/size"));
-    drive.model = text(disk + QStringLiteral("/device/model"));
-    if (drive.model.isEmpty()) {
-        const QString backing = text(disk + QStringLiteral("/loop/backing_file"));
-        if (!backing.isEmpty())
-            drive.model = QFileInfo(backing).fileName();
-    }
-    if (drive.model.isEmpty())
-        drive.model = text(disk + QStringLiteral("/dm/name"));
-    if (drive.model.isEmpty())
-        drive.model = blockDevice;
-    const QString udev = text(_root + QStringLiteral("/run/udev/data/b") + text(disk + "/dev"));
-    for (const QString& key :
-         {QStringLiteral("E:ID_SERIAL_SHORT="), QStringLiteral("E:ID_SERIAL=")}) {
-        for (const QString& line : udev.split(u'\n')) {
-            if (drive.serial.isEmpty() && line.startsWith(key))
-                drive.serial = line.mid(key.size()).trimmed();
-        }
-    }
-    if (drive.serial.isEmpty())
-        drive.serial = blockDevice;
+    // Read as the md source reads its members; kept until the device changes.
+    const BlockDevice dev = readBlockDevice(_root, blockDevice);
+    drive.model = dev.model.isEmpty() ? blockDevice : dev.model;
+    drive.serial = dev.serial;
+    drive.actualCapacityGb = decimalGb(dev.diskBytes);
+    drive.partitionCapacityGb = binaryGb(dev.sizeBytes);
     _drives.insert(blockDevice, CachedDrive{key, drive});
 }
 
@@ -569,12 +547,12 @@ ScanResult BtrfsSource::scan()
         case Layout::Stripe:
             box.productName = QStringLiteral("Btrfs RAID0 ") + name;
             box.mode = 2;
-            box.friendlyMode = QStringLiteral("Striping");
+            box.friendlyMode = QStringLiteral("RAID 0 (Striping)");
             break;
         case Layout::Span:
             box.productName = QStringLiteral("Btrfs single ") + name;
-            box.mode = 3;
-            box.friendlyMode = QStringLiteral("Spanning");
+            box.mode = 2; // as md linear: a missing member is a problem
+            box.friendlyMode = QStringLiteral("JBOD / Spanning");
             break;
         }
         if (mount.mountPoint.isEmpty())

@@ -14,7 +14,7 @@
 // devices/ names in order, and a replace shows without its progress.
 #pragma once
 
-#include "storageservice/arraysource.h"
+#include "arraysource.h"
 
 #include <QHash>
 #include <QString>
