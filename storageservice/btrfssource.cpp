@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 #include <endian.h>
@@ -662,9 +663,10 @@ ScanResult BtrfsSource::scan()
             box.rebuildStatus = QStringLiteral("Rebuilding");
         } else if (unmirrored && !anyMissing) {
             box.rebuildStatus = QStringLiteral("Rebuilding");
-            const double share = mirroredBytes + singleBytes > 0
-                                     ? 100.0 * mirroredBytes / (mirroredBytes + singleBytes)
-                                     : 0.0;
+            // Whole percent, never 100 while a single chunk is left.
+            const double total = mirroredBytes + singleBytes;
+            const double share =
+                total > 0 ? std::min(99.0, std::floor(100.0 * mirroredBytes / total)) : 0.0;
             for (protocol::Drive& drive : box.drives) {
                 drive.status = 1;
                 drive.rebuildProgress = share;
