@@ -19,6 +19,9 @@
 #include <functional>
 #include <memory>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace e2e {
 
 inline bool waitUntil(const std::function<bool()>& done, int timeoutMs)
@@ -55,6 +58,8 @@ public:
                const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
     {
         _process.setProcessEnvironment(env);
+        // A child never outlives the test, even one killed before its clean-up.
+        _process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         _process.start(program, args);
         return _process.waitForStarted(10000);
     }
