@@ -173,12 +173,6 @@ QStringList Inventory::refresh()
             _log(QStringLiteral("left out %1").arg(line));
         }
     }
-    if (const QString error = _store->save(); error != _saveError) {
-        _saveError = error;
-        if (!error.isEmpty())
-            _log(error);
-    }
-
     QStringList changed;
     QList<QByteArray> boxes;
     QStringList serials;
@@ -195,6 +189,15 @@ QStringList Inventory::refresh()
     _previous = boxes;
     _previousSerials = serials;
     return changed;
+}
+
+void Inventory::saveState()
+{
+    if (const QString error = _store->save(); error != _saveError) {
+        _saveError = error;
+        if (!error.isEmpty())
+            _log(error);
+    }
 }
 
 QList<protocol::Enclosure> Inventory::served() const
