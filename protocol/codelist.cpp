@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <algorithm>
+
 namespace tamro::protocol {
 
 QByteArray encodeCodeList(const QString& text)
@@ -16,12 +18,13 @@ QByteArray encodeCodeList(const QString& text)
     return out;
 }
 
-QString decodableText(const QString& text)
+QString decodableText(const QString& text, int maxLength)
 {
     QString out;
     const QList<uint> codes = text.toUcs4();
+    const int limit = std::min(maxLength, MaxDecodableCodes);
     for (const uint code : codes) {
-        if (out.size() >= MaxDecodableCodes)
+        if (out.size() >= limit)
             break;
         out += code >= 32 && code <= MaxDecodableCode ? QChar(char16_t(code)) : QChar(u'_');
     }

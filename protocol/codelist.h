@@ -16,8 +16,9 @@ constexpr uint MaxDecodableCode = 122;
 constexpr int MaxDecodableCodes = 255;
 
 // A text every client decodes as written: characters outside " " to "z" (control characters,
-// "{", "|", "}", "~", anything beyond ASCII) become "_", and the text is cut to 255 characters.
-// The storage service passes the kernel's texts (labels, models, file names) through this.
-QString decodableText(const QString& text);
+// "{", "|", "}", "~", anything beyond ASCII) become "_", and the text is cut to `maxLength`
+// characters (at most 255). The storage service passes the kernel's texts (labels, models,
+// file names) through this.
+QString decodableText(const QString& text, int maxLength = MaxDecodableCodes);
 
 } // namespace tamro::protocol

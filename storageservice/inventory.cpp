@@ -10,15 +10,17 @@ namespace tamro::storage {
 
 namespace {
 
+// Every text as the monitor decodes it, and short enough that a document of eight
+// enclosures stays far below the 64 KiB a client reads at once (about 12 KiB at most).
 void makeDecodable(protocol::Enclosure* box)
 {
     using protocol::decodableText;
-    box->productName = decodableText(box->productName);
-    box->rebuildStatus = decodableText(box->rebuildStatus);
-    box->friendlyMode = decodableText(box->friendlyMode);
+    box->productName = decodableText(box->productName, 64);
+    box->rebuildStatus = decodableText(box->rebuildStatus, 32);
+    box->friendlyMode = decodableText(box->friendlyMode, 32);
     for (protocol::Drive& d : box->drives) {
-        d.model = decodableText(d.model);
-        d.serial = decodableText(d.serial);
+        d.model = decodableText(d.model, 48);
+        d.serial = decodableText(d.serial, 48);
     }
 }
 
@@ -173,12 +175,6 @@ QStringList Inventory::refresh()
             _log(QStringLiteral("left out %1").arg(line));
         }
     }
-    if (const QString error = _store->save(); error != _saveError) {
-        _saveError = error;
-        if (!error.isEmpty())
-            _log(error);
-    }
-
     QStringList changed;
     QList<QByteArray> boxes;
     QStringList serials;
@@ -195,6 +191,15 @@ QStringList Inventory::refresh()
     _previous = boxes;
     _previousSerials = serials;
     return changed;
+}
+
+void Inventory::saveState()
+{
+    if (const QString error = _store->save(); error != _saveError) {
+        _saveError = error;
+        if (!error.isEmpty())
+            _log(error);
+    }
 }
 
 QList<protocol::Enclosure> Inventory::served() const

@@ -41,6 +41,9 @@ public:
     // Reads every source and merges. Returns the serials of the served enclosures that are
     // new or differ from the previous refresh, in the served order.
     QStringList refresh();
+    // Writes what changed of the remembered arrays to the state file (synced to the disk, so
+    // it is done after the pushes, not on their way).
+    void saveState();
 
     const QList<InventoryEntry>& entries() const { return _entries; }
     QList<protocol::Enclosure> served() const;

@@ -12,9 +12,14 @@
 #include <QFileInfo>
 #include <QHostAddress>
 
+#include <QSocketNotifier>
+
+#include <csignal>
 #include <cstdio>
+#include <sys/signalfd.h>
 #include <sys/socket.h>
 #include <systemd/sd-daemon.h>
+#include <unistd.h>
 
 using namespace tamro::storage;
 
@@ -152,10 +157,29 @@ int main(int argc, char* argv[])
         say(QStringLiteral("using the socket systemd passed; --listen is not used"));
     }
 
+    // SIGTERM (systemctl stop) and SIGINT end the event loop, so the state file is written.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+    const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (signalFd >= 0) {
+        auto* notifier = new QSocketNotifier(signalFd, QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [signalFd] {
+            signalfd_siginfo info;
+            while (::read(signalFd, &info, sizeof info) == ssize_t(sizeof info)) {
+            }
+            QCoreApplication::quit();
+        });
+    }
+
     StorageService service(options, &inventory);
     if (const QString error = service.start(); !error.isEmpty()) {
         say(error);
         return 1;
     }
-    return app.exec();
+    const int status = app.exec();
+    inventory.saveState();
+    return status;
 }

@@ -27,6 +27,9 @@ StorageService::StorageService(const ServiceOptions& options, Inventory* invento
     _wakeTimer.setSingleShot(true);
     _wakeTimer.setInterval(_options.wakeDelayMs);
     connect(&_wakeTimer, &QTimer::timeout, this, &StorageService::rescan);
+    _saveTimer.setSingleShot(true);
+    _saveTimer.setInterval(_options.saveDelayMs);
+    connect(&_saveTimer, &QTimer::timeout, this, [this] { _inventory->saveState(); });
     connect(&_server, &QTcpServer::newConnection, this, &StorageService::onNewConnection);
     _server.setMaxPendingConnections(_options.maxClients);
 }
@@ -42,6 +45,7 @@ void StorageService::log(const QString& text)
 QString StorageService::start()
 {
     _inventory->refresh();
+    _inventory->saveState();
     _watcher.setFiles(_inventory->wakeFiles());
     for (const QString& line : _inventory->describe())
         log(line);
@@ -101,6 +105,7 @@ void StorageService::rescan()
         sendToAll(protocol::eventMessage(protocol::ChangeEventMsgIdx, serial), _options.gapMs);
         sendToAll(config, 0);
     }
+    _saveTimer.start();
 }
 
 void StorageService::sendToAll(const QByteArray& bytes, int pauseAfterMs)
@@ -130,6 +135,8 @@ void StorageService::onNewConnection()
                       QStringLiteral("closed to make room for a new connection (%1 at most)")
                           .arg(_options.maxClients));
         }
+        // Pushes are small and must not wait for the client's delayed acknowledgement.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         auto* link = new protocol::ClientLink(socket, _nextClientId++, _options.maxCommandBytes,
                                               _options.maxPendingBytes);
         link->setParent(this);

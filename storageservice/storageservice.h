@@ -28,11 +28,12 @@ struct ServiceOptions
     QString root = QStringLiteral("/");
     QHostAddress host = QHostAddress(QHostAddress::LocalHost);
     quint16 port = 51115;
-    int listenFd = -1;     // a listening socket handed over by systemd
-    int intervalMs = 5000; // the timer read
-    int wakeDelayMs = 10;  // a burst of notifications makes one read
-    bool uevents = true;   // listen to the kernel's uevents
-    int gapMs = 50;        // between an event message and the configuration after it
+    int listenFd = -1;      // a listening socket handed over by systemd
+    int intervalMs = 5000;  // the timer read
+    int wakeDelayMs = 10;   // a burst of notifications makes one read
+    bool uevents = true;    // listen to the kernel's uevents
+    int gapMs = 50;         // between an event message and the configuration after it
+    int saveDelayMs = 1000; // the state file is written this long after the last change
     int maxClients = 64;
     qsizetype maxCommandBytes = 256;
     qsizetype maxPendingBytes = 128 * 1024; // a client that does not read is dropped past this
@@ -72,6 +73,7 @@ private:
     WakeWatcher _watcher;
     QTimer _intervalTimer;
     QTimer _wakeTimer;
+    QTimer _saveTimer;
     struct Client
     {
         QPointer<protocol::ClientLink> link;
