@@ -503,7 +503,9 @@ ScanResult BtrfsSource::scan()
         BtrfsMountFacts facts;
         if (!mount.mountPoint.isEmpty())
             facts = askMountedFilesystem(fsid, mount, devices, blockDevices, replacing);
-        // Without the kernel's pairing, present devids take the device names in order.
+        const bool progressDenied = facts.replaceStatusDenied;
+        // Without the kernel's pairing (a recorded tree, a mount point out of reach), present
+        // devids take the device names in order.
         if (facts.devicePaths.empty()) {
             QList<BtrfsDevice*> present;
             for (BtrfsDevice& d : devices) {
@@ -513,6 +515,11 @@ ScanResult BtrfsSource::scan()
             if (present.size() == blockDevices.size() - (replacing ? 1 : 0)) {
                 for (qsizetype i = 0; i < present.size(); ++i)
                     facts.devicePaths[present[i]->devid] = blockDevices[i];
+                // The order decides: a replace's target takes the name left over.
+                for (const BtrfsDevice& d : devices) {
+                    if (replacing && d.replaceTarget)
+                        facts.devicePaths[d.devid] = blockDevices.last();
+                }
             }
         }
         for (BtrfsDevice& d : devices) {
@@ -602,7 +609,9 @@ ScanResult BtrfsSource::scan()
                                                            : target->blockDevice) +
                     (facts.replacePercent
                          ? QStringLiteral("%1 % copied").arg(*facts.replacePercent, 0, 'f', 1)
-                         : QStringLiteral("progress unknown (reading it needs CAP_SYS_ADMIN)")));
+                     : progressDenied
+                         ? QStringLiteral("progress unknown (reading it needs CAP_SYS_ADMIN)")
+                         : QStringLiteral("progress unknown")));
                 if (!m.missing && !m.blockDevice.isEmpty())
                     report.memberDevices[s].prepend(m.blockDevice);
                 sizes[s] = drive.partitionCapacityGb;

@@ -1,7 +1,8 @@
-// tamro-storage-service over real loopback sockets, reading md trees recorded under trees/
-// (written from the kernel's documented sysfs layout, with its relative links into
-// /sys/devices): the document each tree gives, the pushes when a tree changes, and clients
-// that misbehave.
+// tamro-storage-service over real loopback sockets, reading md trees (and one Btrfs tree)
+// recorded under trees/ (written from the kernel's documented sysfs layout, with its relative
+// links into /sys/devices): the document each tree gives, the pushes when a tree changes, and
+// clients that misbehave.
+#include "btrfssource.h"
 #include "inventory.h"
 #include "mdsource.h"
 #include "statestore.h"
@@ -88,6 +89,7 @@ struct Running
     {
         std::vector<std::unique_ptr<ArraySource>> sources;
         sources.push_back(std::make_unique<MdSource>(root));
+        sources.push_back(std::make_unique<BtrfsSource>(root));
         inventory = std::make_unique<Inventory>(root, &store, std::move(sources),
                                                 [this](const QString& line) { said << line; });
         ServiceOptions options;
@@ -198,6 +200,14 @@ void TestStorageService::documentFromTree_data()
                                            << "1,-,0,0,stripe-a.img,"
                                            << "1,-,0,0,stripe-b___.img,"
                                            << "";
+    // A degraded Btrfs pair whose missing devid 2 is being replaced by loop2 (devinfo/0), read
+    // without the replace-status ioctl (a recorded tree): the new device in the slot, rebuilding.
+    QTest::newRow("btrfs replace of a missing member") << "btrfs-replace" << 1 << "1720724449"
+                                                       << "Btrfs RAID1 pair"
+                                                       << "Rebuilding" << 1 << "RAID 1 (Mirroring)"
+                                                       << "1,-,0,0,pair-a.img,"
+                                                       << "1,-,1,0,pair-c.img,"
+                                                       << "";
     QTest::newRow("three members left out") << "three-members" << 0 << ""
                                             << ""
                                             << "" << -1 << ""
