@@ -111,13 +111,13 @@ std::optional<QByteArray> BtrfsSource::readFile(const QString& path, bool* stale
         }
         QByteArray out;
         char buf[8192];
-        bool failed = false;
+        int error = 0;
         for (off_t offset = 0;;) {
             const ssize_t n = ::pread(fd, buf, sizeof buf, offset);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
-                failed = true;
+                error = errno;
                 break;
             }
             out.append(buf, n);
@@ -126,12 +126,12 @@ std::optional<QByteArray> BtrfsSource::readFile(const QString& path, bool* stale
             if (n < ssize_t(sizeof buf) || out.size() > (1 << 20))
                 break;
         }
-        if (!_keepOpen || failed) {
+        if (!_keepOpen || error != 0) {
             ::close(fd);
             if (_keepOpen)
                 _files.erase(it);
-            if (failed) {
-                if (stale && errno == ENODEV)
+            if (error != 0) {
+                if (stale && error == ENODEV)
                     *stale = true;
                 continue;
             }
@@ -187,6 +187,7 @@ QStringList BtrfsSource::listDir(const QString& path, bool directoriesOnly)
         if (n + 512 < long(sizeof buf))
             break;
     }
+    names.sort();
     if (!_keepOpen || failed) {
         ::close(fd);
         if (_keepOpen)
@@ -194,7 +195,6 @@ QStringList BtrfsSource::listDir(const QString& path, bool directoriesOnly)
         return failed ? QStringList() : names;
     }
     it->second.used = true;
-    names.sort();
     return names;
 }
 
@@ -241,10 +241,13 @@ BtrfsSource::readMounts(const QHash<QString, QStringList>& devicesByFsid)
         mount.mountPoint = unescapeMountField(f.at(4));
         mount.degraded = f.at(dash + 3).split(',').contains("degraded");
         const QString source = unescapeMountField(f.at(dash + 2));
+        // The first mount of a filesystem is its mount point; a further one (a subvolume
+        // mounted elsewhere) matches too but changes nothing.
         const auto match = [&](const QString& name) {
             for (auto it = devicesByFsid.begin(); it != devicesByFsid.end(); ++it) {
-                if (!mounts.contains(it.key()) && it.value().contains(name)) {
-                    mounts.insert(it.key(), mount);
+                if (it.value().contains(name)) {
+                    if (!mounts.contains(it.key()))
+                        mounts.insert(it.key(), mount);
                     return true;
                 }
             }
@@ -307,7 +310,7 @@ BtrfsMountFacts BtrfsSource::askMountedFilesystem(const QString& fsid, const Mou
     for (const BtrfsDevice& d : devices) {
         btrfs_ioctl_dev_info_args dev{};
         dev.devid = d.devid;
-        if (::ioctl(fd, BTRFS_IOC_DEV_INFO, &dev) != 0 || d.missing)
+        if (d.missing || ::ioctl(fd, BTRFS_IOC_DEV_INFO, &dev) != 0)
             continue;
         const QString path = QString::fromUtf8(reinterpret_cast<const char*>(dev.path));
         if (!path.startsWith(u'/'))
