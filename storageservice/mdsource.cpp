@@ -211,8 +211,12 @@ bool MdSource::readArray(const QString& name, ScanResult* result)
     // degraded, "Waiting for rebuild".
     for (qsizetype i = 0; i < members.size(); ++i) {
         const Member& m = members.at(i);
-        if (placed(int(i)) || !has(m, "spare") || has(m, "faulty") || degraded <= 0)
+        if (placed(int(i)) || !has(m, "spare") || has(m, "faulty"))
             continue;
+        if (degraded <= 0) {
+            report.notes << QStringLiteral("%1 is a hot spare").arg(m.block);
+            continue;
+        }
         const int k = inSlot[0] < 0 ? 0 : (inSlot[1] < 0 ? 1 : -1);
         if (k < 0)
             break;
