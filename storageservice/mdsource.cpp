@@ -114,6 +114,8 @@ bool MdSource::readArray(const QString& name, ScanResult* result)
     for (const QString& dir : dirs) {
         Member m;
         m.dir = dir;
+        if (QFile::exists(md + dir + QStringLiteral("/state")))
+            _wakeFiles << md + dir + QStringLiteral("/state");
         m.state = readSysText(md + dir + QStringLiteral("/state"))
                       .split(QLatin1Char(','), Qt::SkipEmptyParts);
         bool ok = false;
