@@ -151,7 +151,7 @@ int main(int argc, char* argv[])
     const qint64 after = statusValue(pid, "voluntary_ctxt_switches:") +
                          statusValue(pid, "nonvoluntary_ctxt_switches:");
     std::printf("service at rest: resident %.1f MiB (VmRSS), %lld wake-ups in %d s "
-                "(context switches, default 5 s read)\n",
+                "(context switches, default options)\n",
                 double(statusValue(pid, "VmRSS:")) / 1024.0, after - before, idleSeconds);
     service2.terminate();
     service2.waitForFinished(5000);

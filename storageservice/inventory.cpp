@@ -87,6 +87,12 @@ QStringList Inventory::wakeFiles() const
     return files;
 }
 
+bool Inventory::needsTimerRead() const
+{
+    return std::any_of(_sources.cbegin(), _sources.cend(),
+                       [](const auto& source) { return source->needsTimerRead(); });
+}
+
 QStringList Inventory::refresh()
 {
     struct Ordered

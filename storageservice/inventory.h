@@ -49,6 +49,8 @@ public:
     QList<protocol::Enclosure> served() const;
     QStringList skipped() const { return _skipped; }
     QStringList wakeFiles() const;
+    // True when some source finds changes only by reading again.
+    bool needsTimerRead() const;
     // The lines of --list.
     QStringList describe() const;
 

@@ -83,7 +83,8 @@ int main(int argc, char* argv[])
         QStringLiteral("HOST:PORT"), QStringLiteral("127.0.0.1:51115"));
     const QCommandLineOption intervalOption(
         QStringLiteral("interval"),
-        QStringLiteral("Read everything every SECONDS besides the kernel's wake-ups (default 5)."),
+        QStringLiteral("Read everything every SECONDS besides the kernel's wake-ups, where a "
+                       "source needs it or no uevents can be had (default 5)."),
         QStringLiteral("SECONDS"), QStringLiteral("5"));
     const QCommandLineOption listOption(
         QStringLiteral("list"),

@@ -114,6 +114,8 @@ bool MdSource::readArray(const QString& name, ScanResult* result)
     for (const QString& dir : dirs) {
         Member m;
         m.dir = dir;
+        if (QFile::exists(md + dir + QStringLiteral("/state")))
+            _wakeFiles << md + dir + QStringLiteral("/state");
         m.state = readSysText(md + dir + QStringLiteral("/state"))
                       .split(QLatin1Char(','), Qt::SkipEmptyParts);
         bool ok = false;
@@ -211,8 +213,12 @@ bool MdSource::readArray(const QString& name, ScanResult* result)
     // degraded, "Waiting for rebuild".
     for (qsizetype i = 0; i < members.size(); ++i) {
         const Member& m = members.at(i);
-        if (placed(int(i)) || !has(m, "spare") || has(m, "faulty") || degraded <= 0)
+        if (placed(int(i)) || !has(m, "spare") || has(m, "faulty"))
             continue;
+        if (degraded <= 0) {
+            report.notes << QStringLiteral("%1 is a hot spare").arg(m.block);
+            continue;
+        }
         const int k = inSlot[0] < 0 ? 0 : (inSlot[1] < 0 ? 1 : -1);
         if (k < 0)
             break;

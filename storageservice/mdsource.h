@@ -16,6 +16,9 @@ public:
 
     ScanResult scan() override;
     QStringList wakeFiles() const override;
+    // md notifies every state the service shows: the array's files, each member's state, and
+    // /proc/mdstat for every md event; members coming and going make uevents.
+    bool needsTimerRead() const override { return false; }
 
     // What the box shows while md runs these operations (see the README).
     static constexpr const char* Rebuilding = "Rebuilding";

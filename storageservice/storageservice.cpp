@@ -59,20 +59,27 @@ QString StorageService::start()
             .arg(_options.port)
             .arg(_server.errorString());
     }
+    bool uevents = false;
     if (_options.uevents) {
         QString error;
-        if (!_watcher.openUevents(&error))
-            log(QStringLiteral("no uevents (%1): arrays that come and go are found by the "
-                               "read every %2 ms")
+        uevents = _watcher.openUevents(&error);
+        if (!uevents)
+            log(QStringLiteral("no uevents (%1): arrays and drives that come and go are found "
+                               "by the read every %2 ms")
                     .arg(error)
                     .arg(_options.intervalMs));
     }
-    _intervalTimer.start();
-    log(QStringLiteral("listening on %1:%2, %3 wake file(s), read every %4 ms")
+    // Without uevents, or with a source whose changes do not all wake the service, the
+    // timer reads everything again; otherwise the service sleeps until the kernel wakes it.
+    const bool timer = !uevents || _inventory->needsTimerRead();
+    if (timer)
+        _intervalTimer.start();
+    log(QStringLiteral("listening on %1:%2, %3 wake file(s), %4")
             .arg(_server.serverAddress().toString())
             .arg(_server.serverPort())
             .arg(_watcher.files().size())
-            .arg(_options.intervalMs));
+            .arg(timer ? QStringLiteral("read every %1 ms").arg(_options.intervalMs)
+                       : QStringLiteral("no timer read (every change wakes it)")));
     std::printf("listening %u\n", unsigned(_server.serverPort()));
     std::fflush(stdout);
     return {};

@@ -300,7 +300,14 @@ void TestStorageService::changePushesOneEventAndDocument()
     QCOMPARE(kept.count, 1);
     QCOMPARE(kept.serial, QStringLiteral("550878050"));
     QCOMPARE(kept.drives[1], QStringLiteral("0,-,0,0,,"));
-    QVERIFY(QFile::exists(state.path() + QStringLiteral("/arrays.json")));
+
+    // The stopped array's remaining disk is detached: not plugged in at once, stopped or not.
+    QVERIFY(QFile::remove(tree.path() + QStringLiteral("/sys/class/block/sdb1")));
+    QVERIFY(reader.waitLines(8));
+    QVERIFY(reader.lines.at(6).startsWith("<SVEventLogCmd>"));
+    QCOMPARE(parse(reader.lines.at(7)).drives[0], QStringLiteral("0,-,0,0,,"));
+    QVERIFY(!reader.waitLines(9, 300));
+    QTRY_VERIFY(QFile::exists(state.path() + QStringLiteral("/arrays.json")));
 }
 
 void TestStorageService::stress()
