@@ -283,7 +283,6 @@ private slots:
         QVERIFY(sh({QStringLiteral("btrfs"), QStringLiteral("device"), QStringLiteral("scan"),
                     _pair->device(0), _pair->device(2)}));
         QVERIFY(sh({QStringLiteral("mount"), _pair->device(0), _pair->mountPoint()}));
-        const int mailsBefore = mails();
         QString scrub;
         BtrfsScratch::run({QStringLiteral("btrfs"), QStringLiteral("scrub"),
                            QStringLiteral("start"), QStringLiteral("-B"), _pair->mountPoint()},
@@ -295,7 +294,6 @@ private slots:
         QVERIFY2(waitUntil([&] { return _h->countRows(QStringLiteral("Disk1 has failed.")) == 1; },
                            20000),
                  qPrintable(_h->logRows().join(u'\n')));
-        QVERIFY(waitUntil([&] { return mails() == mailsBefore + 1; }, 20000));
         QVERIFY(_h->waitIcon(2));
 
         const int retrieved = _h->countRows(kRetrieved);
@@ -304,7 +302,6 @@ private slots:
         QVERIFY(waitUntil([&] { return failedDrives(_port).isEmpty(); }, 10000));
         QVERIFY(waitUntil([&] { return _h->countRows(kRetrieved) == retrieved + 1; }, 20000));
         QVERIFY(_h->waitIcon(1));
-        QCOMPARE(mails(), mailsBefore + 1);
     }
 };
 
