@@ -13,10 +13,14 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <functional>
 #include <memory>
+
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace e2e {
 
@@ -54,6 +58,8 @@ public:
                const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
     {
         _process.setProcessEnvironment(env);
+        // A child never outlives the test, even one killed before its clean-up.
+        _process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         _process.start(program, args);
         return _process.waitForStarted(10000);
     }
@@ -152,6 +158,25 @@ public:
         return _simPort != 0;
     }
     void simCommand(const QString& line) { _sim->write(line.toUtf8() + '\n'); }
+
+    // Another program serving the protocol in the simulator's place (the storage service), on
+    // a port the caller chose; ready once the port takes a connection.
+    bool startServer(const QString& program, const QStringList& args, quint16 port,
+                     const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+    {
+        _sim = std::make_unique<Child>(QStringLiteral("service"));
+        if (!_sim->start(program, args, env))
+            return false;
+        _simPort = port;
+        return waitUntil(
+                   [&] {
+                       QTcpSocket probe;
+                       probe.connectToHost(QHostAddress::LocalHost, port);
+                       return probe.waitForConnected(200) || !_sim->running();
+                   },
+                   15000) &&
+               _sim->running();
+    }
 
     bool startSmtp(const QStringList& extra = {})
     {
