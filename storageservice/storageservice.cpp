@@ -1,10 +1,12 @@
 #include "storageservice.h"
 
+#include "peeruser.h"
 #include "protocol/clientlink.h"
 #include "protocol/documents.h"
 
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tamro::storage {
@@ -129,25 +131,43 @@ void StorageService::sendToAll(const QByteArray& bytes, int pauseAfterMs)
 void StorageService::onNewConnection()
 {
     while (QTcpSocket* socket = _server.nextPendingConnection()) {
-        if (_clients.size() >= _options.maxClients) {
-            // Make room: close the oldest connection that has not sent a command yet, else
-            // the one whose last command is the oldest. A newcomer is never turned away, so
-            // a crowd of idle connections cannot lock the monitor out.
-            qsizetype victim = 0;
+        // Make room. A newcomer is never turned away, so a crowd of connections cannot lock
+        // the monitor out; but the room is taken from the newcomer's own user when that user
+        // already holds its share, else from the user who holds the most, so one local user
+        // cannot crowd out another user's monitor. Within a user, the connection that has
+        // not sent a command yet goes first, else the one whose last command is the oldest.
+        const qint64 uid = peerUser(*socket);
+        const auto held = [this](qint64 user) {
+            return std::count_if(_clients.cbegin(), _clients.cend(),
+                                 [user](const Client& c) { return c.uid == user; });
+        };
+        qint64 crowded = uid;
+        if (held(uid) < _options.maxClientsPerUser && _clients.size() >= _options.maxClients) {
+            for (const Client& c : std::as_const(_clients)) {
+                if (held(c.uid) > held(crowded))
+                    crowded = c.uid;
+            }
+        }
+        if (held(uid) >= _options.maxClientsPerUser || _clients.size() >= _options.maxClients) {
+            qsizetype victim = -1;
             for (qsizetype i = 0; i < _clients.size(); ++i) {
-                if (_clients.at(i).lastCommand < _clients.at(victim).lastCommand)
+                if (_clients.at(i).uid == crowded &&
+                    (victim < 0 || _clients.at(i).lastCommand < _clients.at(victim).lastCommand))
                     victim = i;
             }
-            endClient(_clients.at(victim).link,
-                      QStringLiteral("closed to make room for a new connection (%1 at most)")
-                          .arg(_options.maxClients));
+            if (victim >= 0)
+                endClient(_clients.at(victim).link,
+                          QStringLiteral("closed to make room for a new connection (%1 at most, "
+                                         "%2 for one user)")
+                              .arg(_options.maxClients)
+                              .arg(_options.maxClientsPerUser));
         }
         // Pushes are small and must not wait for the client's delayed acknowledgement.
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         auto* link = new protocol::ClientLink(socket, _nextClientId++, _options.maxCommandBytes,
                                               _options.maxPendingBytes);
         link->setParent(this);
-        _clients.append({link, 0});
+        _clients.append({link, 0, uid});
         connect(socket, &QTcpSocket::readyRead, link, [this, link] { onClientData(link); });
         connect(socket, &QTcpSocket::disconnected, link, [this, link] {
             _clients.removeIf([link](const Client& c) { return c.link == link || !c.link; });

@@ -35,6 +35,7 @@ struct ServiceOptions
     int gapMs = 50;         // between an event message and the configuration after it
     int saveDelayMs = 1000; // the state file is written this long after the last change
     int maxClients = 64;
+    int maxClientsPerUser = 16; // of the connections above, what one local user may hold
     qsizetype maxCommandBytes = 256;
     qsizetype maxPendingBytes = 128 * 1024; // a client that does not read is dropped past this
     int commandWaitMs = 10000;              // a client that sends no command in this time is closed
@@ -78,6 +79,7 @@ private:
     {
         QPointer<protocol::ClientLink> link;
         qint64 lastCommand = 0; // when it last sent a valid command (0: never)
+        qint64 uid = -1;        // the local user at the other end (-1: not known)
     };
     QList<Client> _clients;
     int _nextClientId = 1;

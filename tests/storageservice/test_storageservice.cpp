@@ -11,11 +11,14 @@
 #include "testmain.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 #include <memory>
+
+#include <unistd.h>
 
 using namespace tamro::storage;
 
@@ -160,6 +163,7 @@ private slots:
     void documentFromTree();
     void changePushesOneEventAndDocument();
     void stress();
+    void anotherUserCannotCrowdOut();
 };
 
 void TestStorageService::documentFromTree_data()
@@ -363,6 +367,58 @@ void TestStorageService::stress()
         return open;
     };
     QTRY_COMPARE(openJunk(), 0);
+}
+
+void TestStorageService::anotherUserCannotCrowdOut()
+{
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    // The system's python: one under root's home is out of another user's reach.
+    const QString python = QStringLiteral("/usr/bin/python3");
+    if (::geteuid() != 0 || setpriv.isEmpty() || !QFile::exists(python))
+        QSKIP("needs root, setpriv and /usr/bin/python3 to connect as another user");
+    QTemporaryDir state;
+    Running running(Trees + QStringLiteral("/clean-mirror"), state.path());
+    QVERIFY2(running.error.isEmpty(), qPrintable(running.error));
+    const quint16 port = running.service->port();
+
+    // This user's monitor is connected and served.
+    QTcpSocket monitor;
+    monitor.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(monitor.waitForConnected(5000));
+    monitor.write("<SVConfigCmd/>\r\n");
+    Reader reader(&monitor);
+    QVERIFY(reader.waitLines(1));
+
+    // Another user opens a hundred connections that each ask for the configuration.
+    QProcess flood;
+    flood.start(setpriv,
+                {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                 QStringLiteral("--clear-groups"), python, QStringLiteral("-c"),
+                 QStringLiteral("import socket, sys, time\n"
+                                "held = []\n"
+                                "for _ in range(100):\n"
+                                "    try:\n"
+                                "        c = socket.create_connection(('127.0.0.1', %1), 5)\n"
+                                "        c.sendall(b'<SVConfigCmd/>\\r\\n')\n"
+                                "        held.append(c)\n"
+                                "    except OSError:\n"
+                                "        pass\n"
+                                "print('done', flush=True)\n"
+                                "time.sleep(30)\n")
+                     .arg(port)});
+    QVERIFY(flood.waitForStarted(5000));
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += flood.readAllStandardOutput()).contains("done"), 20000);
+    QTest::qWait(200);
+    // The crowd made room among its own connections; the monitor's stayed and is answered.
+    QVERIFY2(running.service->clientCount() <= 17,
+             qPrintable(QString::number(running.service->clientCount())));
+    QCOMPARE(monitor.state(), QAbstractSocket::ConnectedState);
+    monitor.write("<SVConfigCmd/>\r\n");
+    QVERIFY(reader.waitLines(2));
+    QCOMPARE(parse(reader.lines.at(1)).serial, QStringLiteral("550878050"));
+    flood.kill();
+    flood.waitForFinished(5000);
 }
 
 TAMRO_TEST_GUILESS_MAIN(TestStorageService)
