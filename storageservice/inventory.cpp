@@ -242,7 +242,8 @@ QStringList Inventory::describe() const
             lines << QStringLiteral("left out %1").arg(s);
     }
     if (lines.isEmpty())
-        lines << QStringLiteral("no arrays found under %1").arg(_root);
+        lines << QStringLiteral("no arrays found under %1")
+                     .arg(_root.isEmpty() ? QStringLiteral("/") : _root);
     return lines;
 }
 
