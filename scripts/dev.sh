@@ -27,6 +27,10 @@ PACKAGES=(
   # Tests only: promtool checks the metrics file and the alert rules; the end-to-end test
   # scrapes a real node_exporter.
   prometheus prometheus-node-exporter
+  # The Debian package: dpkg-shlibdeps computes its dependencies, help2man makes the manual
+  # pages; the packaging test checks it with lintian, appstreamcli and desktop-file-validate
+  # and renders the pages with man.
+  dpkg-dev help2man lintian appstream desktop-file-utils man-db
 )
 
 say() { printf 'tamro: %s\n' "$*"; }
