@@ -150,6 +150,13 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "."
   "The package also contains tamro-storage-sim, a simulator of the storage"
   "service, so the monitor can be tried without the hardware.")
+if(TARGET tamro-storage-service)
+  string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}"
+    "."
+    "tamro-storage-service is the storage service for this machine's own"
+    "two-drive md RAID and Btrfs arrays, with its systemd socket and service"
+    "units; they are not enabled when the package is installed.")
+endif()
 set(CPACK_PACKAGE_CONTACT "TAMRO RAID MONITOR developers <dev@example.com>")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "tamro-raid-monitor")
 set(CPACK_STRIP_FILES ON)
