@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a build tree and checks it:
 #   lintian reports no error and no warning;
-#   the AppStream metadata passes `appstreamcli validate --no-net --strict`, and the desktop
-#   file `desktop-file-validate`; the metadata's id is the desktop file's name;
+#   the AppStream metadata passes `appstreamcli validate --no-net --strict` (alone and in the
+#   installed tree), and the desktop file `desktop-file-validate`; the metadata's id is the
+#   desktop file's name;
 #   every manual page renders with `man -l`, without a groff warning;
 #   the package holds the programs, the systemd units, the manual pages, the metadata, the
 #   copyright file and the changelog.
@@ -113,6 +114,9 @@ metainfo=$root/usr/share/metainfo/org.tamro.RaidMonitor.metainfo.xml
 if [ -f "$metainfo" ]; then
   echo "--- appstreamcli validate --no-net --strict"
   appstreamcli validate --no-net --strict "$metainfo" || fail "appstreamcli finds faults"
+  # The installed tree as a software centre reads it: the metadata with its desktop file.
+  echo "--- appstreamcli validate-tree --no-net --strict"
+  appstreamcli validate-tree --no-net --strict "$root" || fail "appstreamcli finds faults in the tree"
   id=$(sed -n 's|^ *<id>\(.*\)</id> *$|\1|p' "$metainfo")
   launchable=$(sed -n 's|^ *<launchable type="desktop-id">\(.*\)</launchable> *$|\1|p' "$metainfo")
   [ "$launchable" = "$id.desktop" ] || fail "the metadata's id \"$id\" and launchable \"$launchable\" differ"
