@@ -8,6 +8,10 @@
 #   bin/tamro-raid-monitor                         the monitor
 #   bin/tamro-storage-sim                          the storage-service simulator, to try the
 #                                                  monitor without the hardware
+#   bin/tamro-storage-service                      the storage service for this machine's md
+#                                                  RAID and Btrfs arrays
+#   lib/systemd/system/tamro-storage-service.{socket,service}
+#                                                  its units (enabled by the user, not here)
 #   libexec/tamro-raid-monitor/popbsmtp            the mail tool, found relative to the monitor
 #   lib/systemd/user/tamro-raid-monitor.service    the monitor without a desktop (--headless)
 #   share/applications/org.tamro.RaidMonitor.desktop  menu entry

@@ -15,6 +15,8 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
+  # tamro-storage-service: the socket systemd hands over (sd_listen_fds)
+  libsystemd-dev
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libgl-dev libvulkan-dev libxkbcommon-dev
   libcurl4-openssl-dev ca-certificates openssl

@@ -41,6 +41,10 @@ public:
     virtual ScanResult scan() = 0;
     // Absolute paths of sysfs/proc files whose POLLPRI/POLLERR means "scan again".
     virtual QStringList wakeFiles() const = 0;
+    // False when the wake files and uevents tell of every change of this kind's arrays, so
+    // the service needs no timer read for them (md); true when some state is only found by
+    // reading again (Btrfs error counters, for instance).
+    virtual bool needsTimerRead() const { return true; }
 };
 
 } // namespace tamro::storage

@@ -1,5 +1,7 @@
 #include "simserver.h"
 
+#include "protocol/clientlink.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
@@ -104,64 +106,6 @@ bool parseSwitch(const QStringList& words, bool* value)
 }
 
 } // namespace
-
-// One connected client: its socket, the bytes of a command not yet complete, and a queue of
-// outgoing pieces that are written one by one with optional pauses in between.
-class ClientLink : public QObject
-{
-public:
-    struct Piece
-    {
-        QByteArray bytes;
-        int pauseAfterMs = 0;
-    };
-
-    ClientLink(QTcpSocket* socket, int id) : _socket(socket), _id(id)
-    {
-        socket->setParent(this);
-        _timer.setSingleShot(true);
-        QObject::connect(&_timer, &QTimer::timeout, this, [this] { pump(); });
-    }
-
-    QTcpSocket* socket() const { return _socket; }
-    int id() const { return _id; }
-    QByteArray& inbox() { return _inbox; }
-
-    void enqueue(const QByteArray& bytes, int pauseAfterMs)
-    {
-        _queue.append({bytes, pauseAfterMs});
-        if (!_timer.isActive())
-            pump();
-    }
-
-    void drop()
-    {
-        _queue.clear();
-        _timer.stop();
-        _socket->disconnectFromHost();
-    }
-
-private:
-    void pump()
-    {
-        while (!_queue.isEmpty() && _socket->state() == QAbstractSocket::ConnectedState) {
-            const Piece piece = _queue.takeFirst();
-            _socket->write(piece.bytes);
-            _socket->flush();
-            // The pause holds back whatever is queued next, including pieces queued later.
-            if (piece.pauseAfterMs > 0) {
-                _timer.start(piece.pauseAfterMs);
-                return;
-            }
-        }
-    }
-
-    QTcpSocket* _socket;
-    int _id;
-    QByteArray _inbox;
-    QList<Piece> _queue;
-    QTimer _timer;
-};
 
 SimServer::SimServer(const SimOptions& options, QObject* parent)
     : QObject(parent), _options(options)
@@ -285,7 +229,7 @@ void SimServer::runDueTimeline()
 void SimServer::onNewClient()
 {
     while (QTcpSocket* socket = _server.nextPendingConnection()) {
-        auto* link = new ClientLink(socket, _nextClientId++);
+        auto* link = new ClientLink(socket, _nextClientId++, MaxCommandBytes);
         link->setParent(this);
         _clients.append(link);
         log(QStringLiteral("client %1 connected from port %2")
@@ -303,35 +247,27 @@ void SimServer::onNewClient()
 
 void SimServer::onClientData(ClientLink* link)
 {
-    QByteArray& inbox = link->inbox();
-    inbox += link->socket()->readAll();
-    // Commands are single XML elements, normally "<Name .../>" followed by CR LF; they may come
-    // split over several reads or several in one read, so take each complete tag as it appears.
+    protocol::CommandReader& reader = link->reader();
+    reader.append(link->socket()->readAll());
     for (;;) {
-        qsizetype start = 0;
-        while (start < inbox.size() && inbox.at(start) != '<')
-            ++start;
-        if (start > 0) {
-            const QByteArray skipped = inbox.left(start).trimmed();
-            if (!skipped.isEmpty())
-                log(QStringLiteral("client %1: ignored %2 stray byte(s)")
-                        .arg(link->id())
-                        .arg(skipped.size()));
-            inbox.remove(0, start);
-        }
-        const qsizetype end = inbox.indexOf('>');
-        if (end < 0) {
-            if (inbox.size() > MaxCommandBytes) {
-                log(QStringLiteral("client %1: dropped an unterminated command of %2 bytes")
-                        .arg(link->id())
-                        .arg(inbox.size()));
-                inbox.clear();
-            }
+        const protocol::CommandReader::Item item = reader.next();
+        switch (item.kind) {
+        case protocol::CommandReader::Item::Kind::None:
             return;
+        case protocol::CommandReader::Item::Kind::Stray:
+            log(QStringLiteral("client %1: ignored %2 stray byte(s)")
+                    .arg(link->id())
+                    .arg(item.count));
+            break;
+        case protocol::CommandReader::Item::Kind::TooLong:
+            log(QStringLiteral("client %1: dropped an unterminated command of %2 bytes")
+                    .arg(link->id())
+                    .arg(item.count));
+            return;
+        case protocol::CommandReader::Item::Kind::Element:
+            answer(link, item.bytes);
+            break;
         }
-        const QByteArray element = inbox.left(end + 1);
-        inbox.remove(0, end + 1);
-        answer(link, element);
     }
 }
 

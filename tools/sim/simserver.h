@@ -18,9 +18,13 @@
 class QSocketNotifier;
 class QTcpSocket;
 
+namespace tamro::protocol {
+class ClientLink;
+}
+
 namespace tamro::sim {
 
-class ClientLink;
+using protocol::ClientLink;
 
 struct SimOptions
 {

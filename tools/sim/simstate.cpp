@@ -11,52 +11,10 @@ namespace {
 const QString Normal = QStringLiteral("Normal");
 const QString Rebuilding = QStringLiteral("Rebuilding");
 
-QByteArray number(double value)
-{
-    return QByteArray::number(value, 'g', 10);
-}
-
-QByteArray attr(const char* name, const QByteArray& value)
-{
-    return QByteArray(" ") + name + "=\"" + value + '"';
-}
-
 bool isSerial(const QString& text)
 {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
     return digits.match(text).hasMatch();
-}
-
-QByteArray boxElements(const SimEnclosure& box, int index)
-{
-    QByteArray out = "<SVBox" + attr("SerialNumber", encodeCodeList(box.serial)) +
-                     attr("BoxRebuildStatus", encodeCodeList(box.rebuildStatus)) +
-                     attr("ProductName", encodeCodeList(box.productName)) +
-                     attr("BoxIndex", QByteArray::number(index)) + ">";
-    for (int id = 0; id < 2; ++id) {
-        const SimDrive& d = box.drives[id];
-        if (d.plugged) {
-            out += "<SVPhysDrive" + attr("id", QByteArray::number(id)) +
-                   attr("SerialNumber", encodeCodeList(d.serial)) +
-                   attr("ModelName", encodeCodeList(d.model)) + attr("PluggedIn", "1") +
-                   attr("ActualCapacity_GB", number(d.actualCapacityGb)) + "/>";
-            out += "<SVPhysPartition" + attr("Capacity_GB", number(d.partitionCapacityGb)) +
-                   attr("Status", QByteArray::number(d.status)) +
-                   attr("RebuildProgress", number(d.rebuildProgress)) + "/>";
-        } else {
-            // A pulled drive is still listed, unplugged and with its values emptied.
-            out += "<SVPhysDrive" + attr("id", QByteArray::number(id)) + attr("SerialNumber", "") +
-                   attr("ModelName", "") + attr("PluggedIn", "0") + attr("ActualCapacity_GB", "0") +
-                   "/>";
-            out += "<SVPhysPartition" + attr("Capacity_GB", "0") + attr("Status", "0") +
-                   attr("RebuildProgress", "0") + "/>";
-        }
-    }
-    out += "<SVPartialVolume" + attr("mode", QByteArray::number(box.mode)) +
-           attr("FriendlyMode", encodeCodeList(box.friendlyMode)) +
-           attr("Capacity_GB", number(box.volumeCapacityGb)) + "/>";
-    out += "</SVBox>";
-    return out;
 }
 
 SimOutcome failed(const QString& error)
@@ -95,18 +53,6 @@ QString readDrive(const QJsonObject& json, SimDrive* drive)
 }
 
 } // namespace
-
-QByteArray encodeCodeList(const QString& text)
-{
-    QByteArray out;
-    const QList<uint> codes = text.toUcs4();
-    for (qsizetype i = 0; i < codes.size(); ++i) {
-        if (i > 0)
-            out += ", ";
-        out += QByteArray::number(codes.at(i));
-    }
-    return out;
-}
 
 QString textAfterWords(const QString& line, int count)
 {
@@ -194,20 +140,13 @@ QString SimState::loadScenario(const QJsonObject& scenario)
 
 QByteArray SimState::configDocument(const QByteArray& rootName) const
 {
-    QByteArray out = '<' + rootName + attr("eResult", QByteArray::number(_eResult)) +
-                     attr("ExecInfo", encodeCodeList(_execInfo)) + '>';
-    out += "<SVSystem" + attr("Version", encodeCodeList(QStringLiteral("1.0"))) +
-           attr("BoxCount", QByteArray::number(_enclosures.size())) + "/>";
-    for (qsizetype i = 0; i < _enclosures.size(); ++i)
-        out += boxElements(_enclosures.at(i), int(i));
-    out += "</" + rootName + ">\r\n";
-    return out;
+    const QList<protocol::Enclosure> boxes(_enclosures.cbegin(), _enclosures.cend());
+    return protocol::configDocument(rootName, _eResult, _execInfo, boxes);
 }
 
 QByteArray SimState::eventMessage(int msgIdx, const QString& boxSerial)
 {
-    return "<SVEventLogCmd><SVEvent" + attr("MsgIdx", QByteArray::number(msgIdx)) +
-           attr("BoxSN", encodeCodeList(boxSerial)) + "/></SVEventLogCmd>\r\n";
+    return protocol::eventMessage(msgIdx, boxSerial);
 }
 
 QByteArray SimState::oversizedDocument(qsizetype size) const

@@ -2,6 +2,10 @@
 // for them, and the control commands that change them. No sockets here; SimServer does the I/O.
 #pragma once
 
+#include "protocol/codelist.h"
+#include "protocol/documents.h"
+#include "protocol/enclosure.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
@@ -10,31 +14,24 @@
 
 namespace tamro::sim {
 
-// The service's text encoding: decimal character codes joined by ", " ("Fa" -> "70, 97").
-// Every character is encoded as it is, so a text holding a character above 122 yields a code
-// list that a client must reject; fault tests use that on purpose.
-QByteArray encodeCodeList(const QString& text);
+// The service's text encoding (see protocol/codelist.h). Every character is encoded as it is,
+// so a text holding a character above 122 yields a code list that a client must reject; fault
+// tests use that on purpose.
+using protocol::encodeCodeList;
 
-struct SimDrive
-{
-    bool plugged = true;
-    QString serial;
-    QString model;
-    double actualCapacityGb = 500.11;
-    double partitionCapacityGb = 465.76;
-    int status = 0;
-    double rebuildProgress = 0;
-};
+using SimDrive = protocol::Drive;
 
-struct SimEnclosure
+struct SimEnclosure : protocol::Enclosure
 {
-    QString serial;
-    QString productName = QStringLiteral("SIM RAID Enclosure");
-    QString rebuildStatus = QStringLiteral("Normal");
-    int mode = 1;
-    QString friendlyMode = QStringLiteral("RAID 1 (Mirroring)");
-    double volumeCapacityGb = 465.76;
-    SimDrive drives[2];
+    SimEnclosure()
+    {
+        productName = QStringLiteral("SIM RAID Enclosure");
+        volumeCapacityGb = 465.76;
+        for (SimDrive& drive : drives) {
+            drive.actualCapacityGb = 500.11;
+            drive.partitionCapacityGb = 465.76;
+        }
+    }
     // The drive that a rebuild runs on: the one plugged in most recently.
     int rebuildDrive = 1;
 };
@@ -59,8 +56,8 @@ struct SimOutcome
 class SimState
 {
 public:
-    static constexpr int ChangeEventMsgIdx = 5;
-    static constexpr int RemovalEventMsgIdx = 13;
+    static constexpr int ChangeEventMsgIdx = protocol::ChangeEventMsgIdx;
+    static constexpr int RemovalEventMsgIdx = protocol::RemovalEventMsgIdx;
 
     SimState();
 
