@@ -23,6 +23,10 @@ PACKAGES=(
   qtkeychain-qt6-dev libsecret-1-0
   python3 python3-aiosmtpd
   dbus gnome-keyring libsecret-tools
+  # The Debian package: dpkg-shlibdeps computes its dependencies, help2man makes the manual
+  # pages; the packaging test checks it with lintian, appstreamcli and desktop-file-validate
+  # and renders the pages with man.
+  dpkg-dev help2man lintian appstream desktop-file-utils man-db
   # Tests only: the window renders check that Japanese and Chinese texts have glyphs. A small
   # CJK font keeps CI fast; desktops ship their own (fonts-noto-cjk). The program needs none.
   fonts-wqy-microhei

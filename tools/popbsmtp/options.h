@@ -62,6 +62,7 @@ std::string urlHost(const std::string& host);
 // Parses a port; an empty text gives `fallback`. Returns 0 when the text is not a port.
 int parsePort(const std::string& text, int fallback);
 
+// The --help text.
 std::string usage();
 
 } // namespace popbsmtp
