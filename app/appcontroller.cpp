@@ -6,15 +6,15 @@
 #include "alerts/mailchannel.h"
 #include "alerts/noticechannels.h"
 #include "alerts/webhookchannel.h"
-#include "app/logging.h"
 #include "metrics/metricsexporter.h"
+#include "platform/logging.h"
 #include "platform/modalgate.h"
+#include "presentation/devicelistmodel.h"
+#include "presentation/statuspresentation.h"
 #include "resources/resourcepaths.h"
 #include "settings/defaultsstore.h"
 #include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
-#include "ui/devicelistmodel.h"
-#include "ui/statuspresentation.h"
 #include "util/intvalue.h"
 
 #include <QCoreApplication>
@@ -436,15 +436,6 @@ QMetaObject::Connection AppController::onPassFinished(const QObject* context,
                                                       std::function<void()> callback)
 {
     return connect(this, &AppController::passFinished, context, std::move(callback));
-}
-
-void AppController::setSlots(int i, int errorType, int recoveryType, int rebuildPhase)
-{
-    if (i < 0 || i >= kSlots)
-        return;
-    _errorType[i] = qint8(errorType);
-    _recoveryType[i] = qint8(recoveryType);
-    _rebuildPhase[i] = qint8(rebuildPhase);
 }
 
 void AppController::setStatusIcon(int status)

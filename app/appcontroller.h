@@ -3,15 +3,16 @@
 // decisions. It owns and wires the status presentation, the event log actions, the shutdown
 // action, the preferences and the alert center with its channels, which the windows reach
 // through it. It holds no widget:
-// it reaches the screen and the desktop through the interfaces of app/ports.h, so a test can
+// it reaches the screen and the desktop through the interfaces of platform/ports.h, so a test can
 // run whole passes and read what happened.
 #pragma once
 
 #include "alerts/alertcenter.h"
 #include "alerts/alertevent.h"
 #include "app/monitorsnapshot.h"
-#include "app/ports.h"
+#include "platform/ports.h"
 #include "platform/systemversion.h"
+#include "presentation/statusdisplay.h"
 #include "service/parseraidinfo.h"
 #include "service/raidinfolistener.h"
 #include "settings/eventlog.h"
@@ -19,7 +20,6 @@
 #include "settings/preferences.h"
 #include "settings/secretstore.h"
 #include "settings/settingsform.h"
-#include "ui/statusdisplay.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -167,7 +167,6 @@ public:
     int errorType(int i) const { return _errorType.at(i); }
     int recoveryType(int i) const { return _recoveryType.at(i); }
     int rebuildPhase(int i) const { return _rebuildPhase.at(i); }
-    void setSlots(int i, int errorType, int recoveryType, int rebuildPhase);
     int rescanCount() const { return _rescanCount; }
     int selIdx() const { return _selIdx; }
     int devIdx() const { return _devIdx; }

@@ -4,15 +4,14 @@
 // list and the status window.
 #include "app/appcontroller.h"
 
-#include "app/logging.h"
-#include "ui/devicelistmodel.h"
+#include "platform/logging.h"
+#include "presentation/devicelistmodel.h"
 #include "util/intvalue.h"
 
 #include <QScopeGuard>
 
 namespace {
 
-constexpr int kRemovalEvent = 13;
 const QString kNormal = QStringLiteral("Normal");
 
 // The enclosures a loop may visit: the table's count, read afresh at each call. The table can
@@ -73,7 +72,7 @@ void AppController::processRaidInfo()
             ++_rescanCount;
             qCInfo(lcMonitor, "retry %d of %d: device scan", _rescanCount, kMaxRetries);
         }
-        if (ev != kRemovalEvent)
+        if (ev != ParseRaidInfo::kRemovalEvent)
             return;
     }
 
@@ -96,7 +95,7 @@ void AppController::processRaidInfo()
     setStatusIcon(1);
 
     for (int i = 0; i < slotCount(*_raidInfo); ++i) {
-        if (ev == kRemovalEvent && i != _devIdx)
+        if (ev == ParseRaidInfo::kRemovalEvent && i != _devIdx)
             continue;
         buildParam(i);
         if (_flags._isMakeLog && _isAddLogData)
@@ -126,7 +125,8 @@ void AppController::processRaidInfo()
     }
 
     // After a removal event the enclosure leaves the table and the slots behind it move down.
-    if (ev == kRemovalEvent && _devIdx >= 0 && _devIdx < _raidInfo->getDeviceCount()) {
+    if (ev == ParseRaidInfo::kRemovalEvent && _devIdx >= 0 &&
+        _devIdx < _raidInfo->getDeviceCount()) {
         _raidInfo->removeDictAry(_devIdx);
         const int newCount = _raidInfo->getDeviceCount();
         int k = _devIdx;

@@ -1,11 +1,11 @@
 #include "ui/statuswindow.h"
 
 #include "app/appcontroller.h"
+#include "presentation/devicelistmodel.h"
+#include "presentation/statuspresentation.h"
 #include "resourcepaths.h"
 #include "settings/eventlogactions.h"
-#include "ui/devicelistmodel.h"
 #include "ui/namedcolor.h"
-#include "ui/statuspresentation.h"
 #include "ui_w0_Window.h"
 
 #include <QCloseEvent>

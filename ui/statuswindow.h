@@ -4,7 +4,7 @@
 // user's actions back to it. Without a system tray it also carries the tray menu's commands.
 #pragma once
 
-#include "ui/statusdisplay.h"
+#include "presentation/statusdisplay.h"
 
 #include <QWidget>
 

@@ -2,8 +2,8 @@
 // mails, the notice panel, notifications, the icon, removal, the enclosure limit, the
 // shutdown after rebuilds, parse failures and hand-offs held back while a mail is sent.
 #include "harness.h"
+#include "presentation/statuspresentation.h"
 #include "testmain.h"
-#include "ui/statuspresentation.h"
 
 #include <QFile>
 #include <QLoggingCategory>

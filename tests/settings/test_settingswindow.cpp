@@ -5,9 +5,9 @@
 
 #include "metrics/metricsexporter.h"
 #include "settings/logtablemodel.h"
-#include "settings/logwindow.h"
-#include "settings/renderwindows.h"
-#include "settings/settingswindow.h"
+#include "ui/logwindow.h"
+#include "ui/renderwindows.h"
+#include "ui/settingswindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>

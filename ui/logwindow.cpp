@@ -1,10 +1,10 @@
-#include "settings/logwindow.h"
+#include "ui/logwindow.h"
 
 #include "app/appcontroller.h"
+#include "presentation/statuspresentation.h"
 #include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
-#include "settings/windowtexts.h"
-#include "ui/statuspresentation.h"
+#include "ui/windowtexts.h"
 
 #include "ui_w2_Window.h"
 

@@ -1,10 +1,10 @@
-#include "settings/renderwindows.h"
+#include "ui/renderwindows.h"
 
 #include "app/appcontroller.h"
 #include "settings/eventlog.h"
 #include "settings/logtablemodel.h"
-#include "settings/logwindow.h"
-#include "settings/settingswindow.h"
+#include "ui/logwindow.h"
+#include "ui/settingswindow.h"
 
 #include <QDir>
 #include <QPixmap>

@@ -45,9 +45,9 @@ public:
     QString localizedErrorString(int index) const;
     QString deviceName(int index) const;
     void displayPanel(const QString& text);
-    // tableViewSelectionDidChange: on the device list; -1 for no selected row.
+    // The device list's selection moved to row; -1 for no selected row.
     void deviceListSelectionChanged(int row);
-    // tableView:setObjectValue:forTableColumn:row: on the device list.
+    // The user typed value into the name cell of row on the device list.
     void renameDevice(int row, const QString& value);
     void w0_OrderFront();
     void w0_Close();

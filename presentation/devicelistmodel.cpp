@@ -1,7 +1,7 @@
-#include "ui/devicelistmodel.h"
+#include "presentation/devicelistmodel.h"
 
 #include "app/appcontroller.h"
-#include "ui/statuspresentation.h"
+#include "presentation/statuspresentation.h"
 
 DeviceListModel::DeviceListModel(AppController* controller)
     : QAbstractTableModel(controller), _controller(controller)
