@@ -9,6 +9,7 @@
 
 #include "alerts/alertcenter.h"
 #include "alerts/alertevent.h"
+#include "app/enclosurestate.h"
 #include "app/monitorsnapshot.h"
 #include "platform/ports.h"
 #include "platform/systemversion.h"
@@ -163,10 +164,10 @@ public:
     const QStringList& targetNames() const { return _targetName; }
     const QVariantMap& nameDict() const { return _nameDict; }
     const StatusDisplay& statusDisplay() const { return _statusDisplay; }
-    int statusIcon() const { return _statusIcon; }
-    int errorType(int i) const { return _errorType.at(i); }
-    int recoveryType(int i) const { return _recoveryType.at(i); }
-    int rebuildPhase(int i) const { return _rebuildPhase.at(i); }
+    StatusIcon statusIcon() const { return _statusIcon; }
+    ErrorType errorType(int i) const { return _enclosures.at(i)._errorType; }
+    RecoveryType recoveryType(int i) const { return _enclosures.at(i)._recoveryType; }
+    RebuildPhase rebuildPhase(int i) const { return _enclosures.at(i)._rebuildPhase; }
     int rescanCount() const { return _rescanCount; }
     int selIdx() const { return _selIdx; }
     int devIdx() const { return _devIdx; }
@@ -194,10 +195,10 @@ signals:
     void snapshotChanged();
 
 private:
-    void setStatusIcon(int status);
+    void setStatusIcon(StatusIcon status);
     void updateSummary();
     // Shows an icon on the presenter (setStatusIcon decides when, during a pass).
-    void applyStatusIcon(int status);
+    void applyStatusIcon(StatusIcon status);
     void makeClient();
     void onConnectionStateChanged(bool connected);
     void makeAlerts();
@@ -232,22 +233,20 @@ private:
     QStringList _targetName;
     QVariantMap _nameDict;
     Flags _flags;
-    std::array<qint8, kSlots> _errorType{};
-    std::array<qint8, kSlots> _recoveryType{};
-    std::array<qint8, kSlots> _rebuildPhase{};
+    std::array<EnclosureState, kSlots> _enclosures{}; // by position in the table
     bool _isAddLogData = false;
     int _rescanCount = 0;
 
     SettingsForm _form;
     std::unique_ptr<Preferences> _preferences;
     StatusDisplay _statusDisplay;
-    int _statusIcon = 0;
+    StatusIcon _statusIcon = StatusIcon::Waiting;
     QString _lastSummary;
     MonitorSnapshot _snapshot;
     bool _passRunning = false;
     DeviceListModel* _deviceListModel = nullptr; // owned through QObject parenting
     LogTableModel* _logTableModel = nullptr;     // owned through QObject parenting
-    int _passIcon = 0;                           // the icon the running pass has chosen so far
+    StatusIcon _passIcon = StatusIcon::Waiting;  // the icon the running pass has chosen so far
     bool _connectionLost = false;                // the connection failed or the service went away
     bool _hasEvaluated = false;                  // at least one pass has run
     bool _refetchQueued = false;                 // a repeating refetch waits behind a modal panel

@@ -35,8 +35,7 @@ void StatusPresentation::displayRaidInfo(int index)
 {
     if (!isQueryIndex(*_setup.client, index))
         return;
-    const int errorType =
-        (index >= 0 && index < int(_setup.errorTypes.size())) ? _setup.errorTypes[index] : 0;
+    const int errorType = _setup.errorType ? _setup.errorType(index) : 0;
     *_setup.display = status::displayRaidInfo(*_setup.client, index, errorType, *_setup.display);
     _setup.status->showStatus(*_setup.display);
 }

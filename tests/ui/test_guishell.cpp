@@ -373,7 +373,7 @@ private slots:
         GuiStage stage;
         QVERIFY(stage.feed({GuiStage::enclosure(QStringLiteral("1")),
                             GuiStage::enclosure(QStringLiteral("2"), false)}));
-        QCOMPARE(stage.shell.statusIcon(), stage.controller->statusIcon());
+        QCOMPARE(stage.shell.statusIcon(), int(stage.controller->statusIcon()));
         QCOMPARE(stage.shell.statusIcon(), 2);
     }
 };
