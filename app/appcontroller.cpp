@@ -116,7 +116,9 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
     _presentation = std::make_unique<StatusPresentation>(std::move(presentationSetup));
     _shutdown = std::make_unique<ShutdownAction>(
         ShutdownAction::Setup{_modal, &_form, _config.sudoProgram, _config.timing.sudoTimeoutMs});
-    _deviceListModel = new DeviceListModel(this);
+    _deviceListModel = new DeviceListModel(
+        _targetName,
+        [this](int row, const QString& name) { _presentation->renameDevice(row, name); }, this);
     _logTableModel = new LogTableModel(&_eventLog, this);
     EventLogActions::Setup logSetup;
     logSetup.log = &_eventLog;

@@ -497,7 +497,8 @@ void GuiShell::showLogWindow()
     if (!_controller)
         return;
     if (!_logWindow)
-        _logWindow = new LogWindow(*_controller);
+        _logWindow = new LogWindow(_controller->logTableModel(), _controller->eventLogActions(),
+                                   _controller->statusPresentation());
     orderFront(_logWindow, false);
 }
 

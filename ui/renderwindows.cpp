@@ -68,6 +68,7 @@ void renderSettingsWindows(AppController& controller, const QString& outDir,
                                   qtTrId("MSG_MailSuccess")));
     controller.logTableModel()->reload();
 
-    LogWindow logWindow(controller);
+    LogWindow logWindow(controller.logTableModel(), controller.eventLogActions(),
+                        controller.statusPresentation());
     renderTo(logWindow, outDir, QStringLiteral("w2_Window"), inspect);
 }
