@@ -3,6 +3,7 @@
 #include "app/appcontroller.h"
 #include "platform/logging.h"
 #include "platform/modalgate.h"
+#include "presentation/devicelistmodel.h"
 #include "presentation/statuspresentation.h"
 #include "resourcepaths.h"
 #include "settings/eventlogactions.h"
@@ -124,7 +125,14 @@ GuiShell::~GuiShell()
 void GuiShell::attach(AppController& controller)
 {
     _controller = &controller;
-    _statusWindow = std::make_unique<StatusWindow>(controller);
+    StatusWindow::Wiring wiring;
+    wiring.devices = controller.deviceListModel();
+    wiring.presentation = &controller.statusPresentation();
+    wiring.showLog = [&controller] { controller.eventLogActions().w2_OrderFront(); };
+    wiring.showSettings = [&controller] { controller.preferences().w1_OrderFront(); };
+    wiring.showHelp = [&controller] { controller.showHelp(); };
+    wiring.quit = [&controller] { controller.terminateApp(); };
+    _statusWindow = std::make_unique<StatusWindow>(std::move(wiring), controller.statusDisplay());
     buildMenu();
 }
 
