@@ -8,7 +8,7 @@
 
 #include "actions/processrunner.h"
 #include "actions/secretbytes.h"
-#include "app/ports.h"
+#include "platform/ports.h"
 #include "settings/settingsform.h"
 
 #include <optional>

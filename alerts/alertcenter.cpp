@@ -1,6 +1,6 @@
 #include "alerts/alertcenter.h"
 
-#include "app/logging.h"
+#include "platform/logging.h"
 
 #include <QDateTime>
 

@@ -6,8 +6,8 @@
 
 #include "actions/processrunner.h"
 #include "actions/secretbytes.h"
-#include "app/logging.h"
-#include "app/ports.h"
+#include "platform/logging.h"
+#include "platform/ports.h"
 #include "settings/optionflags.h"
 #include "settings/settingsform.h"
 #include "util/controltext.h"

@@ -1,6 +1,6 @@
 #include "alerts/noticechannels.h"
 
-#include "app/ports.h"
+#include "platform/ports.h"
 #include "settings/optionflags.h"
 
 NoticePanelChannel::NoticePanelChannel(ModalPresenter& modal, const OptionFlags& flags)

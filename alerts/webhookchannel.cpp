@@ -1,8 +1,8 @@
 #include "alerts/webhookchannel.h"
 
-#include "app/logging.h"
-#include "app/ports.h"
+#include "platform/logging.h"
 #include "platform/modalgate.h"
+#include "platform/ports.h"
 #include "settings/optionflags.h"
 #include "settings/settingsform.h"
 #include "util/controltext.h"

@@ -6,15 +6,15 @@
 #include "alerts/mailchannel.h"
 #include "alerts/noticechannels.h"
 #include "alerts/webhookchannel.h"
-#include "app/logging.h"
 #include "metrics/metricsexporter.h"
+#include "platform/logging.h"
 #include "platform/modalgate.h"
+#include "presentation/devicelistmodel.h"
+#include "presentation/statuspresentation.h"
 #include "resources/resourcepaths.h"
 #include "settings/defaultsstore.h"
 #include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
-#include "ui/devicelistmodel.h"
-#include "ui/statuspresentation.h"
 #include "util/intvalue.h"
 
 #include <QCoreApplication>
@@ -104,7 +104,9 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
     presentationSetup.modal = _modal;
     presentationSetup.windows = _windows;
     presentationSetup.store = _store;
-    presentationSetup.errorTypes = _errorType;
+    presentationSetup.errorType = [this](int i) {
+        return i >= 0 && i < kSlots ? int(_enclosures.at(i)._errorType) : 0;
+    };
     presentationSetup.display = &_statusDisplay;
     presentationSetup.selectedIndex = &_selIdx;
     presentationSetup.targetNames = &_targetName;
@@ -114,7 +116,9 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
     _presentation = std::make_unique<StatusPresentation>(std::move(presentationSetup));
     _shutdown = std::make_unique<ShutdownAction>(
         ShutdownAction::Setup{_modal, &_form, _config.sudoProgram, _config.timing.sudoTimeoutMs});
-    _deviceListModel = new DeviceListModel(this);
+    _deviceListModel = new DeviceListModel(
+        _targetName,
+        [this](int row, const QString& name) { _presentation->renameDevice(row, name); }, this);
     _logTableModel = new LogTableModel(&_eventLog, this);
     EventLogActions::Setup logSetup;
     logSetup.log = &_eventLog;
@@ -219,7 +223,7 @@ void AppController::reportProblemStates()
 {
     QSet<QString> problems;
     for (int i = 0; i < qMin(_raidInfo->getDeviceCount(), int(kSlots)); ++i) {
-        if (_errorType.at(i) != 0)
+        if (_enclosures.at(i)._errorType != ErrorType::NoProblem)
             problems.insert(QString::number(_raidInfo->serialNumber(i)));
     }
     _alerts->setProblemEnclosures(problems);
@@ -242,9 +246,7 @@ bool AppController::init()
         _system->terminate();
         return false;
     }
-    _errorType.fill(0);
-    _recoveryType.fill(0);
-    _rebuildPhase.fill(0);
+    _enclosures.fill(EnclosureState{});
     _rescanCount = 0;
     _selIdx = 0;
     _eventLog = EventLog();
@@ -260,8 +262,8 @@ bool AppController::init()
 
 void AppController::applicationDidFinishLaunching()
 {
-    setStatusIcon(0);
-    qCInfo(lcMonitor, "icon: %s", iconWords(0));
+    setStatusIcon(StatusIcon::Waiting);
+    qCInfo(lcMonitor, "icon: %s", iconWords(int(StatusIcon::Waiting)));
     updateSummary();
     _preferences->loadUserDefaults();
     _metrics->start();
@@ -330,7 +332,7 @@ void AppController::errorOccurredStreamEvent()
     // Without a connection the state of the enclosures is unknown: never show "all well".
     qCInfo(lcMonitor, "connection lost");
     _connectionLost = true;
-    setStatusIcon(2);
+    setStatusIcon(StatusIcon::Problem);
     if (_flags._isAddLoginItem && _rescanCount <= kMaxRetries - 1) {
         startTimerAtLogIn();
         ++_rescanCount;
@@ -339,7 +341,7 @@ void AppController::errorOccurredStreamEvent()
         return;
     }
     _raidInfo->setCommand(ParseRaidInfo::kIdle);
-    setStatusIcon(2);
+    setStatusIcon(StatusIcon::Problem);
     qCInfo(lcMonitor, "retries given up");
     // Mail and push go out before the alert waits for someone at the desk.
     AlertEvent unreachable;
@@ -438,36 +440,27 @@ QMetaObject::Connection AppController::onPassFinished(const QObject* context,
     return connect(this, &AppController::passFinished, context, std::move(callback));
 }
 
-void AppController::setSlots(int i, int errorType, int recoveryType, int rebuildPhase)
+void AppController::setStatusIcon(StatusIcon status)
 {
-    if (i < 0 || i >= kSlots)
-        return;
-    _errorType[i] = qint8(errorType);
-    _recoveryType[i] = qint8(recoveryType);
-    _rebuildPhase[i] = qint8(rebuildPhase);
-}
-
-void AppController::setStatusIcon(int status)
-{
-    if (status == 1 && _connectionLost)
-        status = 2;
+    if (status == StatusIcon::AllWell && _connectionLost)
+        status = StatusIcon::Problem;
     if (_passRunning) {
         // A pass may pass through status1 before it finds a problem: "all well" is shown
         // only when the pass has ended, a problem at once.
         _passIcon = status;
-        if (status != 2)
+        if (status != StatusIcon::Problem)
             return;
     }
     applyStatusIcon(status);
 }
 
-void AppController::applyStatusIcon(int status)
+void AppController::applyStatusIcon(StatusIcon status)
 {
     if (status != _statusIcon)
-        qCInfo(lcMonitor, "icon: %s", iconWords(status));
+        qCInfo(lcMonitor, "icon: %s", iconWords(int(status)));
     _statusIcon = status;
-    _status->setStatusIcon(status);
-    emit statusIconChanged(status);
+    _status->setStatusIcon(int(status));
+    emit statusIconChanged(int(status));
 }
 
 void AppController::updateSummary()
@@ -484,9 +477,10 @@ void AppController::updateSummary()
     }
     for (int i = 0; i < qMin(count, int(kSlots)); ++i) {
         QString state;
-        if (_errorType.at(i) != 0 || _raidInfo->friendlyMode(i).isEmpty())
+        const EnclosureState& slot = _enclosures.at(i);
+        if (slot._errorType != ErrorType::NoProblem || _raidInfo->friendlyMode(i).isEmpty())
             state = qtTrId("UI_StateProblem");
-        else if (_rebuildPhase.at(i) == 1)
+        else if (slot._rebuildPhase == RebuildPhase::Running)
             state = qtTrId("UI_StateRebuilding") + rebuildProgressText(*_raidInfo, i);
         else
             state = qtTrId("UI_StateHealthy");

@@ -3,15 +3,17 @@
 // decisions. It owns and wires the status presentation, the event log actions, the shutdown
 // action, the preferences and the alert center with its channels, which the windows reach
 // through it. It holds no widget:
-// it reaches the screen and the desktop through the interfaces of app/ports.h, so a test can
+// it reaches the screen and the desktop through the interfaces of platform/ports.h, so a test can
 // run whole passes and read what happened.
 #pragma once
 
 #include "alerts/alertcenter.h"
 #include "alerts/alertevent.h"
+#include "app/enclosurestate.h"
 #include "app/monitorsnapshot.h"
-#include "app/ports.h"
+#include "platform/ports.h"
 #include "platform/systemversion.h"
+#include "presentation/statusdisplay.h"
 #include "service/parseraidinfo.h"
 #include "service/raidinfolistener.h"
 #include "settings/eventlog.h"
@@ -19,7 +21,6 @@
 #include "settings/preferences.h"
 #include "settings/secretstore.h"
 #include "settings/settingsform.h"
-#include "ui/statusdisplay.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -163,11 +164,10 @@ public:
     const QStringList& targetNames() const { return _targetName; }
     const QVariantMap& nameDict() const { return _nameDict; }
     const StatusDisplay& statusDisplay() const { return _statusDisplay; }
-    int statusIcon() const { return _statusIcon; }
-    int errorType(int i) const { return _errorType.at(i); }
-    int recoveryType(int i) const { return _recoveryType.at(i); }
-    int rebuildPhase(int i) const { return _rebuildPhase.at(i); }
-    void setSlots(int i, int errorType, int recoveryType, int rebuildPhase);
+    StatusIcon statusIcon() const { return _statusIcon; }
+    ErrorType errorType(int i) const { return _enclosures.at(i)._errorType; }
+    RecoveryType recoveryType(int i) const { return _enclosures.at(i)._recoveryType; }
+    RebuildPhase rebuildPhase(int i) const { return _enclosures.at(i)._rebuildPhase; }
     int rescanCount() const { return _rescanCount; }
     int selIdx() const { return _selIdx; }
     int devIdx() const { return _devIdx; }
@@ -195,10 +195,10 @@ signals:
     void snapshotChanged();
 
 private:
-    void setStatusIcon(int status);
+    void setStatusIcon(StatusIcon status);
     void updateSummary();
     // Shows an icon on the presenter (setStatusIcon decides when, during a pass).
-    void applyStatusIcon(int status);
+    void applyStatusIcon(StatusIcon status);
     void makeClient();
     void onConnectionStateChanged(bool connected);
     void makeAlerts();
@@ -233,22 +233,20 @@ private:
     QStringList _targetName;
     QVariantMap _nameDict;
     Flags _flags;
-    std::array<qint8, kSlots> _errorType{};
-    std::array<qint8, kSlots> _recoveryType{};
-    std::array<qint8, kSlots> _rebuildPhase{};
+    std::array<EnclosureState, kSlots> _enclosures{}; // by position in the table
     bool _isAddLogData = false;
     int _rescanCount = 0;
 
     SettingsForm _form;
     std::unique_ptr<Preferences> _preferences;
     StatusDisplay _statusDisplay;
-    int _statusIcon = 0;
+    StatusIcon _statusIcon = StatusIcon::Waiting;
     QString _lastSummary;
     MonitorSnapshot _snapshot;
     bool _passRunning = false;
     DeviceListModel* _deviceListModel = nullptr; // owned through QObject parenting
     LogTableModel* _logTableModel = nullptr;     // owned through QObject parenting
-    int _passIcon = 0;                           // the icon the running pass has chosen so far
+    StatusIcon _passIcon = StatusIcon::Waiting;  // the icon the running pass has chosen so far
     bool _connectionLost = false;                // the connection failed or the service went away
     bool _hasEvaluated = false;                  // at least one pass has run
     bool _refetchQueued = false;                 // a repeating refetch waits behind a modal panel

@@ -4,15 +4,14 @@
 // list and the status window.
 #include "app/appcontroller.h"
 
-#include "app/logging.h"
-#include "ui/devicelistmodel.h"
+#include "platform/logging.h"
+#include "presentation/devicelistmodel.h"
 #include "util/intvalue.h"
 
 #include <QScopeGuard>
 
 namespace {
 
-constexpr int kRemovalEvent = 13;
 const QString kNormal = QStringLiteral("Normal");
 
 // The enclosures a loop may visit: the table's count, read afresh at each call. The table can
@@ -23,9 +22,10 @@ int slotCount(const ParseRaidInfo& client)
     return qMin(client.getDeviceCount(), int(AppController::kSlots));
 }
 
-int slotValue(const std::array<qint8, AppController::kSlots>& values, int index)
+RebuildPhase phaseAt(const std::array<EnclosureState, AppController::kSlots>& states, int index)
 {
-    return index >= 0 && index < AppController::kSlots ? values.at(index) : 0;
+    return index >= 0 && index < AppController::kSlots ? states.at(index)._rebuildPhase
+                                                       : RebuildPhase::Idle;
 }
 
 } // namespace
@@ -41,15 +41,15 @@ void AppController::processRaidInfo()
     const auto finish = qScopeGuard([this] {
         _passRunning = false;
         _hasEvaluated = true;
-        int icon = _passIcon;
-        if (icon == 1 && _connectionLost)
-            icon = 2;
+        StatusIcon icon = _passIcon;
+        if (icon == StatusIcon::AllWell && _connectionLost)
+            icon = StatusIcon::Problem;
         applyStatusIcon(icon);
         if (!isRefetchTimerActive())
             startTimer();
         updateSummary();
         qCInfo(lcMonitor, "pass: %d enclosure(s), icon: %s", _raidInfo->getDeviceCount(),
-               iconWords(_statusIcon));
+               iconWords(int(_statusIcon)));
         emit passFinished();
     });
 
@@ -66,14 +66,14 @@ void AppController::processRaidInfo()
     // A document that did not parse: ask for a device scan, unless a command is pending or
     // the retries are spent. A removal event is still carried out.
     if (!_raidInfo->isParse()) {
-        setStatusIcon(2);
+        setStatusIcon(StatusIcon::Problem);
         if (_raidInfo->getCommand() == ParseRaidInfo::kIdle && _rescanCount <= kMaxRetries - 1) {
             _raidInfo->setCommand(ParseRaidInfo::kScanDevices);
             startTimerAtRescan();
             ++_rescanCount;
             qCInfo(lcMonitor, "retry %d of %d: device scan", _rescanCount, kMaxRetries);
         }
-        if (ev != kRemovalEvent)
+        if (ev != ParseRaidInfo::kRemovalEvent)
             return;
     }
 
@@ -84,8 +84,8 @@ void AppController::processRaidInfo()
     }
 
     if (_raidInfo->getDeviceCount() == 0) {
-        _errorType[0] = 3;
-        setStatusIcon(2);
+        _enclosures[0]._errorType = ErrorType::NoDrive;
+        setStatusIcon(StatusIcon::Problem);
         if (_flags._isMakeLog && !_raidInfo->execInfo().isEmpty())
             writeCSVFile(QString(), 0);
         displayRaidInfo(0);
@@ -93,53 +93,51 @@ void AppController::processRaidInfo()
     }
 
     _rescanCount = 0;
-    setStatusIcon(1);
+    setStatusIcon(StatusIcon::AllWell);
 
     for (int i = 0; i < slotCount(*_raidInfo); ++i) {
-        if (ev == kRemovalEvent && i != _devIdx)
+        if (ev == ParseRaidInfo::kRemovalEvent && i != _devIdx)
             continue;
         buildParam(i);
         if (_flags._isMakeLog && _isAddLogData)
             writeCSVFile(QString(), i);
 
         // A problem after a healthy evaluation is reported once.
-        if (_errorType.at(i) != 0 && _recoveryType.at(i) == 2) {
-            _recoveryType[i] = 1;
-            _rebuildPhase[i] = 0;
+        EnclosureState& slot = _enclosures.at(i);
+        if (slot._errorType != ErrorType::NoProblem &&
+            slot._recoveryType == RecoveryType::Healthy) {
+            slot._recoveryType = RecoveryType::ProblemSeen;
+            slot._rebuildPhase = RebuildPhase::Idle;
             _alerts->publish(enclosureEvent(AlertEvent::Kind::Problem, i));
         }
 
         // A tracked rebuild has finished: the mail while the phase still reads 2, then the
         // shutdown when no other enclosure is still rebuilding.
-        if (_rebuildPhase.at(i) == 2) {
+        if (slot._rebuildPhase == RebuildPhase::Finished) {
             qCInfo(lcMonitor).noquote() << "rebuild finished:" << deviceName(i);
             _alerts->publish(enclosureEvent(AlertEvent::Kind::RebuildFinished, i));
             if (_flags._isShutdown) {
                 bool stillRebuilding = false;
                 for (int j = 0; j < slotCount(*_raidInfo); ++j)
-                    stillRebuilding = stillRebuilding || _rebuildPhase.at(j) == 1;
+                    stillRebuilding =
+                        stillRebuilding || _enclosures.at(j)._rebuildPhase == RebuildPhase::Running;
                 if (!stillRebuilding)
                     execShutdown();
             }
-            _rebuildPhase[i] = 0;
+            slot._rebuildPhase = RebuildPhase::Idle;
         }
     }
 
     // After a removal event the enclosure leaves the table and the slots behind it move down.
-    if (ev == kRemovalEvent && _devIdx >= 0 && _devIdx < _raidInfo->getDeviceCount()) {
+    if (ev == ParseRaidInfo::kRemovalEvent && _devIdx >= 0 &&
+        _devIdx < _raidInfo->getDeviceCount()) {
         _raidInfo->removeDictAry(_devIdx);
         const int newCount = _raidInfo->getDeviceCount();
         int k = _devIdx;
-        for (; k < newCount && k + 1 < kSlots; ++k) {
-            _errorType[k] = _errorType.at(k + 1);
-            _recoveryType[k] = _recoveryType.at(k + 1);
-            _rebuildPhase[k] = _rebuildPhase.at(k + 1);
-        }
-        if (k < kSlots) {
-            _errorType[k] = 0;
-            _recoveryType[k] = 0;
-            _rebuildPhase[k] = 0;
-        }
+        for (; k < newCount && k + 1 < kSlots; ++k)
+            _enclosures[k] = _enclosures.at(k + 1);
+        if (k < kSlots)
+            _enclosures[k] = EnclosureState{};
         if (_selIdx != 0 && _selIdx >= _devIdx)
             --_selIdx;
     }
@@ -158,7 +156,8 @@ void AppController::processRaidInfo()
     // The client follows a rebuild: the highest-indexed rebuilding enclosure, unless the
     // current one is rebuilding itself.
     for (int i = 0; i < slotCount(*_raidInfo); ++i) {
-        if (_rebuildPhase.at(i) == 1 && slotValue(_rebuildPhase, _devIdx) != 1)
+        if (_enclosures.at(i)._rebuildPhase == RebuildPhase::Running &&
+            phaseAt(_enclosures, _devIdx) != RebuildPhase::Running)
             _raidInfo->setDeviceIndex(i);
     }
 }
@@ -169,20 +168,21 @@ void AppController::buildParam(int index)
         return;
     const int i = index;
 
-    qint8 errorType = 0;
+    EnclosureState& slot = _enclosures.at(i);
+    ErrorType errorType = ErrorType::NoProblem;
     if (_raidInfo->eResult() != 0)
-        errorType = 1;
+        errorType = ErrorType::CommandFailed;
     const int plug = _raidInfo->plugStatus(i);
     if (plug != 0 && _raidInfo->mode(i) != 0)
-        errorType = 2;
+        errorType = ErrorType::DriveMissing;
     if (plug == 3)
-        errorType = 3;
-    _errorType[i] = errorType;
+        errorType = ErrorType::NoDrive;
+    slot._errorType = errorType;
 
     // No volume description: a problem for the icon, a log row only for the client's current
     // enclosure when the answer carries an ExecInfo text.
     if (_raidInfo->friendlyMode(i).isEmpty()) {
-        setStatusIcon(2);
+        setStatusIcon(StatusIcon::Problem);
         _isAddLogData = !_raidInfo->execInfo().isEmpty() && i == _devIdx;
         return;
     }
@@ -191,12 +191,12 @@ void AppController::buildParam(int index)
     const QString rebuildStatus = ParseRaidInfo::convertUniData(
         _raidInfo->boxDict(i).value(QStringLiteral("BoxRebuildStatus")));
     if (rebuildStatus != kNormal) {
-        _rebuildPhase[i] = 1;
-    } else if (errorType != 0) {
-        if (_recoveryType.at(i) == 0) {
-            _recoveryType[i] = 1;
+        slot._rebuildPhase = RebuildPhase::Running;
+    } else if (errorType != ErrorType::NoProblem) {
+        if (slot._recoveryType == RecoveryType::Unknown) {
+            slot._recoveryType = RecoveryType::ProblemSeen;
             _isAddLogData = true;
-        } else if (_recoveryType.at(i) == 2) {
+        } else if (slot._recoveryType == RecoveryType::Healthy) {
             _isAddLogData = true;
         }
     } else {
@@ -204,17 +204,17 @@ void AppController::buildParam(int index)
         const bool driveAtThree = intValue(_raidInfo->drive0Dict(i).value(status)) == 3 ||
                                   intValue(_raidInfo->drive1Dict(i).value(status)) == 3;
         if (!driveAtThree) {
-            if (_recoveryType.at(i) != 2)
+            if (slot._recoveryType != RecoveryType::Healthy)
                 _isAddLogData = true;
-            if (_rebuildPhase.at(i) == 1) {
+            if (slot._rebuildPhase == RebuildPhase::Running) {
                 _isAddLogData = true;
-                _rebuildPhase[i] = 2;
+                slot._rebuildPhase = RebuildPhase::Finished;
             }
         }
     }
 
-    if (errorType != 0)
-        setStatusIcon(2);
+    if (errorType != ErrorType::NoProblem)
+        setStatusIcon(StatusIcon::Problem);
     else
-        _recoveryType[i] = 2;
+        slot._recoveryType = RecoveryType::Healthy;
 }

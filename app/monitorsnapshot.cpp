@@ -259,7 +259,7 @@ MonitorSnapshot MonitorSnapshot::capture(const AppController& controller)
     const ParseRaidInfo& client = controller.client();
     MonitorSnapshot snapshot;
     const int count = qMin(client.getDeviceCount(), int(AppController::kSlots));
-    bool problem = controller.statusIcon() == 2;
+    bool problem = controller.statusIcon() == StatusIcon::Problem;
     bool rebuilding = false;
     for (int i = 0; i < count; ++i) {
         EnclosureSnapshot e;
@@ -272,9 +272,9 @@ MonitorSnapshot MonitorSnapshot::capture(const AppController& controller)
         const int plug = client.plugStatus(i);
         e.drives[0] = driveSnapshot(client.drive0Dict(i), (plug & 1) == 0);
         e.drives[1] = driveSnapshot(client.drive1Dict(i), (plug & 2) == 0);
-        e.rebuilding = controller.rebuildPhase(i) == 1;
+        e.rebuilding = controller.rebuildPhase(i) == RebuildPhase::Running;
         // The same rule as the tray's summary.
-        if (controller.errorType(i) != 0 || e.mode.isEmpty()) {
+        if (controller.errorType(i) != ErrorType::NoProblem || e.mode.isEmpty()) {
             e.state = EState::Problem;
             problem = true;
         } else if (e.rebuilding) {

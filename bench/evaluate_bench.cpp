@@ -81,7 +81,8 @@ int main(int argc, char** argv)
 
     // The pass must have seen what the answer holds: eight enclosures, one drive pulled.
     if (!controller.client().isParse() || controller.client().getDeviceCount() != 8 ||
-        controller.statusIcon() != 2 || controller.errorType(5) == 0) {
+        controller.statusIcon() != StatusIcon::Problem ||
+        controller.errorType(5) == ErrorType::NoProblem) {
         std::fprintf(stderr, "bench_evaluate: the pass did not evaluate the eight enclosures "
                              "as expected\n");
         return 1;

@@ -1,7 +1,7 @@
 #include "metrics/metricsexporter.h"
 
-#include "app/logging.h"
 #include "metrics/metricstext.h"
+#include "platform/logging.h"
 
 #include <QDateTime>
 #include <QDir>

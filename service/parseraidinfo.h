@@ -69,7 +69,7 @@ public:
     // Command codes.
     enum Command { kIdle = 0, kGpio = 1, kScanDevices = 2, kConfig = 3 };
 
-    // initWithAppController: the command code is 3 from creation.
+    // The configuration command (code 3) is pending from creation.
     explicit ParseRaidInfo(RaidInfoListener* appController, QObject* parent = nullptr);
     ~ParseRaidInfo() override;
 
@@ -189,7 +189,6 @@ private:
     QByteArray _data;
     DocumentSplitter _splitter;
     bool _isParse = false;
-    [[maybe_unused]] int _parseCount = 0;
     bool _isProcess = false;
     QList<AttrRecord> _ary;
     AttrRecord _eventLogDict;

@@ -2,7 +2,7 @@
 // commands.
 #include "settings/eventlogactions.h"
 
-#include "app/ports.h"
+#include "platform/ports.h"
 #include "service/parseraidinfo.h"
 #include "settings/eventlog.h"
 #include "settings/logtablemodel.h"

@@ -1,8 +1,8 @@
 #include "settings/preferences.h"
 
-#include "app/logging.h"
-#include "app/ports.h"
 #include "metrics/metricssettings.h"
+#include "platform/logging.h"
+#include "platform/ports.h"
 #include "settings/defaultsstore.h"
 #include "settings/optionflags.h"
 #include "settings/scramble.h"
@@ -130,9 +130,9 @@ QString execValue(const QString& path)
 Preferences::Preferences(const Wiring& wiring)
     : _store(wiring.store), _form(wiring.form), _flags(wiring.flags), _nameDict(wiring.nameDict),
       _modal(wiring.modal), _windows(wiring.windows), _executablePath(wiring.executablePath),
-      _smtpPassword(std::make_unique<SmtpPasswordKeeper>(wiring.store, wiring.secrets)),
-      _webhookToken(std::make_unique<SmtpPasswordKeeper>(wiring.store, wiring.secrets,
-                                                         kWebhookTokenKey, kWebhookTokenKey))
+      _smtpPassword(std::make_unique<SecretKeeper>(wiring.store, wiring.secrets)),
+      _webhookToken(std::make_unique<SecretKeeper>(wiring.store, wiring.secrets, kWebhookTokenKey,
+                                                   kWebhookTokenKey))
 {
 }
 
@@ -171,7 +171,7 @@ QVariantMap Preferences::registeredDefaults()
         {QStringLiteral("SMTPAuth"), kNo},
         {QStringLiteral("SMTPUser"), QString()},
         {QStringLiteral("SMTPCAFile"), QString()},
-        {SmtpPasswordKeeper::storeKey(), QString()},
+        {SecretKeeper::storeKey(), QString()},
         {QStringLiteral("ReminderHours"), QStringLiteral("0")},
         {QStringLiteral("DesktopNotifications"), kYes},
         {QStringLiteral("WebhookEnabled"), kNo},
@@ -363,13 +363,13 @@ void Preferences::w1_Ok()
             _modal->alert(qtTrId("UI_PasswordTooLong"), false);
         return;
     }
-    if (_form.text(Text::SMTPPassword).toUtf8().size() > SmtpPasswordKeeper::kMaxBytes) {
+    if (_form.text(Text::SMTPPassword).toUtf8().size() > SecretKeeper::kMaxBytes) {
         if (_modal)
             _modal->alert(qtTrId("MSG_SMTPPasswordTooLong"), false);
         return;
     }
 
-    if (_form.text(Text::WebhookToken).toUtf8().size() > SmtpPasswordKeeper::kMaxBytes) {
+    if (_form.text(Text::WebhookToken).toUtf8().size() > SecretKeeper::kMaxBytes) {
         if (_modal)
             _modal->alert(qtTrId("MSG_WebhookTokenTooLong"), false);
         return;

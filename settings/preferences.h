@@ -4,7 +4,7 @@
 // store, the form, the flags and the name table it works on.
 #pragma once
 
-#include "settings/smtppassword.h"
+#include "settings/secretkeeper.h"
 
 #include <QString>
 #include <QVariantMap>
@@ -78,8 +78,8 @@ private:
     ModalPresenter* _modal = nullptr;
     WindowPresenter* _windows = nullptr;
     QString _executablePath;
-    std::unique_ptr<SmtpPasswordKeeper> _smtpPassword;
-    std::unique_ptr<SmtpPasswordKeeper> _webhookToken;
+    std::unique_ptr<SecretKeeper> _smtpPassword;
+    std::unique_ptr<SecretKeeper> _webhookToken;
     bool _smtpPasswordLoaded = false;
     bool _webhookTokenLoaded = false;
     std::function<void()> _loadMore;

@@ -1,15 +1,16 @@
 #include "ui/guishell.h"
 
 #include "app/appcontroller.h"
-#include "app/logging.h"
+#include "platform/logging.h"
 #include "platform/modalgate.h"
+#include "presentation/devicelistmodel.h"
+#include "presentation/statuspresentation.h"
 #include "resourcepaths.h"
 #include "settings/eventlogactions.h"
-#include "settings/logwindow.h"
-#include "settings/settingswindow.h"
+#include "ui/logwindow.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
-#include "ui/statuspresentation.h"
+#include "ui/settingswindow.h"
 #include "ui/statuswindow.h"
 #include "util/plaintext.h"
 
@@ -124,7 +125,14 @@ GuiShell::~GuiShell()
 void GuiShell::attach(AppController& controller)
 {
     _controller = &controller;
-    _statusWindow = std::make_unique<StatusWindow>(controller);
+    StatusWindow::Wiring wiring;
+    wiring.devices = controller.deviceListModel();
+    wiring.presentation = &controller.statusPresentation();
+    wiring.showLog = [&controller] { controller.eventLogActions().w2_OrderFront(); };
+    wiring.showSettings = [&controller] { controller.preferences().w1_OrderFront(); };
+    wiring.showHelp = [&controller] { controller.showHelp(); };
+    wiring.quit = [&controller] { controller.terminateApp(); };
+    _statusWindow = std::make_unique<StatusWindow>(std::move(wiring), controller.statusDisplay());
     buildMenu();
 }
 
@@ -497,7 +505,8 @@ void GuiShell::showLogWindow()
     if (!_controller)
         return;
     if (!_logWindow)
-        _logWindow = new LogWindow(*_controller);
+        _logWindow = new LogWindow(_controller->logTableModel(), _controller->eventLogActions(),
+                                   _controller->statusPresentation());
     orderFront(_logWindow, false);
 }
 

@@ -11,8 +11,8 @@
 // such notice; there the shell looks once a minute.
 #pragma once
 
-#include "app/ports.h"
-#include "ui/statusdisplay.h"
+#include "platform/ports.h"
+#include "presentation/statusdisplay.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "ui/modalanswers.h"
 
-#include "app/logging.h"
+#include "platform/logging.h"
 
 ModalAnswers::ModalAnswers() = default;
 

@@ -1,7 +1,7 @@
 // The named colours of the status display as Qt colours.
 #pragma once
 
-#include "ui/statusdisplay.h"
+#include "presentation/statusdisplay.h"
 
 #include <QColor>
 

@@ -1,11 +1,8 @@
 #include "ui/statuswindow.h"
 
-#include "app/appcontroller.h"
+#include "presentation/statuspresentation.h"
 #include "resourcepaths.h"
-#include "settings/eventlogactions.h"
-#include "ui/devicelistmodel.h"
 #include "ui/namedcolor.h"
-#include "ui/statuspresentation.h"
 #include "ui_w0_Window.h"
 
 #include <QCloseEvent>
@@ -37,32 +34,30 @@ void showPane(const DrivePane& pane, QLabel* name, QLabel* size, QLabel* capacit
 
 } // namespace
 
-StatusWindow::StatusWindow(AppController& controller, QWidget* parent)
-    : QWidget(parent), _controller(controller), _ui(std::make_unique<Ui::w0_Window>())
+StatusWindow::StatusWindow(Wiring wiring, const StatusDisplay& display, QWidget* parent)
+    : QWidget(parent), _wiring(std::move(wiring)), _ui(std::make_unique<Ui::w0_Window>())
 {
     _ui->setupUi(this);
     setWindowIcon(QIcon(tamro::res::appIconPath(64)));
     retranslate();
 
     QTableView* table = _ui->fTargetTable;
-    table->setModel(controller.deviceListModel());
+    table->setModel(_wiring.devices);
     table->horizontalHeader()->setStretchLastSection(true);
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &StatusWindow::selectionChanged);
 
     connect(_ui->w0_Rescan, &QPushButton::clicked, this,
-            [this] { _controller.statusPresentation().w0_Rescan(); });
+            [this] { _wiring.presentation->w0_Rescan(); });
     connect(_ui->w0_Close, &QPushButton::clicked, this,
-            [this] { _controller.statusPresentation().w0_Close(); });
-    connect(_ui->w0_Log, &QPushButton::clicked, this,
-            [this] { _controller.eventLogActions().w2_OrderFront(); });
-    connect(_ui->w0_Settings, &QPushButton::clicked, this,
-            [this] { _controller.preferences().w1_OrderFront(); });
-    connect(_ui->w0_Help, &QPushButton::clicked, this, [this] { _controller.showHelp(); });
-    connect(_ui->w0_Quit, &QPushButton::clicked, this, [this] { _controller.terminateApp(); });
+            [this] { _wiring.presentation->w0_Close(); });
+    connect(_ui->w0_Log, &QPushButton::clicked, this, [this] { _wiring.showLog(); });
+    connect(_ui->w0_Settings, &QPushButton::clicked, this, [this] { _wiring.showSettings(); });
+    connect(_ui->w0_Help, &QPushButton::clicked, this, [this] { _wiring.showHelp(); });
+    connect(_ui->w0_Quit, &QPushButton::clicked, this, [this] { _wiring.quit(); });
     setTrayCommandsVisible(false);
 
-    showStatus(controller.statusDisplay());
+    showStatus(display);
 }
 
 StatusWindow::~StatusWindow() = default;
@@ -116,8 +111,7 @@ void StatusWindow::selectRow(int row)
 void StatusWindow::selectionChanged()
 {
     const QModelIndexList rows = _ui->fTargetTable->selectionModel()->selectedRows();
-    _controller.statusPresentation().deviceListSelectionChanged(
-        rows.isEmpty() ? -1 : rows.first().row());
+    _wiring.presentation->deviceListSelectionChanged(rows.isEmpty() ? -1 : rows.first().row());
 }
 
 void StatusWindow::setTrayCommandsVisible(bool visible)

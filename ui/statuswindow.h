@@ -1,17 +1,20 @@
 // The status window (w0_): one enclosure at a time with its picture, mode and rebuild texts,
 // both drive panes with their capacity bars, and the device list (fTargetTable) in which the
-// user selects and renames enclosures. It renders what the controller computed and passes the
-// user's actions back to it. Without a system tray it also carries the tray menu's commands.
+// user selects and renames enclosures. It renders the display it is given and passes the
+// user's actions to the calls it was built with. Without a system tray it also carries the tray
+// menu's commands.
 #pragma once
 
-#include "ui/statusdisplay.h"
+#include "presentation/statusdisplay.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
-class AppController;
+class QAbstractItemModel;
 class QCloseEvent;
+class StatusPresentation;
 
 namespace Ui {
 class w0_Window;
@@ -21,7 +24,17 @@ class StatusWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit StatusWindow(AppController& controller, QWidget* parent = nullptr);
+    struct Wiring
+    {
+        QAbstractItemModel* devices = nullptr;      // the device list's rows
+        StatusPresentation* presentation = nullptr; // Rescan, Close and the list's selection
+        std::function<void()> showLog;
+        std::function<void()> showSettings;
+        std::function<void()> showHelp;
+        std::function<void()> quit;
+    };
+
+    StatusWindow(Wiring wiring, const StatusDisplay& display, QWidget* parent = nullptr);
     ~StatusWindow() override;
 
     void showStatus(const StatusDisplay& display);
@@ -43,7 +56,7 @@ private:
     void retranslate();
     void selectionChanged();
 
-    AppController& _controller;
+    Wiring _wiring;
     std::unique_ptr<Ui::w0_Window> _ui;
     bool _minimizeOnClose = false;
 };

@@ -12,7 +12,7 @@
 class D_StringEnumerator
 {
 public:
-    // initWithString:delimiters:
+    // Splits string into the runs between any of the characters of delimiters.
     D_StringEnumerator(const QString& string, const QString& delimiters);
 
     // The next token, or nothing when none is left (and nothing ever after).

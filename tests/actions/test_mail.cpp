@@ -7,7 +7,7 @@
 #include "platform/modalgate.h"
 #include "settings/defaultsstore.h"
 #include "settings/scramble.h"
-#include "settings/smtppassword.h"
+#include "settings/secretkeeper.h"
 #include "testfiles.h"
 #include "testmain.h"
 #include "util/timetext.h"

@@ -3,7 +3,7 @@
 // reach and back once each, and no second notice panel while one is open.
 #include "alerts/alertcenter.h"
 #include "alerts/noticechannels.h"
-#include "app/ports.h"
+#include "platform/ports.h"
 #include "settings/optionflags.h"
 #include "testmain.h"
 

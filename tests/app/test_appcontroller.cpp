@@ -132,7 +132,7 @@ void TestAppController::launchWritesConfigCommand()
     QTRY_COMPARE(service.commands.size(), 1);
     QCOMPARE(service.commands.first(), kConfigCommand);
     QTRY_COMPARE(h.c().client().getCommand(), int(ParseRaidInfo::kIdle));
-    QCOMPARE(h.c().statusIcon(), 0);
+    QCOMPARE(h.c().statusIcon(), StatusIcon::Waiting);
 }
 
 void TestAppController::refetchKeepsPendingCommand_data()
@@ -186,7 +186,7 @@ void TestAppController::retryBudget()
     for (int i = 0; i < errors; ++i) {
         h.c().errorOccurredStreamEvent();
         // A lost connection shows the problem icon at once, retried or not.
-        QCOMPARE(h.c().statusIcon(), 2);
+        QCOMPARE(h.c().statusIcon(), StatusIcon::Problem);
     }
     QCOMPARE(h.modal.alerts.size(), alerts);
     if (alerts > 0)
@@ -226,14 +226,14 @@ void TestAppController::lostConnectionNeverShowsAllWell()
     QVERIFY(h.start());
     h.c().flags()._isAddLoginItem = true;
     h.c().errorOccurredStreamEvent();
-    QCOMPARE(h.c().statusIcon(), 2);
+    QCOMPARE(h.c().statusIcon(), StatusIcon::Problem);
     h.status.icons.clear();
 
     // An answer read before the loss is still handed over: its pass finds a healthy
     // enclosure, yet without a connection the icon does not turn green.
     QVERIFY(h.feed(answer({healthyBox(QStringLiteral("1234"))})));
-    QCOMPARE(h.c().recoveryType(0), 2);
-    QCOMPARE(h.c().statusIcon(), 2);
+    QCOMPARE(h.c().recoveryType(0), RecoveryType::Healthy);
+    QCOMPARE(h.c().statusIcon(), StatusIcon::Problem);
     QVERIFY(!h.status.icons.contains(1));
     QCOMPARE(h.status.summary, QStringLiteral("UI_NoService\n1234: UI_StateHealthy"));
 }
@@ -268,7 +268,7 @@ void TestAppController::serviceUnreachableThenBack()
         mailsAtAlert = h.newEvents();
         connections = service.connections;
         retries = h.c().rescanCount();
-        icon = h.c().statusIcon();
+        icon = int(h.c().statusIcon());
         passes = h.passes;
         icons = h.status.icons;
     };
@@ -291,7 +291,7 @@ void TestAppController::serviceUnreachableThenBack()
     // The hourly refetch reaches the service once it answers again (it keeps repeating, so
     // more passes may follow before the check).
     QTRY_VERIFY_WITH_TIMEOUT(h.passes >= 1, 20000);
-    QTRY_COMPARE(h.c().statusIcon(), 1);
+    QTRY_COMPARE(h.c().statusIcon(), StatusIcon::AllWell);
     QCOMPARE(h.c().rescanCount(), 0);
     QCOMPARE(h.modal.alerts.size(), 1);
     // Back again: said once, however many passes follow.
@@ -335,7 +335,7 @@ void TestAppController::serviceFailsThenAnswers()
     QVERIFY(h.start());
     h.c().applicationDidFinishLaunching();
     QTRY_COMPARE(h.passes, 1);
-    QCOMPARE(h.c().statusIcon(), 1);
+    QCOMPARE(h.c().statusIcon(), StatusIcon::AllWell);
     h.status.icons.clear();
 
     if (failure == 0) {
@@ -362,7 +362,7 @@ void TestAppController::serviceFailsThenAnswers()
     QTRY_COMPARE(service.commands.size(), connections);
     QCOMPARE(service.commands.last(), command);
     QTRY_COMPARE(h.passes, passes);
-    QCOMPARE(h.c().statusIcon(), 1);
+    QCOMPARE(h.c().statusIcon(), StatusIcon::AllWell);
     QCOMPARE(h.c().rescanCount(), 0);
     QVERIFY(h.modal.alerts.isEmpty());
 }
@@ -501,6 +501,6 @@ void TestAppController::summaryProgress()
     BoxSpec box = healthyBox(QStringLiteral("1234"));
     box.rebuilding(progress);
     QVERIFY(h.feed(answer({box})));
-    QCOMPARE(h.c().rebuildPhase(0), 1);
+    QCOMPARE(h.c().rebuildPhase(0), RebuildPhase::Running);
     QCOMPARE(h.status.summary, summary);
 }

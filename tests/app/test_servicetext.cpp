@@ -6,16 +6,16 @@
 // by the test's HTTP server), the metrics file (promtool check metrics) and the JSON documents
 // (--status --json, the session bus's Enclosures, the webhook body).
 #include "alerts/webhookchannel.h"
-#include "app/logging.h"
 #include "harness.h"
 #include "httpsink.h"
 #include "mailsink.h"
 #include "metrics/metricstext.h"
+#include "platform/logging.h"
+#include "presentation/devicelistmodel.h"
 #include "settings/eventlog.h"
 #include "settings/optionflags.h"
 #include "settings/settingsform.h"
 #include "testmain.h"
-#include "ui/devicelistmodel.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

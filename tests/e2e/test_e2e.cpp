@@ -2,9 +2,9 @@
 // checked by what a user would see.
 #include "harness.h"
 #include "httpsink.h"
-#include "platform/keychainstore.h"
+#include "keychain/keychainstore.h"
 #include "settings/defaultsstore.h"
-#include "settings/smtppassword.h"
+#include "settings/secretkeeper.h"
 #include "testmain.h"
 
 #include <QEventLoop>
@@ -563,8 +563,7 @@ private slots:
             KeychainSecretStore keyring(QStringLiteral("TAMRO RAID MONITOR"), 30000);
             if (inKeyring)
                 QVERIFY(keyring.isAvailable());
-            SmtpPasswordKeeper keeper(store,
-                                      inKeyring ? static_cast<SecretStore&>(keyring) : noKeyring);
+            SecretKeeper keeper(store, inKeyring ? static_cast<SecretStore&>(keyring) : noKeyring);
             keeper.save(rightPassword ? password : QStringLiteral("wrong"));
             QCOMPARE(keeper.place(), inKeyring ? SecretPlace::Keyring : SecretPlace::SettingsFile);
             QVERIFY(store.synchronize());

@@ -6,7 +6,7 @@
 #include "testmain.h"
 
 #include "app/appcontroller.h"
-#include "app/monitorinstance.h"
+#include "bus/monitorinstance.h"
 #include "ui/guishell.h"
 #include "ui/modalanswers.h"
 #include "ui/statuswindow.h"

@@ -3,8 +3,8 @@
 // and once inside a private D-Bus session with gnome-keyring (tests/support/with_keyring.sh,
 // which sets TAMRO_TEST_KEYRING), where it goes to the Secret Service.
 #include "../settings/settingsfakes.h"
-#include "platform/keychainstore.h"
-#include "settings/smtppassword.h"
+#include "keychain/keychainstore.h"
+#include "settings/secretkeeper.h"
 #include "testfiles.h"
 #include "testmain.h"
 
@@ -69,7 +69,7 @@ void TestKeychainStore::smtpPasswordIsKept()
         QProcess lookup;
         lookup.start(QStringLiteral("secret-tool"),
                      {QStringLiteral("lookup"), QStringLiteral("server"), kService,
-                      QStringLiteral("user"), SmtpPasswordKeeper::keyringKey()});
+                      QStringLiteral("user"), SecretKeeper::keyringKey()});
         QVERIFY2(lookup.waitForFinished(30000), "secret-tool did not end");
         QCOMPARE(QString::fromUtf8(lookup.readAllStandardOutput()).trimmed(), password);
     }

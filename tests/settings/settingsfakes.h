@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/appcontroller.h"
-#include "app/ports.h"
+#include "platform/ports.h"
 #include "settings/defaultsstore.h"
 #include "settings/secretstore.h"
 

@@ -5,7 +5,7 @@
 #include "testmain.h"
 
 #include "settings/scramble.h"
-#include "settings/smtppassword.h"
+#include "settings/secretkeeper.h"
 
 #include <QFile>
 #include <QRegularExpression>

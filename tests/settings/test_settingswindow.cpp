@@ -5,9 +5,9 @@
 
 #include "metrics/metricsexporter.h"
 #include "settings/logtablemodel.h"
-#include "settings/logwindow.h"
-#include "settings/renderwindows.h"
-#include "settings/settingswindow.h"
+#include "ui/logwindow.h"
+#include "ui/renderwindows.h"
+#include "ui/settingswindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -283,7 +283,7 @@ private slots:
         AppController& c = *rig->controller;
         c.writeCSVFile(QStringLiteral("older"), 0);
         c.writeCSVFile(QStringLiteral("newest"), 0);
-        LogWindow window(c);
+        LogWindow window(c.logTableModel(), c.eventLogActions(), c.statusPresentation());
         QCOMPARE(window.objectName(), QStringLiteral("w2_Window"));
         auto* table = window.findChild<QTableView*>(QStringLiteral("w2_Table"));
         QVERIFY(table);

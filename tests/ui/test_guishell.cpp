@@ -2,11 +2,11 @@
 // end-to-end answer mode, the status menu, the status window without a tray, and the icon
 // and summary it keeps.
 #include "guitestsupport.h"
+#include "presentation/statuspresentation.h"
 #include "resourcepaths.h"
 #include "testmain.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
-#include "ui/statuspresentation.h"
 #include "ui/statuswindow.h"
 
 #include <QAction>
@@ -24,8 +24,8 @@
 #include <QTimer>
 
 #include "settings/logtablemodel.h"
-#include "settings/logwindow.h"
-#include "settings/settingswindow.h"
+#include "ui/logwindow.h"
+#include "ui/settingswindow.h"
 
 namespace {
 
@@ -376,7 +376,7 @@ private slots:
         GuiStage stage;
         QVERIFY(stage.feed({GuiStage::enclosure(QStringLiteral("1")),
                             GuiStage::enclosure(QStringLiteral("2"), false)}));
-        QCOMPARE(stage.shell.statusIcon(), stage.controller->statusIcon());
+        QCOMPARE(stage.shell.statusIcon(), int(stage.controller->statusIcon()));
         QCOMPARE(stage.shell.statusIcon(), 2);
     }
 };

@@ -1,8 +1,8 @@
 // The status window: it renders what the controller computed (texts, colours, picture, bars),
 // and its device list selects and renames enclosures through the controller.
 #include "guitestsupport.h"
+#include "presentation/devicelistmodel.h"
 #include "testmain.h"
-#include "ui/devicelistmodel.h"
 #include "ui/diskview.h"
 #include "ui/namedcolor.h"
 #include "ui/statuswindow.h"

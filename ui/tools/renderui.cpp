@@ -10,10 +10,10 @@
 // Usage: tamro-render-ui [output folder]    (default: <build>/ui-renders)
 #include "app/appcontroller.h"
 #include "settings/defaultsstore.h"
-#include "settings/renderwindows.h"
 #include "ui/guishell.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
+#include "ui/renderwindows.h"
 #include "ui/statuswindow.h"
 #include "ui/tools/raiddocument.h"
 #include "ui/tools/textfit.h"

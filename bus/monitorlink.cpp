@@ -1,4 +1,4 @@
-#include "app/monitorlink.h"
+#include "bus/monitorlink.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,9 +1,9 @@
-#include "app/monitorinstance.h"
+#include "bus/monitorinstance.h"
 
 #include "app/appcontroller.h"
-#include "app/logging.h"
-#include "app/monitorlink.h"
-#include "ui/statuspresentation.h"
+#include "bus/monitorlink.h"
+#include "platform/logging.h"
+#include "presentation/statuspresentation.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,18 +1,13 @@
-#include "ui/devicelistmodel.h"
+#include "presentation/devicelistmodel.h"
 
-#include "app/appcontroller.h"
-#include "ui/statuspresentation.h"
-
-DeviceListModel::DeviceListModel(AppController* controller)
-    : QAbstractTableModel(controller), _controller(controller)
+DeviceListModel::DeviceListModel(const QStringList& names, Rename rename, QObject* parent)
+    : QAbstractTableModel(parent), _names(names), _rename(std::move(rename))
 {
 }
 
 int DeviceListModel::rowCount(const QModelIndex& parent) const
 {
-    if (parent.isValid() || !_controller)
-        return 0;
-    return int(_controller->targetNames().size());
+    return parent.isValid() ? 0 : int(_names.size());
 }
 
 int DeviceListModel::columnCount(const QModelIndex& parent) const
@@ -25,7 +20,7 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return _controller->targetNames().at(index.row()); // every column shows the name
+        return _names.at(index.row()); // every column shows the name
     return {};
 }
 
@@ -47,7 +42,8 @@ bool DeviceListModel::setData(const QModelIndex& index, const QVariant& value, i
 {
     if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount())
         return false;
-    _controller->statusPresentation().renameDevice(index.row(), value.toString());
+    if (_rename)
+        _rename(index.row(), value.toString());
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
     return true;
 }

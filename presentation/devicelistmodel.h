@@ -1,16 +1,19 @@
 // The device list (fTargetTable): one row per enclosure, every column showing its display
-// name; editing a cell renames the enclosure through the controller.
+// name; editing a cell renames the enclosure through the rename call it was given.
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QStringList>
 
-class AppController;
+#include <functional>
 
 class DeviceListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    explicit DeviceListModel(AppController* controller);
+    using Rename = std::function<void(int row, const QString& name)>;
+    // names is the list of display names the model shows; it outlives the model.
+    DeviceListModel(const QStringList& names, Rename rename, QObject* parent);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -20,9 +23,10 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-    // The controller refilled its name list: reset the model.
+    // The name list was refilled: reset the model.
     void reload();
 
 private:
-    AppController* _controller;
+    const QStringList& _names;
+    Rename _rename;
 };

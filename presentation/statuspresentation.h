@@ -9,7 +9,6 @@
 #include <QVariantMap>
 
 #include <functional>
-#include <span>
 
 class DefaultsStore;
 class ModalPresenter;
@@ -28,14 +27,14 @@ public:
         StatusPresenter* status = nullptr;
         ModalPresenter* modal = nullptr;
         WindowPresenter* windows = nullptr;
-        DefaultsStore* store = nullptr;     // keeps the enclosure names ("RAIDName")
-        std::span<const qint8> errorTypes;  // the error slot of each enclosure
-        StatusDisplay* display = nullptr;   // what the status window shows now
-        qint8* selectedIndex = nullptr;     // the enclosure the status window shows
-        QStringList* targetNames = nullptr; // the device list's names
-        QVariantMap* nameDict = nullptr;    // the user's names by serial number
-        std::function<void()> namesChanged; // a name changed: the summary follows
-        std::function<void()> rescanArmed;  // a device scan was asked for: the timer starts
+        DefaultsStore* store = nullptr;          // keeps the enclosure names ("RAIDName")
+        std::function<int(int index)> errorType; // the error type of an enclosure, 0 to 3
+        StatusDisplay* display = nullptr;        // what the status window shows now
+        qint8* selectedIndex = nullptr;          // the enclosure the status window shows
+        QStringList* targetNames = nullptr;      // the device list's names
+        QVariantMap* nameDict = nullptr;         // the user's names by serial number
+        std::function<void()> namesChanged;      // a name changed: the summary follows
+        std::function<void()> rescanArmed;       // a device scan was asked for: the timer starts
     };
 
     explicit StatusPresentation(Setup setup);
@@ -45,9 +44,9 @@ public:
     QString localizedErrorString(int index) const;
     QString deviceName(int index) const;
     void displayPanel(const QString& text);
-    // tableViewSelectionDidChange: on the device list; -1 for no selected row.
+    // The device list's selection moved to row; -1 for no selected row.
     void deviceListSelectionChanged(int row);
-    // tableView:setObjectValue:forTableColumn:row: on the device list.
+    // The user typed value into the name cell of row on the device list.
     void renameDevice(int row, const QString& value);
     void w0_OrderFront();
     void w0_Close();

@@ -6,7 +6,9 @@
 
 #include <memory>
 
-class AppController;
+class EventLogActions;
+class LogTableModel;
+class StatusPresentation;
 
 namespace Ui {
 class w2_Window;
@@ -16,10 +18,11 @@ class LogWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit LogWindow(AppController& controller, QWidget* parent = nullptr);
+    // Shows log; OK goes to actions, Rescan to presentation.
+    LogWindow(LogTableModel* log, EventLogActions& actions, StatusPresentation& presentation,
+              QWidget* parent = nullptr);
     ~LogWindow() override;
 
 private:
-    AppController& _controller;
     std::unique_ptr<Ui::w2_Window> _ui;
 };

@@ -1,4 +1,4 @@
-#include "platform/keychainstore.h"
+#include "keychain/keychainstore.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,7 +1,7 @@
-#include "settings/smtppassword.h"
+#include "settings/secretkeeper.h"
 
 #include "actions/secretbytes.h"
-#include "app/logging.h"
+#include "platform/logging.h"
 #include "settings/defaultsstore.h"
 #include "settings/scramble.h"
 #include "settings/secretstore.h"
@@ -10,24 +10,24 @@
 
 #include <algorithm>
 
-SmtpPasswordKeeper::SmtpPasswordKeeper(DefaultsStore& store, SecretStore& secrets)
+SecretKeeper::SecretKeeper(DefaultsStore& store, SecretStore& secrets)
     : _store(store), _secrets(secrets)
 {
 }
 
-SmtpPasswordKeeper::SmtpPasswordKeeper(DefaultsStore& store, SecretStore& secrets,
-                                       QString storeName, QString keyringName)
+SecretKeeper::SecretKeeper(DefaultsStore& store, SecretStore& secrets, QString storeName,
+                           QString keyringName)
     : _store(store), _secrets(secrets), _storeName(std::move(storeName)),
       _keyringName(std::move(keyringName))
 {
 }
 
-QByteArray SmtpPasswordKeeper::fingerprint(const QString& password)
+QByteArray SecretKeeper::fingerprint(const QString& password)
 {
     return QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha256);
 }
 
-QString SmtpPasswordKeeper::load()
+QString SecretKeeper::load()
 {
     _place = SecretPlace::None;
     _keptFingerprint.clear();
@@ -58,7 +58,7 @@ QString SmtpPasswordKeeper::load()
     return password;
 }
 
-void SmtpPasswordKeeper::save(const QString& password)
+void SecretKeeper::save(const QString& password)
 {
     if (password.isEmpty())
         return;
@@ -79,7 +79,7 @@ void SmtpPasswordKeeper::save(const QString& password)
     _keptFingerprint = print;
 }
 
-void SmtpPasswordKeeper::keepInSettingsFile(const QString& password)
+void SecretKeeper::keepInSettingsFile(const QString& password)
 {
     QByteArray utf8 = password.toUtf8();
     QByteArray field(qsizetype(kFieldLength), '\0');

@@ -1,10 +1,10 @@
-#include "settings/renderwindows.h"
+#include "ui/renderwindows.h"
 
 #include "app/appcontroller.h"
 #include "settings/eventlog.h"
 #include "settings/logtablemodel.h"
-#include "settings/logwindow.h"
-#include "settings/settingswindow.h"
+#include "ui/logwindow.h"
+#include "ui/settingswindow.h"
 
 #include <QDir>
 #include <QPixmap>
@@ -68,6 +68,7 @@ void renderSettingsWindows(AppController& controller, const QString& outDir,
                                   qtTrId("MSG_MailSuccess")));
     controller.logTableModel()->reload();
 
-    LogWindow logWindow(controller);
+    LogWindow logWindow(controller.logTableModel(), controller.eventLogActions(),
+                        controller.statusPresentation());
     renderTo(logWindow, outDir, QStringLiteral("w2_Window"), inspect);
 }

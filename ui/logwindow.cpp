@@ -1,10 +1,9 @@
-#include "settings/logwindow.h"
+#include "ui/logwindow.h"
 
-#include "app/appcontroller.h"
+#include "presentation/statuspresentation.h"
 #include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
-#include "settings/windowtexts.h"
-#include "ui/statuspresentation.h"
+#include "ui/windowtexts.h"
 
 #include "ui_w2_Window.h"
 
@@ -12,14 +11,15 @@
 #include <QHeaderView>
 #include <QPushButton>
 
-LogWindow::LogWindow(AppController& controller, QWidget* parent)
-    : QWidget(parent, Qt::Window), _controller(controller), _ui(std::make_unique<Ui::w2_Window>())
+LogWindow::LogWindow(LogTableModel* log, EventLogActions& actions, StatusPresentation& presentation,
+                     QWidget* parent)
+    : QWidget(parent, Qt::Window), _ui(std::make_unique<Ui::w2_Window>())
 {
     _ui->setupUi(this);
     translateWindowTexts(this);
 
     QTableView* table = _ui->w2_Table;
-    table->setModel(controller.logTableModel());
+    table->setModel(log);
     // Fixed widths: the table holds up to 998 rows and is reset at every event, so its
     // columns are not measured from their contents.
     QHeaderView* header = table->horizontalHeader();
@@ -35,10 +35,9 @@ LogWindow::LogWindow(AppController& controller, QWidget* parent)
                           metrics.horizontalAdvance(QStringLiteral("RAID 1 (Mirror)")) + padding);
     table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
 
-    connect(_ui->w2_Ok, &QPushButton::clicked, this,
-            [this] { _controller.eventLogActions().w2_Ok(); });
+    connect(_ui->w2_Ok, &QPushButton::clicked, this, [&actions] { actions.w2_Ok(); });
     connect(_ui->w2_Rescan, &QPushButton::clicked, this,
-            [this] { _controller.statusPresentation().w2_Rescan(); });
+            [&presentation] { presentation.w2_Rescan(); });
 }
 
 LogWindow::~LogWindow() = default;

@@ -1,4 +1,4 @@
-#include "ui/statusdisplay.h"
+#include "presentation/statusdisplay.h"
 
 #include "util/intvalue.h"
 

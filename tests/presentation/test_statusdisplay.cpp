@@ -1,9 +1,9 @@
 // What the status window shows for an enclosure: drive panes with their capacity texts and
 // bar fractions, mode and rebuild texts with their colours, pictures by plug status, and the
 // localized plug-state texts. No translator is installed, so every text reads as its id.
+#include "presentation/statusdisplay.h"
 #include "service/raidinfolistener.h"
 #include "testmain.h"
-#include "ui/statusdisplay.h"
 #include "ui/tools/raiddocument.h"
 
 Q_DECLARE_METATYPE(NamedColor)

@@ -1,9 +1,9 @@
-#include "settings/settingswindow.h"
+#include "ui/settingswindow.h"
 
 #include "alerts/mailchannel.h"
 #include "alerts/webhookchannel.h"
 #include "app/appcontroller.h"
-#include "settings/windowtexts.h"
+#include "ui/windowtexts.h"
 
 #include "ui_w1_Window.h"
 

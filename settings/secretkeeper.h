@@ -1,8 +1,8 @@
-// Keeping of the SMTP sign-in password (and, under names of its own, the webhook token). In the
-// desktop's keyring when one answers; otherwise in the settings file under SMTPPassword, scrambled
-// like the POP3 password but in a field of 257 bytes, so app passwords and tokens of up to 256
-// bytes fit. The settings file holds it only when the keyring could not take it, so a value there
-// is always the newer one.
+// Keeping of one secret: the SMTP sign-in password, or under names of its own the webhook
+// token. In the desktop's keyring when one answers; otherwise in the settings file under
+// SMTPPassword, scrambled like the POP3 password but in a field of 257 bytes, so app passwords
+// and tokens of up to 256 bytes fit. The settings file holds it only when the keyring could not
+// take it, so a value there is always the newer one.
 #pragma once
 
 #include <QByteArray>
@@ -13,7 +13,7 @@ class SecretStore;
 
 enum class SecretPlace { None, Keyring, SettingsFile };
 
-class SmtpPasswordKeeper
+class SecretKeeper
 {
 public:
     static constexpr qsizetype kMaxBytes = 256;
@@ -22,10 +22,10 @@ public:
     // The entry's name in the keyring, under the application's name as its service.
     static QString keyringKey() { return QStringLiteral("SMTPPassword"); }
 
-    SmtpPasswordKeeper(DefaultsStore& store, SecretStore& secrets);
+    SecretKeeper(DefaultsStore& store, SecretStore& secrets);
     // The same keeping for another secret (the webhook token), under its own names.
-    SmtpPasswordKeeper(DefaultsStore& store, SecretStore& secrets, QString storeName,
-                       QString keyringName);
+    SecretKeeper(DefaultsStore& store, SecretStore& secrets, QString storeName,
+                 QString keyringName);
 
     // The kept password, empty when there is none or the keyring did not answer.
     QString load();

@@ -1,4 +1,4 @@
-#include "settings/windowtexts.h"
+#include "ui/windowtexts.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

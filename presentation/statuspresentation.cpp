@@ -1,13 +1,13 @@
 // The status window's side of the monitor: what it shows for an enclosure, the display
 // name and plug-state text shared with mail and log, the device list's selection and
 // renaming, the notice panel and the window commands.
-#include "ui/statuspresentation.h"
+#include "presentation/statuspresentation.h"
 
-#include "app/logging.h"
-#include "app/ports.h"
+#include "platform/logging.h"
+#include "platform/ports.h"
+#include "presentation/statusdisplay.h"
 #include "service/parseraidinfo.h"
 #include "settings/defaultsstore.h"
-#include "ui/statusdisplay.h"
 
 #include <utility>
 
@@ -35,8 +35,7 @@ void StatusPresentation::displayRaidInfo(int index)
 {
     if (!isQueryIndex(*_setup.client, index))
         return;
-    const int errorType =
-        (index >= 0 && index < int(_setup.errorTypes.size())) ? _setup.errorTypes[index] : 0;
+    const int errorType = _setup.errorType ? _setup.errorType(index) : 0;
     *_setup.display = status::displayRaidInfo(*_setup.client, index, errorType, *_setup.display);
     _setup.status->showStatus(*_setup.display);
 }

@@ -1,10 +1,10 @@
 // The controller's status window side: display names, the device list's selection and
 // renaming (kept in the preferences at once), the rescan command and the notice panel.
 #include "app/appcontroller.h"
+#include "presentation/devicelistmodel.h"
+#include "presentation/statuspresentation.h"
 #include "settings/defaultsstore.h"
 #include "testmain.h"
-#include "ui/devicelistmodel.h"
-#include "ui/statuspresentation.h"
 #include "ui/tools/raiddocument.h"
 
 #include <QFileInfo>
