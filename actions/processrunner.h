@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a companion program without any shell: the program and each argument are handed to
 // the system as they are, so no text is ever interpreted as a command. A secret meant for
 // the program goes to its standard input, never onto its command line (where every user

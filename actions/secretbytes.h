@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A password held as bytes that are wiped before their memory is given back: on
 // replacement, on release and on destruction. Never copied; moved only.
 #pragma once

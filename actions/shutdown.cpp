@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The administrator password and the shutdown after a finished rebuild. sudo is started
 // directly with its arguments (never through a shell) and reads the password from its
 // standard input, so no character of the password can ever be taken as a command. Each sudo

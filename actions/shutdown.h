@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The administrator password and the shutdown after a finished rebuild: the password panel
 // and its check through sudo, the settings window's shutdown box, and the shutdown itself.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one alert policy. The evaluation pass and the connection publish events here; the
 // center hands each to the channels the user has on, in the order the channels were added:
 // - reminders: while an enclosure stays in a problem state, its problem alert is repeated

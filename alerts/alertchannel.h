@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One way an alert reaches the user: the notice panel, a desktop notification, a mail, a web
 // request. The alert center asks each channel, in the order they were added, whether it wants
 // an event (its option is on) and hands it over.

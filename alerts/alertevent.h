@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What happened, as the evaluation pass and the connection publish it: a problem found on an
 // enclosure, a rebuild finished, the storage service out of reach or back. The values are
 // taken when the event is published, so a channel that delivers later (a web request still

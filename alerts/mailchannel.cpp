@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool is the configured path, else the first executable popbsmtp in
 // ../libexec/tamro-raid-monitor, ../libexec or ./libexec beside the program. A missing tool,
 // one that cannot start, and one still running at the mail time limit (then stopped) all

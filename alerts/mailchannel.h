@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mail through the companion tool popbsmtp: the texts of the settings window as they are at
 // the moment of sending, the whole mail on the tool's command line except the passwords,
 // which go to its standard input ("-p -", "--smtp-password -"; the POP3 one first). The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two channels at the desk: the modal notice panel and the desktop notification.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A web request per alert (WebhookEnabled, WebhookURL), so a phone or a chat room hears of it:
 // - "json": a POST of application/json with event, time (ISO 8601), host, serial, name, mode,
 //   plug and message;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's spine: creation and the version gate, launch, the refetch timers, the
 // retries after a lost connection, quitting, help, and the status icon and tray summary.
 #include "app/appcontroller.h"

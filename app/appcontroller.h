@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The monitoring controller: start-up, timers and retries, and the evaluation pass that turns
 // each answer of the storage service into icon, log rows, published alerts and shutdown
 // decisions. It owns and wires the status presentation, the event log actions, the shutdown

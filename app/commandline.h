@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's command line. Without options it runs the monitor (or, when one runs
 // already, asks that one to show its status window and ends). --status, --rescan and --show
 // talk to the running monitor and end; --headless runs the monitor without a display.

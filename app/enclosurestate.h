@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The state the evaluation pass keeps for each enclosure of the table, and the tray icon it
 // chooses. The values are those of the settings and log of the previous version, so each enum
 // keeps its number.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The evaluation pass: each document the client hands over is turned, enclosure by enclosure,
 // into the three state slots and from their transitions into the icon, log rows, the alerts
 // it publishes (a problem found, a rebuild finished), the shutdown after a rebuild, the device

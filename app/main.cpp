@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry: the command line; then either one request to the running monitor, or the
 // application, the string table, the desktop shell and the one controller.
 #include "app/appcontroller.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's side of the metrics file: its two preferences in the settings window and
 // the folder chooser.
 #include "app/appcontroller.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the running monitor knows, as plain values: the overall state and, for each
 // enclosure of the device table, its name, serial number, state, mode, rebuild progress and
 // both drives. The controller publishes a fresh snapshot whenever its summary changes; the

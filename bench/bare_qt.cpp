@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The baseline of the footprint rows: a bare Qt Widgets program that does the least a monitor
 // of this kind must do - one loopback connection and one small window - and then sits idle.
 // Its resident memory and wake-ups are measured beside the monitor's in the same run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the C++ benchmarks: the eight-enclosure answer (the same bytes bench_parse times)
 // and order statistics over per-iteration timings.
 #pragma once

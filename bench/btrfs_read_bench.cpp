@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Btrfs source's read of this machine's mounted filesystems, with its files kept open and
 // re-read by pread, against opening every file at each read. Prints what was found first, so
 // the timed read is known to cover a real pair.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times an eight-enclosure configuration answer through the monitor's whole per-answer path
 // short of the screen: the client's read path (framing, parse, merge into the device table)
 // followed by the controller's evaluation pass (every enclosure evaluated, slots, icon,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the cost of one logged event: a line inserted at the top of the event log and the
 // whole log rewritten atomically to its file (what the controller does for every event), with
 // a nearly empty log (10 entries) and a full one (999 entries). Also times reading the full

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Stress of the real monitor by a hostile stand-in for the storage service (not run in CI).
 
     hostile_bench.py flood <build-dir> [--rate 9300] [--seconds 10]

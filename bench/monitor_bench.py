@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Benchmarks of the real monitor against the real simulator (standard library only).
 
     monitor_bench.py reaction-idle <build-dir> [--changes N] [--idle-seconds S]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times an eight-enclosure configuration answer (a) through the client's read path (framing,
 // parse, merge into the device table, hand-off armed) and (b) through a bare QXmlStreamReader
 // pass over the same bytes, and prints both per-answer medians and their ratio.

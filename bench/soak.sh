@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Soak (not part of CI): the simulator pushes <count> answers (default 100,000; every tenth of
 # them a state change, pulling and plugging a drive in turn, so the event log fills to its
 # bound and stays there) as fast as the monitor takes them. Pushes go out one at a time and

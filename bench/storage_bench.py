@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """tamro-storage-service on a real Btrfs RAID1 pair of loop devices (root only).
 
     storage_bench.py <build-dir> [--interval S] [--cycles N] [--idle-seconds S]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_storageservice: tamro-storage-service's md change path on a recorded tree. A member of
 // the clean mirror fails and comes back in turn (the tree's files rewritten as md would), the
 // service is woken as a kernel notification wakes it, and a loopback client times the event

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one monitor of a user. The first start takes a lock in the user's runtime folder and,
 // when there is a session bus, the bus name; it then answers other processes on the bus and
 // on a local socket beside the lock. A later start finds either taken and only asks the

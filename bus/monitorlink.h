@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How other processes reach the running monitor: by its name on the session bus, or, where
 // there is no session bus, by a local socket beside its lock file in the user's runtime
 // folder ($XDG_RUNTIME_DIR). A second start uses it to ask for the status window; --status,

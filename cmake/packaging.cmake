@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation extras and the Debian package.
 #
 #   cmake --install <build> --prefix <prefix>     install the tree below <prefix>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds random bytes, cut into random chunks, through the service client as if they came
 // from the socket, lets the hand-offs run, asks every query, and decodes the bytes as a
 // code list. A splitter with a small limit sees the same chunks so its overflow and resync

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds random bytes to the event log reader (as a whole log file) and to the code-list
 // decoder, and cuts every entry read into the log window's columns. Checks the invariants a
 // reader relies on: at least the header, every entry ending in CR LF with no other line end,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's keyring through QtKeychain (the Secret Service on the session bus, or
 // KWallet). QtKeychain works in jobs that finish later; each call here runs its job in a
 // nested event loop, so the windows keep being served, and gives up at a time limit. Before

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the monitor's state for Prometheus: the file tamro_raid_monitor.prom in the
 // metrics folder, which node_exporter's textfile collector serves on each scrape. The file
 // is written at start, after every pass, on every change of the published snapshot and

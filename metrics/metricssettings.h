@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two preferences of the metrics file: whether the monitor writes it (ExportMetrics,
 // YES/NO) and the folder it goes to (MetricsFolder, by default the folder the Debian
 // package of node_exporter reads with its textfile collector).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The monitor's state in the Prometheus text exposition format, as node_exporter's textfile
 // collector reads it: every metric with its HELP and TYPE lines, enclosures labelled by the
 // decimal serial number the event log and the device names use.

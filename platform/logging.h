@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Diagnostics of the monitoring controller on stderr, category "tamro.monitor". Only warnings
 // show by default; QT_LOGGING_RULES="tamro.monitor.info=true" (the executable turns it on
 // unless the user set rules) adds one line per pass, per icon change, per state change, per

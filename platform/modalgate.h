@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run-loop mode layer. While a modal panel or alert is up, timers and service input must
 // wait and be handled, in the order they came, once it closes (Qt's nested dialog loops would
 // otherwise deliver them in the middle of the panel). Code that shows a modal panel brackets

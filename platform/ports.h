@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small interfaces through which the monitoring controller reaches everything that is
 // not logic: the tray icon and status window, modal panels and alerts, the windows, and the
 // desktop. The GUI library implements them; tests record what a pass asked for.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The version gate. The running system is reported in the gate's encoding (BCD-like, e.g.
 // 0x1039 for 10.3.9); the gate passes for a version above 0x1038. On Linux the layer checks
 // the platform's own minimum (a kernel of at least 3.2, which every supported desktop has) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "presentation/devicelistmodel.h"
 
 DeviceListModel::DeviceListModel(const QStringList& names, Rename rename, QObject* parent)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device list (fTargetTable): one row per enclosure, every column showing its display
 // name; editing a cell renames the enclosure through the rename call it was given.
 #pragma once

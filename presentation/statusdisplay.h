@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the status window shows for one enclosure, computed without any widget: the picture
 // chosen by plug status, the mode and rebuild texts with their colours, and both drive panes
 // with their capacity bars. The window only renders this.

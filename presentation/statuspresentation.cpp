@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status window's side of the monitor: what it shows for an enclosure, the display
 // name and plug-state text shared with mail and log, the device list's selection and
 // renaming, the notice panel and the window commands.

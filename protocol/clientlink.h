@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One connected client of a storage service: its socket, the command bytes not yet complete,
 // and a queue of outgoing pieces written one by one with optional pauses in between (a client
 // parses every read as one document, so an event message and the configuration after it go

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text on the wire: every text value of a document is a code list, the decimal character
 // codes joined by ", " ("Fa" -> "70, 97").
 #pragma once

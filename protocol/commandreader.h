@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the commands a client writes out of its byte stream. Commands are single elements,
 // normally "<Name/>" followed by CR LF; they may come split over several reads, or several in
 // one read, so each complete tag is taken as it appears.

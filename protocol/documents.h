@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The documents a storage service sends: the configuration document that answers a command
 // and is pushed after every change, and the event message that comes before such a push.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a storage service reports of one enclosure, before it is written as an SVBox element.
 // The simulator and tamro-storage-service both describe their enclosures with these records;
 // the protocol library turns them into the wire's documents.

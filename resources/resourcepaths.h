@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths of the pictures, icons, translations and help files that the build embeds in the
 // program (Qt resource system) or installs beside it. Qt Core only: callers build their own
 // QIcon/QPixmap from these paths.

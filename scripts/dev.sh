@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Set-up, build, run and test TAMRO RAID MONITOR on Debian 12.
 #   bash scripts/dev.sh run    install what is missing, build, run the monitor against the
 #                              simulator (started when nothing listens on 127.0.0.1:51115)

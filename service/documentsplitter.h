@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cuts a TCP byte stream into whole XML documents. One answer can arrive in two reads and
 // two messages in one; each document (one root element, white space and NUL bytes between
 // documents skipped) comes out exactly once. An unfinished tail is kept for the next read; a

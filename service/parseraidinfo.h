@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The storage service's only client: the loopback connection, the command exchange, the
 // parsing of answers and event messages into the device table, and the queries over it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the service client calls back on its owner (the monitoring controller).
 #pragma once
 

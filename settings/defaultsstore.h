@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user defaults store over QSettings (organization "TAMRO", application
 // "TAMRO RAID MONITOR", an INI file under the XDG config home) plus an in-memory table of
 // registered defaults that apply while the store holds no value of its own. Booleans

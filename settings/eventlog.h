@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event log in memory and on disk: a header line, then one line per event, newest first,
 // each entry ending in CR LF; at most 999 entries. The file is UTF-8 CSV, rewritten whole and
 // atomically after every event.

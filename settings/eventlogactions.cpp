@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event log's actions: reading it at launch, adding an event, and the log window's
 // commands.
 #include "settings/eventlogactions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event log's actions: reading the log at launch, adding an event row and writing the
 // whole log to its file, and the log window's commands.
 #pragma once

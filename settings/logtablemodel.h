@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log window's table: one row per event (the header is not shown), columns "no",
 // "DiscoveryTime", "DeviceName", "FriendlyMode", "ExecInfo". Read-only.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live on/off options: loaded from the preferences at launch, set from the settings
 // window's check-boxes at OK, read by the evaluation pass and the alert channels. The shutdown
 // flag is never stored: it holds for the run once the administrator password was checked.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preferences: the registered defaults, loading them into the option flags and the settings
 // window's fields at launch, saving them when the settings window is confirmed, the settings
 // window's actions and the start-at-login entry. Owned by the controller, which hands it the

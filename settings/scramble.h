@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scrambling of the stored mail password: each byte is combined by exclusive-or with a key
 // stream drawn from the C library's srandom/random after seeding with a fixed value. The
 // operation is its own inverse. The generator is reseeded with 0 afterwards, so nothing else

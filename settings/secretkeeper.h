@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeping of one secret: the SMTP sign-in password, or under names of its own the webhook
 // token. In the desktop's keyring when one answers; otherwise in the settings file under
 // SMTPPassword, scrambled like the POP3 password but in a field of 257 bytes, so app passwords

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A place for secrets outside the settings file: the desktop's keyring (the Secret Service
 // on the session bus). The logic sees only this interface; the real keyring lives in a small
 // library of its own (keychain/keychainstore.h) and tests put a stand-in in its place.

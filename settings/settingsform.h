@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window's fields and check-boxes as the logic sees them. The text settings live
 // here (loaded at launch, edited live by the window, read afresh at each use by mail and the
 // event log, stored at OK); the check-boxes are an editing copy of the controller's flags.

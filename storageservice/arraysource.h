@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One kind of kernel array (md RAID, Btrfs) as the storage service sees it: a source reads its
 // arrays from a sysfs tree and says which files wake it when they change.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What sysfs and the udev database say about one block device: the member of an array.
 #pragma once
 

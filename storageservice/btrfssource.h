@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Btrfs filesystems mirrored (or striped, or spanned) across exactly two devices, read from
 // <root>/sys/fs/btrfs/<fsid>/ and <root>/proc/self/mountinfo. Sysfs shows a filesystem only
 // while it is mounted; what a filesystem showed before it went out of use is the caller's to

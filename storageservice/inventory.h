@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service's picture of its arrays: what the sources find now, merged with every array it
 // has seen before (an array out of use keeps its enclosure with its last known state), in a
 // stable order, at most eight served.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tamro-storage-service: serves this machine's two-drive md RAID and Btrfs arrays to the
 // monitor over the storage-service protocol on 127.0.0.1:51115.
 #include "inventory.h"

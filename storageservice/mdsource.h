@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // md RAID arrays: every /sys/block/md*/md/ with two member slots and level raid1, raid0 or
 // linear is one enclosure.
 #pragma once

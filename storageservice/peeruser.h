@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which local user holds the other end of a loopback TCP connection.
 #pragma once
 

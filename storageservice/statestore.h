@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The arrays the service has seen, kept across its restarts in a small JSON file in its state
 // directory: each one's serial, the order it was first seen in, its last known enclosure and
 // the identity of each slot's member.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tamro-storage-service's network side: it answers <SVConfigCmd/> and <SVScanDevicesCmd/>
 // with one configuration document and, on every change, pushes an event message and a fresh
 // configuration to every client. What a client sends never changes anything but that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What wakes the service between its timer reads: sysfs and proc files that the kernel marks
 // with POLLPRI when they change (md's array_state, degraded, sync_action, sync_completed;
 // /proc/mdstat; Btrfs's exclusive_operation and the mount table), and the kernel's uevents

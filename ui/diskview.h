@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One drive's capacity bar: the used fraction of the width in the view's colour as a
 // bevelled bar along the top edge, the rest of the bar in green, and a thin black frame
 // under each of the two segments. The view knows nothing of drives; the status window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's face on the desktop: the tray icon with the status menu, the status window,
 // the modal panels and alerts, the settings and log windows, and the desktop services. The
 // controller reaches all of them through the interfaces it is built with; this object

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log window (w2_Window): the event log as a read-only table, newest event first, with
 // the Rescan and OK buttons.
 #pragma once

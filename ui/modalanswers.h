@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one seam through which modal panels and alerts are answered without being shown.
 // Tests queue the next answers; while answers are queued, each panel or alert takes the next
 // one instead of opening and the request is recorded. A headless run (the program's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The named colours of the status display as Qt colours.
 #pragma once
 

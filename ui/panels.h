@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The modal panels: the notice panel (p0_), the quit panel (p1_) and the password panel
 // (p2_). Each is shown the same way: its message in the status field, the QuelSATA picture,
 // above other windows, run modally (timers and service input wait meanwhile) and hidden

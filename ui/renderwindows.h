@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the settings window and the log window, with sample contents, into PNG files
 // (w1_Window.png, w2_Window.png) in a folder: for screenshots and visual checks. It fills the
 // controller's settings fields and flags with sample values and adds three sample rows to

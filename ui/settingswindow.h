@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window (w1_Window), on four pages: mail (with the SMTP security and sign-in,
 // and POP before SMTP), notifications (notice panel, desktop, reminders, webhook), event log
 // and options. Its fields and check-boxes are bound both ways to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status window (w0_): one enclosure at a time with its picture, mode and rebuild texts,
 // both drive panes with their capacity bars, and the device list (fTargetTable) in which the
 // user selects and renames enclosures. It renders the display it is given and passes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text from outside (the storage service, a file, what the user typed) on its way to a
 // terminal, a one-line format or a JSON document. A terminal obeys control characters: ESC
 // sequences set the window title, clear the screen or colour what follows, a lone CR lets

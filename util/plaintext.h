@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text that comes from outside (the storage service, the event log file, what the user typed)
 // shown where a widget or the desktop reads markup. Qt takes a tooltip as rich text as soon as
 // it looks like markup, so "<img src=...>" in a device name or a log field would load that

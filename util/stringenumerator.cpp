@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/stringenumerator.h"
 
 D_StringEnumerator::D_StringEnumerator(const QString& string, const QString& delimiters)

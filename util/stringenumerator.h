@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Splits a text into tokens separated by any character of a delimiter set. A token is a
 // maximal run of non-delimiter bytes, so empty tokens never occur: a run of delimiters is one
 // separator, and leading or trailing delimiters yield nothing.

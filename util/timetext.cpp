@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/timetext.h"
 
 QString ctimeText(std::time_t when)

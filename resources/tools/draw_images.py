@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws every picture of the monitor: tray icons, application icon, enclosure pictures.
 
 Each picture is a list of simple shapes in design units. The same list is written out as an

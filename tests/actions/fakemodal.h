@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A modal presenter that records every panel and answers the password panel from a queue
 // (Cancel once the queue is empty, so a test can never loop forever).
 #pragma once

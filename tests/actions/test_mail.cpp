@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mail sending against a stand-in mail tool: a shell script that records its arguments, its
 // own command line as the system shows it, and what it read on standard input, then prints
 // and exits as the test tells it.

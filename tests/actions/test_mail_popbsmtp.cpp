@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A test mail through the real popbsmtp: to POP3 and SMTP responders on loopback sockets of
 // this very process (they can only answer while the monitor waits for the tool if that wait
 // keeps the event loop turning), and to the test mail server on aiosmtpd with required

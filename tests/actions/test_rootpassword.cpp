@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The administrator password and the shutdown against a stand-in sudo placed first on PATH:
 // a script that records each call's arguments and standard input and prints what the test
 // tells it. The real sudo is never run: the test stops at once if PATH finds any other.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The alert policy on a clock of the test's own: reminders from the first report until the
 // problem ends, the flapping limit and its count of alerts held back, the service out of
 // reach and back once each, and no second notice panel while one is open.

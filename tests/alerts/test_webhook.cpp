@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The webhook channel against a real HTTP server in the test: the JSON and ntfy requests as
 // the server receives them, the outcome rows, one request per event, a server that never
 // answers (stopped at the limit while monitoring goes on).

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the monitor's outputs the way other programs do and says what it found, as one JSON
 object on standard output; exits 1 with the reasons on standard error when an output is
 broken.

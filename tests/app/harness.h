@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A controller wired to recording presenters, a store in a temporary folder, stand-in mail and
 // sudo programs that write what they were asked into a shared file, and builders of the
 // storage service's documents. Documents are fed to the real client, so every pass runs the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the version gate, timers and the modal gate, the retry budget, lost connections
 // (against a real loopback service), quitting and help.
 #include "harness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The evaluation pass, driven by real documents through the real client: slots, log rows,
 // mails, the notice panel, notifications, the icon, removal, the enclosure limit, the
 // shutdown after rebuilds, parse failures and hand-offs held back while a mail is sent.

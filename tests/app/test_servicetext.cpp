@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile text from the storage service (a volume description, a model, a serial number) and
 // typed into the device list, through every output that a terminal, a spreadsheet, a mail
 // reader or a JSON reader takes in: the event log (read back after a restart and by Python's

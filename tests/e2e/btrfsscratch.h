@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sparse image files on loop devices for a real Btrfs filesystem, undone in every path: the
 // destructor, a fatal signal (the trap runs the same clean-up script), and the next run, which
 // first runs the script a killed run left behind. The script touches only what this run made:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end harness: starts the real simulator, a real SMTP server and the real monitor
 // executable as separate processes, with settings written into the test's temporary home
 // first, and reads what a user would see: the CSV event log, the mails received, and

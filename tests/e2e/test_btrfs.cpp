@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real Btrfs RAID1 pair on loop devices, watched by the real storage service and the real
 // monitor: what the user sees (log rows, mails, the tray colour) as the pair is unmounted,
 // loses a member, is mounted degraded, gets a new member by `btrfs replace`, is balanced back

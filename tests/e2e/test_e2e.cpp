@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end scenarios: the real monitor against the real simulator and a real SMTP server,
 // checked by what a user would see.
 #include "harness.h"

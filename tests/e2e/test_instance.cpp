@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One monitor per user and its face to other processes. A monitor is built in this process
 // the way the program builds it (shell, controller, instance), against the real simulator;
 // the real executable is then started a second time, and with --status, as a user would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The metrics file: what it holds for names a user may type, that Prometheus's own checker
 // accepts it, its mode, and how a folder that cannot be written is reported and retried.
 #include "testfiles.h"

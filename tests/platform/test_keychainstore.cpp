@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SMTP password kept through the real keyring layer. Run twice by CTest: once as it is,
 // without a session bus (the password then goes to the settings file, and nothing waits),
 // and once inside a private D-Bus session with gnome-keyring (tests/support/with_keyring.sh,

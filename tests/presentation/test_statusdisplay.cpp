@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the status window shows for an enclosure: drive panes with their capacity texts and
 // bar fractions, mode and rebuild texts with their colours, pictures by plug status, and the
 // localized plug-state texts. No translator is installed, so every text reads as its id.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's status window side: display names, the device list's selection and
 // renaming (kept in the preferences at once), the rescan command and the notice panel.
 #include "app/appcontroller.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builders for the storage service's messages and a listener that records each hand-off.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding the service's code lists ("70, 97" -> "Fa").
 #include "service/parseraidinfo.h"
 #include "testmain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parsing answers and event messages into the device table, and the queries over it.
 #include "servicefixtures.h"
 #include "testmain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cutting the service's byte stream into whole documents.
 #include "service/documentsplitter.h"
 #include "testmain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Handing parsed documents to the controller: each with its own verdict, coalesced while
 // they wait, never nested, and held back while a modal panel is up.
 #include "platform/modalgate.h"

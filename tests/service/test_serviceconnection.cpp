@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The client against a stand-in service on a real loopback connection.
 #include "platform/modalgate.h"
 #include "servicefixtures.h"

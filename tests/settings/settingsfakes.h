@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recording stand-ins for the controller's modal panels, windows and keyring, and a
 // controller built on a settings file of its own.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event log: reading and writing the CSV file, the size bound, the line format, failed
 // writes, and the log table.
 #include "settingsfakes.h"

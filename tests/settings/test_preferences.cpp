@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preferences: registered defaults, loading and saving, the scrambled password, the
 // settings window's actions, the autostart entry and the settings file's permissions.
 #include "settingsfakes.h"

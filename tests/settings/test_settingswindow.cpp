@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window and the log window: their controls, the live binding to the form, and
 // the buttons reaching the controller.
 #include "settingsfakes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tamro-storage-service over real loopback sockets, reading md trees (and one Btrfs tree)
 // recorded under trees/ (written from the kernel's documented sysfs layout, with its relative
 // links into /sys/devices): the document each tree gives, the pushes when a tree changes, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small HTTP server for the tests, on a free loopback port in the test's own process: it
 // keeps every request it receives (method, path, headers, body) and answers each with the
 // status it is told, or, when told to stay silent, never answers at all. Given a TLS

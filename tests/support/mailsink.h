@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The throw-away mail server of the tests (tests/tools/popbsmtp/smtp_sink.py on aiosmtpd)
 // as a child process: started on free loopback ports, read back through the files it
 // writes, stopped when the object goes. The including target defines TAMRO_PYTHON3 (an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test entry points: every test runs headless, with HOME and the XDG folders pointed at a
 // fresh temporary directory, so no test ever reads or writes the user's real settings.
 #pragma once

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a test program inside a private D-Bus session with a real Secret Service: a
 # gnome-keyring daemon whose login keyring is made and unlocked with a throw-away password,
 # in a throw-away home. The user's own bus and keyring are never reached. The program sees

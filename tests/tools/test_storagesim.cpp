@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the storage-service simulator as a separate process and talks to it over real loopback
 // sockets, the way the monitor and the end-to-end tests do.
 #include "testmain.h"

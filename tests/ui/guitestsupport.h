@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A controller on a private preferences file, wired to a GuiShell, for the widget tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The capacity bar: segment geometry for the fractions the status window gives it, and the
 // colours that end up on screen.
 #include "testmain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shell between the controller and the desktop: answered panels and alerts, the
 // end-to-end answer mode, the status menu, the status window without a tray, and the icon
 // and summary it keeps.

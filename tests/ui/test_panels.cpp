@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The notice, quit and password panels: their controls, their result codes, the modal mode
 // while they run, and that they are hidden afterwards.
 #include "platform/modalgate.h"

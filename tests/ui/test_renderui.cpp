@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The render tool draws every window, panel and the tray menu, in every language and the
 // pseudo-locale, into PNG files under <build>/ui-renders/<lang>/; none of them may be missing
 // or blank, and no text in them may be cut or drawn without a font.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The embedded pictures, icons, help files and string tables: every one the program asks for
 // is there, has the right size and format, and every text id is translated in every language.
 #include "resourcepaths.h"

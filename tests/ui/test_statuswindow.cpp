@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status window: it renders what the controller computed (texts, colours, picture, bars),
 // and its device list selects and renames enclosures through the controller.
 #include "guitestsupport.h"

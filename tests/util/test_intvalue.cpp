@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Integer reading of the service's texts: white space, sign, leading digits, clamping.
 #include "testmain.h"
 #include "util/intvalue.h"

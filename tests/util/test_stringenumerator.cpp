@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting code lists and log rows: a token is a maximal run of non-delimiter bytes.
 #include "testmain.h"
 #include "util/stringenumerator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The network side of popbsmtp: the POP3 login and the SMTP delivery, both through libcurl.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // popbsmtp: sends one plain-text mail through an SMTP server, optionally after a POP3 login
 // (POP before SMTP). Prints "Email was sent successfully!" only when the server accepted it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mail as it goes on the wire: RFC 5322 headers and a quoted-printable UTF-8 text body.
 #pragma once
 

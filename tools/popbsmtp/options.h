@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command line of popbsmtp: parsing and checking of everything the caller hands over.
 #pragma once
 

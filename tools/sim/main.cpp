@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tamro-storage-sim: a stand-in for the local storage service, for tests and demonstrations.
 #include "simserver.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated storage service's TCP side: it answers configuration and device-scan commands,
 // pushes event messages and fresh configurations on every change, runs a scenario's timeline
 // and takes control commands from a control socket and from standard input.

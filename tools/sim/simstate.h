@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated storage service's model: its enclosures and drives, the documents it sends
 // for them, and the control commands that change them. No sockets here; SimServer does the I/O.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds answers of the storage service as it sends them (XML, text values as code lists),
 // for the render tool and the tests: one configuration answer describing any number of
 // enclosures. Attributes left out of a map are left out of the document.

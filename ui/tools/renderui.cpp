@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the status window in its typical states, the panels, the tray menu, the settings
 // and log windows (each page of their tabs too) into PNG files, one folder per language: every
 // language of the program and the pseudo-locale. It feeds the controller the storage service's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finds text that a window cannot show whole: a label, button, check box, group box title,
 // tab bar, combo box or menu smaller than its own size hint, a word-wrapped label too short
 // for its lines, a table column narrower than its title, or a character that no installed

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A throw-away mail server for tests: a real SMTP server (aiosmtpd) on 127.0.0.1 and,
 on request, a small POP3 responder beside it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // popbsmtp end to end: the real tool against a real SMTP server (smtp_sink.py on aiosmtpd),
 // a scripted POP3 responder, and loopback servers that never answer.
 #include "mailsink.h"
