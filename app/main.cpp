@@ -7,6 +7,9 @@
 #include "bus/monitorlink.h"
 #include "keychain/keychainstore.h"
 #include "platform/logging.h"
+#include "presentation/devicelistmodel.h"
+#include "presentation/statuspresentation.h"
+#include "settings/eventlogactions.h"
 #include "ui/guishell.h"
 #include "ui/modalanswers.h"
 #include "ui/translations.h"
@@ -19,6 +22,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -143,6 +147,40 @@ int showRunningMonitor()
     return 0;
 }
 
+// The windows and the status menu, on the controller's parts.
+GuiShell::Wiring shellWiring(AppController& controller)
+{
+    GuiShell::Wiring wiring;
+    wiring.status.devices = controller.deviceListModel();
+    wiring.status.presentation = &controller.statusPresentation();
+    wiring.status.showLog = [&controller] { controller.eventLogActions().w2_OrderFront(); };
+    wiring.status.showSettings = [&controller] { controller.preferences().w1_OrderFront(); };
+    wiring.status.showHelp = [&controller] { controller.showHelp(); };
+    wiring.status.quit = [&controller] { controller.terminateApp(); };
+    wiring.display = &controller.statusDisplay();
+    wiring.settings.form = &controller.form();
+    wiring.settings.preferences = &controller.preferences();
+    wiring.settings.mail = &controller.mail();
+    wiring.settings.webhook = &controller.webhook();
+    wiring.settings.shutdown = &controller.shutdownAction();
+    wiring.settings.setMetricsFolder = [&controller] { controller.w1_SetMetricsFolder(); };
+    wiring.log = controller.logTableModel();
+    wiring.logActions = &controller.eventLogActions();
+    return wiring;
+}
+
+// The requests of other processes, on the controller's snapshot and status window.
+void attachInstance(MonitorInstance& instance, AppController& controller)
+{
+    MonitorInstance::Wiring wiring;
+    wiring.snapshot = [&controller] { return controller.snapshot(); };
+    wiring.showStatusWindow = [&controller] { controller.statusPresentation().w0_OrderFront(); };
+    wiring.rescan = [&controller] { controller.statusPresentation().w0_Rescan(); };
+    instance.attach(std::move(wiring));
+    QObject::connect(&controller, &AppController::snapshotChanged, &instance,
+                     &MonitorInstance::publishChange);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -192,7 +230,7 @@ int main(int argc, char** argv)
     applyDevelopmentOverrides(config);
 
     AppController controller(config);
-    shell.attach(controller);
+    shell.attach(shellWiring(controller));
     if (!controller.init()) {
         // The alert was shown and termination requested: let the loop end the program.
         QTimer::singleShot(0, &app, [] { QCoreApplication::exit(1); });
@@ -200,7 +238,7 @@ int main(int argc, char** argv)
         shell.detach();
         return 1;
     }
-    instance.attach(controller);
+    attachInstance(instance, controller);
     qCInfo(lcMonitor, "connecting to 127.0.0.1:%d", int(config.servicePort));
     controller.applicationDidFinishLaunching();
     shell.launch();

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bus/monitorinstance.h"
 
-#include "app/appcontroller.h"
 #include "bus/monitorlink.h"
 #include "platform/logging.h"
-#include "presentation/statuspresentation.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -14,6 +12,8 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+
+#include <utility>
 
 namespace {
 
@@ -150,46 +150,48 @@ void MonitorInstance::answerLocal(QLocalSocket* socket)
         socket->abort();
 }
 
-void MonitorInstance::attach(AppController& controller)
+void MonitorInstance::attach(Wiring wiring)
 {
-    _controller = &controller;
-    connect(&controller, &AppController::snapshotChanged, this, &MonitorInstance::publishChange);
+    _wiring = std::move(wiring);
+    _attached = true;
     if (_showPending) {
         _showPending = false;
-        controller.statusPresentation().w0_OrderFront();
+        if (_wiring.showStatusWindow)
+            _wiring.showStatusWindow();
     }
 }
 
 void MonitorInstance::detach()
 {
-    if (_controller)
-        disconnect(_controller, nullptr, this, nullptr);
-    _controller = nullptr;
+    _wiring = Wiring();
+    _attached = false;
 }
 
 MonitorSnapshot MonitorInstance::snapshot() const
 {
-    return _controller ? _controller->snapshot() : MonitorSnapshot();
+    return _attached && _wiring.snapshot ? _wiring.snapshot() : MonitorSnapshot();
 }
 
 void MonitorInstance::showStatusWindow()
 {
     qCInfo(lcMonitor, "asked to show the status window");
-    if (_controller)
-        _controller->statusPresentation().w0_OrderFront();
-    else
+    if (!_attached)
         _showPending = true;
+    else if (_wiring.showStatusWindow)
+        _wiring.showStatusWindow();
 }
 
 void MonitorInstance::rescan()
 {
     qCInfo(lcMonitor, "asked to rescan");
-    if (_controller)
-        _controller->statusPresentation().w0_Rescan();
+    if (_attached && _wiring.rescan)
+        _wiring.rescan();
 }
 
 void MonitorInstance::publishChange()
 {
+    if (!_attached)
+        return;
     const MonitorSnapshot current = snapshot();
     const QString state = MonitorSnapshot::stateName(current.state);
     emit stateChanged(state);

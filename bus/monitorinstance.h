@@ -4,19 +4,18 @@
 // on a local socket beside the lock. A later start finds either taken and only asks the
 // running monitor to show its status window (see monitorlink.h).
 //
-// On the bus the object exposes what the controller publishes, and forwards two requests to
-// the controller's own actions; it decides nothing itself.
+// On the bus the object exposes the snapshot it is given, and forwards two requests to the
+// calls it is given; it decides nothing itself.
 #pragma once
 
 #include "app/monitorsnapshot.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QObject>
-#include <QPointer>
 
+#include <functional>
 #include <memory>
 
-class AppController;
 class QLocalServer;
 class QLocalSocket;
 class QLockFile;
@@ -40,10 +39,23 @@ public:
     Claim claim(bool useSessionBus = true);
     bool isOnSessionBus() const { return _onBus; }
 
-    // The controller whose snapshot is published and whose actions the requests reach. A
-    // request to show the status window that came before is carried out now.
-    void attach(AppController& controller);
+    // What the requests read and reach.
+    struct Wiring
+    {
+        std::function<MonitorSnapshot()> snapshot; // what the monitor knows now
+        std::function<void()> showStatusWindow;    // the status window, in front
+        std::function<void()> rescan;              // the status window's Rescan
+    };
+
+    // Starts answering with the monitor's snapshot and calls. A request to show the status
+    // window that came before is carried out now.
+    void attach(Wiring wiring);
+    // Stops: the requests read an empty snapshot and reach nothing. Call it before the parts
+    // the calls reach go.
     void detach();
+    // The snapshot changed: tells the bus's watchers (connect it to whoever publishes it).
+    // Nothing while detached.
+    void publishChange();
 
     // What the requests read and do.
     MonitorSnapshot snapshot() const;
@@ -58,11 +70,11 @@ private:
     bool claimBus();
     void listenLocally();
     void answerLocal(QLocalSocket* socket);
-    void publishChange();
 
     std::unique_ptr<QLockFile> _lock;
     QLocalServer* _server = nullptr; // child of this object
-    QPointer<AppController> _controller;
+    Wiring _wiring;
+    bool _attached = false;
     bool _onBus = false;
     bool _showPending = false;
 };

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/guishell.h"
 
-#include "app/appcontroller.h"
 #include "platform/logging.h"
 #include "platform/modalgate.h"
-#include "presentation/devicelistmodel.h"
 #include "presentation/statuspresentation.h"
 #include "resourcepaths.h"
 #include "settings/eventlogactions.h"
@@ -35,6 +33,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
+
+#include <utility>
 
 namespace {
 
@@ -123,17 +123,11 @@ GuiShell::~GuiShell()
     detach();
 }
 
-void GuiShell::attach(AppController& controller)
+void GuiShell::attach(Wiring wiring)
 {
-    _controller = &controller;
-    StatusWindow::Wiring wiring;
-    wiring.devices = controller.deviceListModel();
-    wiring.presentation = &controller.statusPresentation();
-    wiring.showLog = [&controller] { controller.eventLogActions().w2_OrderFront(); };
-    wiring.showSettings = [&controller] { controller.preferences().w1_OrderFront(); };
-    wiring.showHelp = [&controller] { controller.showHelp(); };
-    wiring.quit = [&controller] { controller.terminateApp(); };
-    _statusWindow = std::make_unique<StatusWindow>(std::move(wiring), controller.statusDisplay());
+    _wiring = std::move(wiring);
+    _attached = true;
+    _statusWindow = std::make_unique<StatusWindow>(_wiring.status, *_wiring.display);
     buildMenu();
 }
 
@@ -147,33 +141,33 @@ void GuiShell::detach()
     _tray = nullptr;
     _menu.reset();
     _statusWindow.reset();
-    _controller = nullptr;
+    _wiring = Wiring();
+    _attached = false;
 }
 
 void GuiShell::buildMenu()
 {
     _menu = std::make_unique<QMenu>();
     _menu->setObjectName(QStringLiteral("sbMenu"));
-    // Each item runs one controller action; plain lambdas rather than member-function
-    // pointers keep the call simple for the sanitizers and the reader.
-    const auto add = [this](const char* textId, const char* name, void (*action)(AppController&)) {
+    // Each item runs one of the calls attached, while they are; plain lambdas rather than
+    // member-function pointers keep the call simple for the sanitizers and the reader.
+    const auto add = [this](const char* textId, const char* name, void (*action)(const Wiring&)) {
         QAction* item = _menu->addAction(qtTrId(textId));
         item->setObjectName(QString::fromLatin1(name));
         connect(item, &QAction::triggered, this, [this, action] {
-            if (_controller)
-                action(*_controller);
+            if (_attached)
+                action(_wiring);
         });
         return item;
     };
     add("UI_MenuStatus", "sbMenu_Status",
-        [](AppController& c) { c.statusPresentation().w0_OrderFront(); });
-    add("UI_MenuLog", "sbMenu_Log", [](AppController& c) { c.eventLogActions().w2_OrderFront(); });
-    add("UI_MenuSettings", "sbMenu_Settings",
-        [](AppController& c) { c.preferences().w1_OrderFront(); });
+        [](const Wiring& w) { w.status.presentation->w0_OrderFront(); });
+    add("UI_MenuLog", "sbMenu_Log", [](const Wiring& w) { w.status.showLog(); });
+    add("UI_MenuSettings", "sbMenu_Settings", [](const Wiring& w) { w.status.showSettings(); });
     _menu->addSeparator();
-    add("UI_MenuHelp", "sbMenu_Help", [](AppController& c) { c.showHelp(); });
+    add("UI_MenuHelp", "sbMenu_Help", [](const Wiring& w) { w.status.showHelp(); });
     _menu->addSeparator();
-    add("UI_MenuQuit", "sbMenu_Quit", [](AppController& c) { c.terminateApp(); });
+    add("UI_MenuQuit", "sbMenu_Quit", [](const Wiring& w) { w.status.quit(); });
 }
 
 void GuiShell::launch()
@@ -482,10 +476,10 @@ void GuiShell::closeStatusWindow()
 
 void GuiShell::showSettingsWindow()
 {
-    if (!_controller)
+    if (!_attached)
         return;
     if (!_settingsWindow)
-        _settingsWindow = new SettingsWindow(*_controller);
+        _settingsWindow = new SettingsWindow(_wiring.settings);
     orderFront(_settingsWindow, true);
 }
 
@@ -503,11 +497,10 @@ void GuiShell::commitSettingsEditing()
 
 void GuiShell::showLogWindow()
 {
-    if (!_controller)
+    if (!_attached)
         return;
     if (!_logWindow)
-        _logWindow = new LogWindow(_controller->logTableModel(), _controller->eventLogActions(),
-                                   _controller->statusPresentation());
+        _logWindow = new LogWindow(_wiring.log, *_wiring.logActions, *_wiring.status.presentation);
     orderFront(_logWindow, false);
 }
 

@@ -2,7 +2,8 @@
 // The program's face on the desktop: the tray icon with the status menu, the status window,
 // the modal panels and alerts, the settings and log windows, and the desktop services. The
 // controller reaches all of them through the interfaces it is built with; this object
-// implements them with widgets.
+// implements them with widgets, which reach back only through the parts and calls it is
+// attached to.
 //
 // Without a system tray (a desktop without a tray host), the status window is shown at
 // launch with the tray menu's commands, and closing it only minimizes it; the shell moves the
@@ -14,6 +15,8 @@
 
 #include "platform/ports.h"
 #include "presentation/statusdisplay.h"
+#include "ui/settingswindow.h"
+#include "ui/statuswindow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -21,7 +24,8 @@
 
 #include <memory>
 
-class AppController;
+class EventLogActions;
+class LogTableModel;
 class LogWindow;
 class NoticePanel;
 class PasswordPanel;
@@ -32,8 +36,6 @@ class QMenu;
 class QSystemTrayIcon;
 class QTimer;
 class QuitPanel;
-class SettingsWindow;
-class StatusWindow;
 
 class GuiShell : public QObject,
                  public StatusPresenter,
@@ -46,9 +48,21 @@ public:
     explicit GuiShell(QObject* parent = nullptr);
     ~GuiShell() override;
 
-    // Builds the status window and the status menu for the controller.
-    void attach(AppController& controller);
-    // Removes every window that refers to the controller; call before the controller goes.
+    // What the windows and the status menu show and call.
+    struct Wiring
+    {
+        // The status window; its Log, Settings, Help and Quit calls serve the menu too, and
+        // its presentation the menu's Status item and the log window's Rescan.
+        StatusWindow::Wiring status;
+        const StatusDisplay* display = nullptr; // what the status window shows first
+        SettingsWindow::Wiring settings;        // the settings window, built when first shown
+        LogTableModel* log = nullptr;           // the log window's rows
+        EventLogActions* logActions = nullptr;  // the log window's OK
+    };
+
+    // Builds the status window and the status menu.
+    void attach(Wiring wiring);
+    // Removes every window that refers to the parts attached; call before they go.
     void detach();
     // Puts the icon into the tray, or, without a tray, shows the status window and starts
     // looking for one.
@@ -117,7 +131,8 @@ private:
     void pollTray();
     QIcon statusIconImage(int status) const;
 
-    AppController* _controller = nullptr;
+    Wiring _wiring;
+    bool _attached = false;
     std::unique_ptr<StatusWindow> _statusWindow;
     std::unique_ptr<QMenu> _menu;
     QSystemTrayIcon* _tray = nullptr;             // child of this object

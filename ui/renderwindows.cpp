@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/renderwindows.h"
 
-#include "app/appcontroller.h"
 #include "settings/eventlog.h"
 #include "settings/logtablemodel.h"
+#include "settings/optionflags.h"
+#include "settings/preferences.h"
 #include "ui/logwindow.h"
 #include "ui/settingswindow.h"
 
@@ -25,12 +26,12 @@ void renderTo(QWidget& window, const QString& outDir, const QString& name,
 
 } // namespace
 
-void renderSettingsWindows(AppController& controller, const QString& outDir,
+void renderSettingsWindows(const SampleWindows& windows, const QString& outDir,
                            const std::function<void(QWidget&, const QString&)>& inspect)
 {
     QDir().mkpath(outDir);
     using Text = SettingsForm::Text;
-    SettingsForm& form = controller.form();
+    SettingsForm& form = *windows.settings.form;
     form.setText(Text::SMTPServer, QStringLiteral("smtp.example.com"));
     form.setText(Text::SMTPPort, QStringLiteral("25"));
     form.setText(Text::FromField, QStringLiteral("monitor@example.com"));
@@ -41,23 +42,23 @@ void renderSettingsWindows(AppController& controller, const QString& outDir,
     form.setText(Text::SMTPUser, QStringLiteral("monitor@example.com"));
     form.setText(Text::SMTPPassword, QStringLiteral("app-password"));
     form.setText(Text::SMTPPasswordPlace, qtTrId("MSG_SMTPPasswordInKeyring"));
-    controller.flags()._isSMTPAuth = true;
-    controller.flags()._isSendMail = true;
-    controller.flags()._isMakeLog = true;
-    controller.flags()._isAddLoginItem = true;
-    controller.flags()._isDispPanel = true;
-    controller.flags()._isWebhook = true;
+    windows.flags->_isSMTPAuth = true;
+    windows.flags->_isSendMail = true;
+    windows.flags->_isMakeLog = true;
+    windows.flags->_isAddLoginItem = true;
+    windows.flags->_isDispPanel = true;
+    windows.flags->_isWebhook = true;
     form.setText(Text::ReminderHours, QStringLiteral("6"));
     form.setText(Text::WebhookURL, QStringLiteral("https://ntfy.sh/office-raid"));
     form.setText(Text::WebhookFormat, QStringLiteral("ntfy"));
     form.setText(Text::WebhookStatus, qtTrId("MSG_WebhookTestSuccess"));
-    controller.preferences().w1_OrderFront();
+    windows.settings.preferences->w1_OrderFront();
 
     // At the size the program opens it at, so the picture shows any text that does not fit.
-    SettingsWindow settings(controller);
+    SettingsWindow settings(windows.settings);
     renderTo(settings, outDir, QStringLiteral("w1_Window"), inspect);
 
-    EventLog& log = controller.eventLog();
+    EventLog& log = *windows.log;
     log.insert(EventLog::makeLine(QStringLiteral("Mon Dec  7 09:12:40 2026"),
                                   QStringLiteral("Office"), QStringLiteral("RAID 1"),
                                   QStringLiteral("Retrieved configuration.")));
@@ -67,9 +68,8 @@ void renderSettingsWindows(AppController& controller, const QString& outDir,
     log.insert(EventLog::makeLine(QStringLiteral("Mon Dec  7 17:03:09 2026"),
                                   QStringLiteral("Office"), QStringLiteral("-"),
                                   qtTrId("MSG_MailSuccess")));
-    controller.logTableModel()->reload();
+    windows.logTable->reload();
 
-    LogWindow logWindow(controller.logTableModel(), controller.eventLogActions(),
-                        controller.statusPresentation());
+    LogWindow logWindow(windows.logTable, *windows.logActions, *windows.presentation);
     renderTo(logWindow, outDir, QStringLiteral("w2_Window"), inspect);
 }

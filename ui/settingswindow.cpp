@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/settingswindow.h"
 
+#include "actions/shutdown.h"
 #include "alerts/mailchannel.h"
 #include "alerts/webhookchannel.h"
-#include "app/appcontroller.h"
+#include "settings/preferences.h"
 #include "ui/windowtexts.h"
 
 #include "ui_w1_Window.h"
@@ -31,8 +32,9 @@ template <typename Enum> QList<Enum> allValues()
 
 } // namespace
 
-SettingsWindow::SettingsWindow(AppController& controller, QWidget* parent)
-    : QWidget(parent, Qt::Window), _controller(controller), _ui(std::make_unique<Ui::w1_Window>())
+SettingsWindow::SettingsWindow(Wiring wiring, QWidget* parent)
+    : QWidget(parent, Qt::Window), _wiring(std::move(wiring)),
+      _ui(std::make_unique<Ui::w1_Window>())
 {
     _ui->setupUi(this);
     translateWindowTexts(this);
@@ -47,7 +49,7 @@ SettingsWindow::~SettingsWindow() = default;
 
 void SettingsWindow::bindTexts()
 {
-    SettingsForm& form = _controller.form();
+    SettingsForm& form = *_wiring.form;
     for (const Text field : allValues<Text>()) {
         const QString name = SettingsForm::objectName(field);
         if (auto* edit = findChild<QLineEdit*>(name)) {
@@ -80,7 +82,7 @@ void SettingsWindow::bindTexts()
 void SettingsWindow::bindChoice(QComboBox* combo, Text field,
                                 std::initializer_list<std::pair<const char*, const char*>> choices)
 {
-    SettingsForm& form = _controller.form();
+    SettingsForm& form = *_wiring.form;
     // The stored values and the texts the list shows for them.
     for (const auto& [value, text] : choices)
         combo->addItem(qtTrId(text), QString::fromLatin1(value));
@@ -122,32 +124,32 @@ void SettingsWindow::bindChoices()
 
 void SettingsWindow::bindCheckBoxes()
 {
-    SettingsForm& form = _controller.form();
+    SettingsForm& form = *_wiring.form;
     for (const Box box : allValues<Box>()) {
         auto* check = findChild<QCheckBox*>(SettingsForm::objectName(box));
         if (!check)
             continue;
         check->setChecked(form.isChecked(box));
         connect(check, &QCheckBox::clicked, this, [this, box](bool checked) {
-            _controller.form().setChecked(box, checked);
+            _wiring.form->setChecked(box, checked);
             switch (box) {
             case Box::Mail:
-                _controller.preferences().w1_SendMail();
+                _wiring.preferences->w1_SendMail();
                 break;
             case Box::RebuildMail:
-                _controller.preferences().w1_SendRebuildMail();
+                _wiring.preferences->w1_SendRebuildMail();
                 break;
             case Box::POPbSMTP:
-                _controller.preferences().w1_POPbSMTP();
+                _wiring.preferences->w1_POPbSMTP();
                 break;
             case Box::SMTPAuth:
-                _controller.preferences().w1_SMTPAuth();
+                _wiring.preferences->w1_SMTPAuth();
                 break;
             case Box::Webhook:
-                _controller.preferences().w1_Webhook();
+                _wiring.preferences->w1_Webhook();
                 break;
             case Box::Shutdown:
-                _controller.w1_GetRootPassword();
+                _wiring.shutdown->w1_GetRootPassword();
                 break;
             default:
                 break;
@@ -164,24 +166,23 @@ void SettingsWindow::bindCheckBoxes()
 
 void SettingsWindow::connectButtons()
 {
-    connect(_ui->w1_Ok, &QPushButton::clicked, this, [this] { _controller.preferences().w1_Ok(); });
+    connect(_ui->w1_Ok, &QPushButton::clicked, this, [this] { _wiring.preferences->w1_Ok(); });
     connect(_ui->w1_Cancel, &QPushButton::clicked, this,
-            [this] { _controller.preferences().w1_Cancel(); });
-    connect(_ui->w1_TestMail, &QPushButton::clicked, this,
-            [this] { _controller.mail().w1_TestMail(); });
+            [this] { _wiring.preferences->w1_Cancel(); });
+    connect(_ui->w1_TestMail, &QPushButton::clicked, this, [this] { _wiring.mail->w1_TestMail(); });
     connect(_ui->w1_SetFilePath, &QPushButton::clicked, this,
-            [this] { _controller.preferences().w1_SetFilePath(); });
+            [this] { _wiring.preferences->w1_SetFilePath(); });
     connect(_ui->w1_TestWebhook, &QPushButton::clicked, this,
-            [this] { _controller.webhook().w1_TestWebhook(); });
+            [this] { _wiring.webhook->w1_TestWebhook(); });
     connect(_ui->w1_SetCAFile, &QPushButton::clicked, this,
-            [this] { _controller.preferences().w1_SetCAFile(); });
+            [this] { _wiring.preferences->w1_SetCAFile(); });
     connect(_ui->w1_SetMetricsFolder, &QPushButton::clicked, this,
-            [this] { _controller.w1_SetMetricsFolder(); });
+            [this] { _wiring.setMetricsFolder(); });
 }
 
 void SettingsWindow::commitEditing()
 {
-    SettingsForm& form = _controller.form();
+    SettingsForm& form = *_wiring.form;
     for (const Text field : allValues<Text>()) {
         if (auto* edit = findChild<QLineEdit*>(SettingsForm::objectName(field)))
             form.setText(field, edit->text());

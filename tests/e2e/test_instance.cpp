@@ -3,11 +3,13 @@
 // the way the program builds it (shell, controller, instance), against the real simulator;
 // the real executable is then started a second time, and with --status, as a user would.
 // Runs inside a session bus of its own (dbus-run-session, see CMakeLists.txt).
+#include "controllerwiring.h"
 #include "harness.h"
 #include "testmain.h"
 
 #include "app/appcontroller.h"
 #include "bus/monitorinstance.h"
+#include "presentation/statuspresentation.h"
 #include "ui/guishell.h"
 #include "ui/modalanswers.h"
 #include "ui/statuswindow.h"
@@ -76,10 +78,15 @@ struct Monitor
         config.timing.handOffIdleMs = 10;
         config.timing.handOffBusyMs = 50;
         controller = std::make_unique<AppController>(config);
-        shell.attach(*controller);
+        shell.attach(shellWiring(*controller));
         if (!controller->init())
             return false;
-        instance.attach(*controller);
+        AppController& c = *controller;
+        instance.attach({[&c] { return c.snapshot(); },
+                         [&c] { c.statusPresentation().w0_OrderFront(); },
+                         [&c] { c.statusPresentation().w0_Rescan(); }});
+        QObject::connect(&c, &AppController::snapshotChanged, &instance,
+                         &MonitorInstance::publishChange);
         controller->applicationDidFinishLaunching();
         return true;
     }

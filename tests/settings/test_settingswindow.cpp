@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window and the log window: their controls, the live binding to the form, and
 // the buttons reaching the controller.
+#include "controllerwiring.h"
 #include "settingsfakes.h"
 #include "testmain.h"
 
@@ -77,7 +78,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, className);
         auto rig = makeRig();
-        SettingsWindow window(*rig->controller);
+        SettingsWindow window(settingsWindowWiring(*rig->controller));
         QCOMPARE(window.objectName(), QStringLiteral("w1_Window"));
         QObject* control = window.findChild<QObject*>(name);
         QVERIFY2(control, qPrintable(name));
@@ -87,7 +88,7 @@ private slots:
     void passwordIsHidden()
     {
         auto rig = makeRig();
-        SettingsWindow window(*rig->controller);
+        SettingsWindow window(settingsWindowWiring(*rig->controller));
         QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_Password"))->echoMode(),
                  QLineEdit::Password);
         QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPPassword"))->echoMode(),
@@ -100,7 +101,7 @@ private slots:
     void fitsASmallScreen()
     {
         auto rig = makeRig();
-        SettingsWindow window(*rig->controller);
+        SettingsWindow window(settingsWindowWiring(*rig->controller));
         window.show();
         QVERIFY2(window.sizeHint().height() <= 700,
                  qPrintable(QString::number(window.sizeHint().height())));
@@ -111,7 +112,7 @@ private slots:
     {
         auto rig = makeRig();
         AppController& c = *rig->controller;
-        SettingsWindow window(c);
+        SettingsWindow window(settingsWindowWiring(c));
         auto* hours = window.findChild<QComboBox*>(QStringLiteral("w1_ReminderHours"));
         QCOMPARE(hours->count(), 4);
         QCOMPARE(hours->currentData().toString(), QStringLiteral("0"));
@@ -137,7 +138,7 @@ private slots:
     {
         auto rig = makeRig();
         AppController& c = *rig->controller;
-        SettingsWindow window(c);
+        SettingsWindow window(settingsWindowWiring(c));
         auto* list = window.findChild<QComboBox*>(QStringLiteral("w1_SMTPSecurity"));
         QCOMPARE(list->count(), 4);
         // Loaded from the registered default.
@@ -161,7 +162,7 @@ private slots:
     void labelsShowTexts()
     {
         auto rig = makeRig();
-        SettingsWindow window(*rig->controller);
+        SettingsWindow window(settingsWindowWiring(*rig->controller));
         // No translator is installed here, so a text shows as its id: every label must
         // have gone through the string table, and none is left empty.
         QCOMPARE(window.windowTitle(), QStringLiteral("UI_SettingsWindowTitle"));
@@ -176,7 +177,7 @@ private slots:
         auto rig = makeRig();
         rig->controller->flags()._isSendMail = true;
         rig->controller->preferences().w1_OrderFront();
-        SettingsWindow window(*rig->controller);
+        SettingsWindow window(settingsWindowWiring(*rig->controller));
         window.show();
         auto* edit = window.findChild<QLineEdit*>(QStringLiteral("w1_SubjectField"));
         QVERIFY(edit->isEnabled());
@@ -189,7 +190,7 @@ private slots:
     {
         auto rig = makeRig();
         AppController& c = *rig->controller;
-        SettingsWindow window(c);
+        SettingsWindow window(settingsWindowWiring(c));
         c.form().setText(Text::POP3Server, QStringLiteral("pop.example.com"));
         c.form().setText(Text::MailStatus, QStringLiteral("sent"));
         c.form().setChecked(Box::Shutdown, true);
@@ -205,7 +206,7 @@ private slots:
     void checkBoxesCallTheActions()
     {
         auto rig = makeRig();
-        SettingsWindow window(*rig->controller);
+        SettingsWindow window(settingsWindowWiring(*rig->controller));
         window.show();
         auto* server = window.findChild<QLineEdit*>(QStringLiteral("w1_SMTPServer"));
         auto* pop = window.findChild<QLineEdit*>(QStringLiteral("w1_Password"));
@@ -221,7 +222,7 @@ private slots:
     void commitEditingTakesTheFieldsText()
     {
         auto rig = makeRig();
-        SettingsWindow window(*rig->controller);
+        SettingsWindow window(settingsWindowWiring(*rig->controller));
         window.findChild<QLineEdit*>(QStringLiteral("w1_Username"))
             ->setText(QStringLiteral("typed"));
         window.commitEditing();
@@ -234,7 +235,7 @@ private slots:
         AppController& c = *rig->controller;
         c.flags()._isAddLoginItem = false;
         c.preferences().w1_OrderFront();
-        SettingsWindow window(c);
+        SettingsWindow window(settingsWindowWiring(c));
         window.show();
         auto* login = window.findChild<QCheckBox*>(QStringLiteral("w1_LoginItem"));
         QVERIFY(!login->isChecked());
@@ -271,7 +272,7 @@ private slots:
     void cancelButtonClosesOnly()
     {
         auto rig = makeRig();
-        SettingsWindow window(*rig->controller);
+        SettingsWindow window(settingsWindowWiring(*rig->controller));
         rig->windows.calls.clear();
         window.findChild<QPushButton*>(QStringLiteral("w1_Cancel"))->click();
         QCOMPARE(rig->windows.calls, QStringList{QStringLiteral("closeSettings")});
@@ -301,7 +302,7 @@ private slots:
     {
         auto rig = makeRig();
         const QString out = _dir->filePath(QStringLiteral("render"));
-        renderSettingsWindows(*rig->controller, out);
+        renderSettingsWindows(sampleWindows(*rig->controller), out);
         for (const QString& name :
              {QStringLiteral("w1_Window.png"), QStringLiteral("w2_Window.png")}) {
             const QImage image(out + u'/' + name);

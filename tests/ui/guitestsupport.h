@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/appcontroller.h"
+#include "controllerwiring.h"
 #include "settings/defaultsstore.h"
 #include "ui/guishell.h"
 #include "ui/tools/raiddocument.h"
@@ -29,7 +30,7 @@ struct GuiStage
         config.timing.loginMs = 3600000;
         controller = std::make_unique<AppController>(config);
         controller->client().setHandOffIntervals(0, 0);
-        shell.attach(*controller);
+        shell.attach(shellWiring(*controller));
     }
 
     ~GuiStage() { shell.detach(); }

@@ -10,7 +10,10 @@
 //
 // Usage: tamro-render-ui [output folder]    (default: <build>/ui-renders)
 #include "app/appcontroller.h"
+#include "presentation/devicelistmodel.h"
+#include "presentation/statuspresentation.h"
 #include "settings/defaultsstore.h"
+#include "settings/eventlogactions.h"
 #include "ui/guishell.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
@@ -140,6 +143,47 @@ bool saveTabPages(QWidget& window, const QString& dir, const QString& name)
     return ok;
 }
 
+// The windows, the status menu and the sample windows, on the controller's parts.
+SettingsWindow::Wiring settingsWiring(AppController& controller)
+{
+    SettingsWindow::Wiring wiring;
+    wiring.form = &controller.form();
+    wiring.preferences = &controller.preferences();
+    wiring.mail = &controller.mail();
+    wiring.webhook = &controller.webhook();
+    wiring.shutdown = &controller.shutdownAction();
+    wiring.setMetricsFolder = [&controller] { controller.w1_SetMetricsFolder(); };
+    return wiring;
+}
+
+GuiShell::Wiring shellWiring(AppController& controller)
+{
+    GuiShell::Wiring wiring;
+    wiring.status.devices = controller.deviceListModel();
+    wiring.status.presentation = &controller.statusPresentation();
+    wiring.status.showLog = [&controller] { controller.eventLogActions().w2_OrderFront(); };
+    wiring.status.showSettings = [&controller] { controller.preferences().w1_OrderFront(); };
+    wiring.status.showHelp = [&controller] { controller.showHelp(); };
+    wiring.status.quit = [&controller] { controller.terminateApp(); };
+    wiring.display = &controller.statusDisplay();
+    wiring.settings = settingsWiring(controller);
+    wiring.log = controller.logTableModel();
+    wiring.logActions = &controller.eventLogActions();
+    return wiring;
+}
+
+SampleWindows sampleWindows(AppController& controller)
+{
+    SampleWindows windows;
+    windows.settings = settingsWiring(controller);
+    windows.flags = &controller.flags();
+    windows.log = &controller.eventLog();
+    windows.logTable = controller.logTableModel();
+    windows.logActions = &controller.eventLogActions();
+    windows.presentation = &controller.statusPresentation();
+    return windows;
+}
+
 // A controller with its shell, on a private store, that never connects.
 struct Stage
 {
@@ -157,7 +201,7 @@ struct Stage
         config.timing.rescanMs = 3600000;
         config.timing.loginMs = 3600000;
         controller = std::make_unique<AppController>(config);
-        shell.attach(*controller);
+        shell.attach(shellWiring(*controller));
         controller->init();
     }
 
@@ -220,10 +264,11 @@ bool renderLanguage(const QString& dir, QTemporaryDir& home)
     ok = save(*menu, dir + QStringLiteral("/tray-menu.png"), report) && ok;
     menu->hide();
 
-    renderSettingsWindows(*stage.controller, dir, [&](QWidget& window, const QString& name) {
-        report.check(window, name);
-        ok = saveTabPages(window, dir, name) && ok;
-    });
+    renderSettingsWindows(sampleWindows(*stage.controller), dir,
+                          [&](QWidget& window, const QString& name) {
+                              report.check(window, name);
+                              ok = saveTabPages(window, dir, name) && ok;
+                          });
 
     QSaveFile file(dir + QStringLiteral("/cut-texts.txt"));
     if (file.open(QIODevice::WriteOnly)) {
