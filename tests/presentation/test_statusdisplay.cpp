@@ -5,7 +5,7 @@
 #include "presentation/statusdisplay.h"
 #include "service/raidinfolistener.h"
 #include "testmain.h"
-#include "ui/tools/raiddocument.h"
+#include "tools/renderui/raiddocument.h"
 
 Q_DECLARE_METATYPE(NamedColor)
 

@@ -6,7 +6,7 @@
 #include "presentation/statuspresentation.h"
 #include "settings/defaultsstore.h"
 #include "testmain.h"
-#include "ui/tools/raiddocument.h"
+#include "tools/renderui/raiddocument.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -5,8 +5,8 @@
 #include "app/appcontroller.h"
 #include "controllerwiring.h"
 #include "settings/defaultsstore.h"
+#include "tools/renderui/raiddocument.h"
 #include "ui/guishell.h"
-#include "ui/tools/raiddocument.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -3,7 +3,7 @@
 // pseudo-locale, into PNG files under <build>/ui-renders/<lang>/; none of them may be missing
 // or blank, and no text in them may be cut or drawn without a font.
 #include "testmain.h"
-#include "ui/tools/textfit.h"
+#include "tools/renderui/textfit.h"
 
 #include <QCheckBox>
 #include <QFile>

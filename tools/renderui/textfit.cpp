@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/tools/textfit.h"
+#include "tools/renderui/textfit.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>

@@ -14,13 +14,13 @@
 #include "presentation/statuspresentation.h"
 #include "settings/defaultsstore.h"
 #include "settings/eventlogactions.h"
+#include "tools/renderui/raiddocument.h"
+#include "tools/renderui/textfit.h"
 #include "ui/guishell.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
 #include "ui/renderwindows.h"
 #include "ui/statuswindow.h"
-#include "ui/tools/raiddocument.h"
-#include "ui/tools/textfit.h"
 #include "ui/translations.h"
 
 #include <QApplication>
