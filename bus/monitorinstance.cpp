@@ -169,7 +169,7 @@ void MonitorInstance::detach()
 
 MonitorSnapshot MonitorInstance::snapshot() const
 {
-    return _controller ? _controller->snapshot() : MonitorSnapshot();
+    return _controller ? _controller->pass().snapshot() : MonitorSnapshot();
 }
 
 void MonitorInstance::showStatusWindow()

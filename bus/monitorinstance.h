@@ -8,7 +8,7 @@
 // the controller's own actions; it decides nothing itself.
 #pragma once
 
-#include "app/monitorsnapshot.h"
+#include "presentation/monitorsnapshot.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QObject>

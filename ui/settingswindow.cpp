@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/settingswindow.h"
 
+#include "actions/shutdown.h"
 #include "alerts/mailchannel.h"
 #include "alerts/webhookchannel.h"
 #include "app/appcontroller.h"
@@ -147,7 +148,7 @@ void SettingsWindow::bindCheckBoxes()
                 _controller.preferences().w1_Webhook();
                 break;
             case Box::Shutdown:
-                _controller.w1_GetRootPassword();
+                _controller.shutdownAction().w1_GetRootPassword();
                 break;
             default:
                 break;

@@ -83,7 +83,7 @@ struct Monitor
         controller->applicationDidFinishLaunching();
         return true;
     }
-    MonitorSnapshot::State state() const { return controller->snapshot().state; }
+    MonitorSnapshot::State state() const { return controller->pass().snapshot().state; }
     ~Monitor()
     {
         instance.detach();
@@ -220,7 +220,7 @@ private slots:
         _sim->write("plug 0 1 rebuild\nprogress 0 45\n");
         QVERIFY(waitUntil(
             [&] {
-                const MonitorSnapshot& now = monitor->controller->snapshot();
+                const MonitorSnapshot& now = monitor->controller->pass().snapshot();
                 return now.state == MonitorSnapshot::State::Rebuilding &&
                        now.enclosures.at(0).rebuildProgress == 45;
             },
