@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The controller's spine: creation and the version gate, launch, the refetch timers, the
-// retries after a lost connection, quitting, help, and the status icon and tray summary.
+// The controller: creation and wiring of the parts, the version gate, launch, the refetch
+// timers, quitting and help.
 #include "app/appcontroller.h"
 
 #include "actions/shutdown.h"
@@ -16,14 +16,12 @@
 #include "settings/defaultsstore.h"
 #include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
-#include "util/intvalue.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
-#include <cmath>
 #include <optional>
 
 namespace {
@@ -62,21 +60,23 @@ NullModalPresenter nullModal;
 NullWindowPresenter nullWindows;
 NullSystemPort nullSystem;
 
-// " 45%": the progress of the drive being rebuilt (drive 1 wins when both are), or empty
-// when neither drive reports a rebuild.
-QString rebuildProgressText(const ParseRaidInfo& client, int index)
+// The current index of the event's enclosure, -1 when it is no longer in the table: a mail's
+// outcome row goes to the enclosure it was about, even when the table moved meanwhile.
+int currentIndex(const ParseRaidInfo& client, const AlertEvent& event)
 {
-    std::optional<double> progress;
-    for (const AttrRecord& drive : {client.drive0Dict(index), client.drive1Dict(index)}) {
-        const int state = intValue(drive.value(QStringLiteral("Status")));
-        if (state == 1 || state == 2)
-            progress = drive.value(QStringLiteral("RebuildProgress")).toDouble();
+    if (event.serial.isEmpty())
+        return event.isAboutEnclosure() ? event.index : -1;
+    const int count = client.getDeviceCount();
+    const auto matches = [&](int i) {
+        return i >= 0 && i < count && QString::number(client.serialNumber(i)) == event.serial;
+    };
+    if (matches(event.index))
+        return event.index;
+    for (int i = 0; i < count; ++i) {
+        if (matches(i))
+            return i;
     }
-    // The service's text may hold anything: a value that is no number shows no progress, and
-    // one outside 0..100 is held to that range before it is rounded to a whole percent.
-    if (!progress || std::isnan(*progress))
-        return {};
-    return QStringLiteral(" %1%").arg(qRound(qBound(0.0, *progress, 100.0)));
+    return -1;
 }
 
 } // namespace
@@ -98,6 +98,7 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
         *_store, _form, _flags, _nameDict,
         config.secrets ? *config.secrets : static_cast<SecretStore&>(_noSecrets), _modal, _windows,
         config.executablePath});
+    _pass = std::make_unique<EvaluationPass>();
     makeClient();
     StatusPresentation::Setup presentationSetup;
     presentationSetup.client = _raidInfo.get();
@@ -105,14 +106,12 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
     presentationSetup.modal = _modal;
     presentationSetup.windows = _windows;
     presentationSetup.store = _store;
-    presentationSetup.errorType = [this](int i) {
-        return i >= 0 && i < kSlots ? int(_enclosures.at(i)._errorType) : 0;
-    };
+    presentationSetup.errorType = [this](int i) { return int(_pass->errorType(i)); };
     presentationSetup.display = &_statusDisplay;
     presentationSetup.selectedIndex = &_selIdx;
     presentationSetup.targetNames = &_targetName;
     presentationSetup.nameDict = &_nameDict;
-    presentationSetup.namesChanged = [this] { updateSummary(); };
+    presentationSetup.namesChanged = [this] { _pass->updateSummary(); };
     presentationSetup.rescanArmed = [this] { startTimerAtRescan(); };
     _presentation = std::make_unique<StatusPresentation>(std::move(presentationSetup));
     _shutdown = std::make_unique<ShutdownAction>(
@@ -128,27 +127,27 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
     logSetup.modal = _modal;
     logSetup.windows = _windows;
     logSetup.client = _raidInfo.get();
-    logSetup.deviceName = [this](int index) { return deviceName(index); };
+    logSetup.deviceName = [this](int index) { return _presentation->deviceName(index); };
     logSetup.defaultLogPath = [] {
         return registeredDefaults().value(QStringLiteral("LogFilePath")).toString();
     };
     logSetup.written = [this](bool ok) { emit logWritten(ok); };
     _eventLogActions = std::make_unique<EventLogActions>(std::move(logSetup));
-    _metrics = std::make_unique<MetricsExporter>([this] { return _snapshot; },
+    _metrics = std::make_unique<MetricsExporter>([this] { return _pass->snapshot(); },
                                                  config.timing.metricsRefreshMs);
-    connect(this, &AppController::snapshotChanged, _metrics.get(), &MetricsExporter::noteChange);
-    connect(this, &AppController::passFinished, _metrics.get(), &MetricsExporter::notePass);
+    _trayText = std::make_unique<TrayText>(*_status);
     _preferences->setMoreSettings([this] { loadMetricsSettings(); },
                                   [this] { showMetricsSettings(); },
                                   [this] { saveMetricsSettings(); });
     makeAlerts();
+    makePass();
 }
 
 AppController::~AppController()
 {
     // The client closes its connection as it goes; nothing it reports now may start a retry
     // or show an alert.
-    _destroying = true;
+    _pass->stop();
     stopTimer();
     _raidInfo.reset();
 }
@@ -162,7 +161,7 @@ void AppController::makeAlerts()
     _alerts->setReminderHours(
         [this] { return _form.text(SettingsForm::Text::ReminderHours).toInt(); });
     const AlertOutcomeLog log = [this](const QString& message, const AlertEvent& event) {
-        writeCSVFile(message, currentIndex(event));
+        _eventLogActions->writeCSVFile(message, currentIndex(*_raidInfo, event));
     };
     MailChannel::Config mail;
     mail.toolPath = _config.mailToolPath;
@@ -180,7 +179,6 @@ void AppController::makeAlerts()
     _alerts->addChannel(_webhook.get());
     _alerts->addChannel(_mail.get());
     _alerts->addChannel(_panelChannel.get());
-    connect(this, &AppController::passFinished, this, &AppController::reportProblemStates);
     // A new reminder interval takes effect at once.
     connect(&_form, &SettingsForm::textChanged, this, [this](SettingsForm::Text field) {
         if (field == SettingsForm::Text::ReminderHours)
@@ -188,56 +186,76 @@ void AppController::makeAlerts()
     });
 }
 
-AlertEvent AppController::enclosureEvent(AlertEvent::Kind kind, int index) const
-{
-    AlertEvent event;
-    event.kind = kind;
-    event.index = index;
-    event.name = deviceName(index);
-    event.plugText = localizedErrorString(index);
-    if (index >= 0 && index < _raidInfo->getDeviceCount()) {
-        event.serial = QString::number(_raidInfo->serialNumber(index));
-        event.mode = _raidInfo->friendlyMode(index);
-        event.plugInfo = _raidInfo->plugInfo(index);
-    }
-    return event;
-}
-
-int AppController::currentIndex(const AlertEvent& event) const
-{
-    if (event.serial.isEmpty())
-        return event.isAboutEnclosure() ? event.index : -1;
-    const int count = _raidInfo->getDeviceCount();
-    const auto matches = [&](int i) {
-        return i >= 0 && i < count && QString::number(_raidInfo->serialNumber(i)) == event.serial;
-    };
-    if (matches(event.index))
-        return event.index;
-    for (int i = 0; i < count; ++i) {
-        if (matches(i))
-            return i;
-    }
-    return -1;
-}
-
-void AppController::reportProblemStates()
-{
-    QSet<QString> problems;
-    for (int i = 0; i < qMin(_raidInfo->getDeviceCount(), int(kSlots)); ++i) {
-        if (_enclosures.at(i)._errorType != ErrorType::NoProblem)
-            problems.insert(QString::number(_raidInfo->serialNumber(i)));
-    }
-    _alerts->setProblemEnclosures(problems);
-}
-
 void AppController::makeClient()
 {
-    _raidInfo = std::make_unique<ParseRaidInfo>(this);
+    _raidInfo = std::make_unique<ParseRaidInfo>(_pass.get());
     _raidInfo->setPort(_config.servicePort);
     _raidInfo->setHandOffIntervals(_config.timing.handOffIdleMs, _config.timing.handOffBusyMs);
     _raidInfo->setTimeouts(_config.timing.answerMs, _config.timing.unfinishedMs);
-    connect(_raidInfo.get(), &ParseRaidInfo::connectionStateChanged, this,
-            &AppController::onConnectionStateChanged);
+    connect(_raidInfo.get(), &ParseRaidInfo::connectionStateChanged, _pass.get(),
+            &EvaluationPass::connectionStateChanged);
+}
+
+void AppController::makePass()
+{
+    EvaluationPass::Inputs in;
+    in.client = _raidInfo.get();
+    in.flags = &_flags;
+    in.modal = _modal;
+    in.system = _system;
+    in.deviceName = [this](int index) { return _presentation->deviceName(index); };
+    in.plugText = [this](int index) { return _presentation->localizedErrorString(index); };
+    in.rescanSoon = [this] { startTimerAtRescan(); };
+    in.reconnectSoon = [this] { startTimerAtLogIn(); };
+    in.isRefetchActive = [this] { return isRefetchTimerActive(); };
+    in.startRefetch = [this] { startTimer(); };
+    _pass->setInputs(std::move(in));
+
+    EvaluationPass* pass = _pass.get();
+    connect(pass, &EvaluationPass::iconChanged, this, [this](int icon) {
+        _status->setStatusIcon(icon);
+        emit statusIconChanged(icon);
+    });
+    connect(pass, &EvaluationPass::logRow, this, [this](const QString& message, int index) {
+        _eventLogActions->writeCSVFile(message, index);
+    });
+    const auto publish = [this](const AlertEvent& event) { _alerts->publish(event); };
+    connect(pass, &EvaluationPass::problemFound, this, publish);
+    connect(pass, &EvaluationPass::rebuildFinished, this, publish);
+    connect(pass, &EvaluationPass::serviceLost, this, [this] {
+        AlertEvent unreachable;
+        unreachable.kind = AlertEvent::Kind::ServiceUnreachable;
+        _alerts->publish(unreachable);
+    });
+    connect(pass, &EvaluationPass::serviceBack, this, [this] {
+        AlertEvent reachable;
+        reachable.kind = AlertEvent::Kind::ServiceReachable;
+        _alerts->publish(reachable);
+    });
+    connect(pass, &EvaluationPass::allRebuildsFinished, this, [this] {
+        if (_flags._isShutdown)
+            _shutdown->execShutdown();
+    });
+    connect(pass, &EvaluationPass::enclosureRemoved, this,
+            [this](int index) { _presentation->enclosureRemoved(index); });
+    connect(pass, &EvaluationPass::deviceNamesChanged, this, [this](const QStringList& names) {
+        _targetName = names;
+        _deviceListModel->reload();
+        _status->deviceListReloaded(_selIdx);
+    });
+    connect(pass, &EvaluationPass::showEnclosure, this,
+            [this](int index) { _presentation->displayRaidInfo(index); });
+    connect(pass, &EvaluationPass::showSelected, this,
+            [this] { _presentation->displaySelected(); });
+    connect(pass, &EvaluationPass::summaryChanged, this,
+            [this](const TrayText::Input& input) { _trayText->show(input); });
+    connect(pass, &EvaluationPass::snapshotChanged, _metrics.get(), &MetricsExporter::noteChange);
+    connect(pass, &EvaluationPass::snapshotChanged, this, &AppController::snapshotChanged);
+    // After each pass: the enclosures in a problem state, for the reminders.
+    connect(pass, &EvaluationPass::passFinished, this,
+            [this] { _alerts->setProblemEnclosures(_pass->problemSerials()); });
+    connect(pass, &EvaluationPass::passFinished, _metrics.get(), &MetricsExporter::notePass);
+    connect(pass, &EvaluationPass::passFinished, this, &AppController::passFinished);
 }
 
 bool AppController::init()
@@ -247,8 +265,7 @@ bool AppController::init()
         _system->terminate();
         return false;
     }
-    _enclosures.fill(EnclosureState{});
-    _rescanCount = 0;
+    _pass->reset();
     _selIdx = 0;
     _eventLog = EventLog();
     _targetName.clear();
@@ -263,12 +280,10 @@ bool AppController::init()
 
 void AppController::applicationDidFinishLaunching()
 {
-    setStatusIcon(StatusIcon::Waiting);
-    qCInfo(lcMonitor, "icon: %s", iconWords(int(StatusIcon::Waiting)));
-    updateSummary();
+    _pass->showWaiting();
     _preferences->loadUserDefaults();
     _metrics->start();
-    readCSVFile();
+    _eventLogActions->readCSVFile();
     qCInfo(lcMonitor, "launched: service port %d", int(_config.servicePort));
     _raidInfo->openStream();
 }
@@ -326,44 +341,6 @@ void AppController::refetch()
     _raidInfo->openStream();
 }
 
-void AppController::errorOccurredStreamEvent()
-{
-    if (_destroying)
-        return;
-    // Without a connection the state of the enclosures is unknown: never show "all well".
-    qCInfo(lcMonitor, "connection lost");
-    _connectionLost = true;
-    setStatusIcon(StatusIcon::Problem);
-    if (_flags._isAddLoginItem && _rescanCount <= kMaxRetries - 1) {
-        startTimerAtLogIn();
-        ++_rescanCount;
-        qCInfo(lcMonitor, "retry %d of %d", _rescanCount, kMaxRetries);
-        updateSummary();
-        return;
-    }
-    _raidInfo->setCommand(ParseRaidInfo::kIdle);
-    setStatusIcon(StatusIcon::Problem);
-    qCInfo(lcMonitor, "retries given up");
-    // Mail and push go out before the alert waits for someone at the desk.
-    AlertEvent unreachable;
-    unreachable.kind = AlertEvent::Kind::ServiceUnreachable;
-    _alerts->publish(unreachable);
-    // The hourly refetch keeps trying, however long the service stays away.
-    if (!isRefetchTimerActive())
-        startTimer();
-    updateSummary();
-    _modal->alert(qtTrId("MSG_ErrorMessage2"), false);
-}
-
-void AppController::onConnectionStateChanged(bool connected)
-{
-    if (!connected)
-        return;
-    // The icon stays as it is until the next pass says how the enclosures are.
-    _connectionLost = false;
-    qCInfo(lcMonitor, "connected");
-}
-
 void AppController::terminateApp()
 {
     if (_modal->runQuitPanel(qtTrId("MSG_QuitMessage")) == 1)
@@ -393,112 +370,4 @@ void AppController::showHelp()
     if (path.isEmpty())
         return;
     _system->openWithDefaultApplication(path);
-}
-
-void AppController::displayRaidInfo(int index)
-{
-    _presentation->displayRaidInfo(index);
-}
-
-QString AppController::localizedErrorString(int index) const
-{
-    return _presentation->localizedErrorString(index);
-}
-
-QString AppController::deviceName(int index) const
-{
-    return _presentation->deviceName(index);
-}
-
-void AppController::displayPanel(const QString& text)
-{
-    _presentation->displayPanel(text);
-}
-
-void AppController::readCSVFile()
-{
-    _eventLogActions->readCSVFile();
-}
-
-void AppController::writeCSVFile(const QString& message, int index)
-{
-    _eventLogActions->writeCSVFile(message, index);
-}
-
-void AppController::w1_GetRootPassword()
-{
-    _shutdown->w1_GetRootPassword();
-}
-
-void AppController::execShutdown()
-{
-    _shutdown->execShutdown();
-}
-
-QMetaObject::Connection AppController::onPassFinished(const QObject* context,
-                                                      std::function<void()> callback)
-{
-    return connect(this, &AppController::passFinished, context, std::move(callback));
-}
-
-void AppController::setStatusIcon(StatusIcon status)
-{
-    if (status == StatusIcon::AllWell && _connectionLost)
-        status = StatusIcon::Problem;
-    if (_passRunning) {
-        // A pass may pass through status1 before it finds a problem: "all well" is shown
-        // only when the pass has ended, a problem at once.
-        _passIcon = status;
-        if (status != StatusIcon::Problem)
-            return;
-    }
-    applyStatusIcon(status);
-}
-
-void AppController::applyStatusIcon(StatusIcon status)
-{
-    if (status != _statusIcon)
-        qCInfo(lcMonitor, "icon: %s", iconWords(int(status)));
-    _statusIcon = status;
-    _status->setStatusIcon(int(status));
-    emit statusIconChanged(int(status));
-}
-
-void AppController::updateSummary()
-{
-    QStringList lines;
-    if (_connectionLost)
-        lines << qtTrId("UI_NoService");
-    const int count = _raidInfo->getDeviceCount();
-    if (!_hasEvaluated) {
-        if (!_connectionLost)
-            lines << qtTrId("UI_StateWaiting");
-    } else if (count == 0) {
-        lines << localizedErrorString(0);
-    }
-    for (int i = 0; i < qMin(count, int(kSlots)); ++i) {
-        QString state;
-        const EnclosureState& slot = _enclosures.at(i);
-        if (slot._errorType != ErrorType::NoProblem || _raidInfo->friendlyMode(i).isEmpty())
-            state = qtTrId("UI_StateProblem");
-        else if (slot._rebuildPhase == RebuildPhase::Running)
-            state = qtTrId("UI_StateRebuilding") + rebuildProgressText(*_raidInfo, i);
-        else
-            state = qtTrId("UI_StateHealthy");
-        lines << QStringLiteral("%1: %2").arg(deviceName(i), state);
-    }
-    const QString summary = lines.join(QLatin1Char('\n'));
-    // The same text on the terminal when it changes, so a headless run says what it sees.
-    if (summary != _lastSummary) {
-        _lastSummary = summary;
-        qCInfo(lcMonitor).noquote()
-            << "state:" << QString(summary).replace(QLatin1Char('\n'), QStringLiteral("; "));
-    }
-    _status->setSummary(summary);
-
-    MonitorSnapshot snapshot = MonitorSnapshot::capture(*this);
-    if (snapshot != _snapshot) {
-        _snapshot = std::move(snapshot);
-        emit snapshotChanged();
-    }
 }

@@ -173,7 +173,7 @@ GuiShell::Wiring shellWiring(AppController& controller)
 void attachInstance(MonitorInstance& instance, AppController& controller)
 {
     MonitorInstance::Wiring wiring;
-    wiring.snapshot = [&controller] { return controller.snapshot(); };
+    wiring.snapshot = [&controller] { return controller.pass().snapshot(); };
     wiring.showStatusWindow = [&controller] { controller.statusPresentation().w0_OrderFront(); };
     wiring.rescan = [&controller] { controller.statusPresentation().w0_Rescan(); };
     instance.attach(std::move(wiring));

@@ -67,7 +67,7 @@ int main(int argc, char** argv)
         timer.start();
         controller.client().handleReadBytes(answer);
         const qint64 p = timer.nsecsElapsed();
-        controller.processRaidInfo();
+        controller.pass().processRaidInfo();
         const qint64 t = timer.nsecsElapsed();
 
         while (controller.client().pendingHandOffs() > 0)
@@ -82,8 +82,8 @@ int main(int argc, char** argv)
 
     // The pass must have seen what the answer holds: eight enclosures, one drive pulled.
     if (!controller.client().isParse() || controller.client().getDeviceCount() != 8 ||
-        controller.statusIcon() != StatusIcon::Problem ||
-        controller.errorType(5) == ErrorType::NoProblem) {
+        controller.pass().statusIcon() != StatusIcon::Problem ||
+        controller.pass().errorType(5) == ErrorType::NoProblem) {
         std::fprintf(stderr, "bench_evaluate: the pass did not evaluate the eight enclosures "
                              "as expected\n");
         return 1;

@@ -8,7 +8,7 @@
 // calls it is given; it decides nothing itself.
 #pragma once
 
-#include "app/monitorsnapshot.h"
+#include "presentation/monitorsnapshot.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QObject>

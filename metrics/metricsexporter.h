@@ -9,7 +9,7 @@
 // monitoring goes on regardless.
 #pragma once
 
-#include "app/monitorsnapshot.h"
+#include "presentation/monitorsnapshot.h"
 #include "metrics/metricssettings.h"
 
 #include <QObject>

@@ -4,7 +4,7 @@
 // decimal serial number the event log and the device names use.
 #pragma once
 
-#include "app/monitorsnapshot.h"
+#include "presentation/monitorsnapshot.h"
 
 #include <QByteArray>
 #include <QString>

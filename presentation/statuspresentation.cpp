@@ -41,6 +41,18 @@ void StatusPresentation::displayRaidInfo(int index)
     _setup.status->showStatus(*_setup.display);
 }
 
+void StatusPresentation::displaySelected()
+{
+    displayRaidInfo(*_setup.selectedIndex);
+}
+
+void StatusPresentation::enclosureRemoved(int index)
+{
+    qint8& selected = *_setup.selectedIndex;
+    if (selected != 0 && selected >= index)
+        --selected;
+}
+
 QString StatusPresentation::localizedErrorString(int index) const
 {
     if (!isQueryIndex(*_setup.client, index))

@@ -40,8 +40,12 @@ public:
 
     explicit StatusPresentation(Setup setup);
 
-    // Shows the enclosure in the status window (displayRaidInfo:).
+    // Shows the enclosure in the status window.
     void displayRaidInfo(int index);
+    // Shows the enclosure the user selected on the device list.
+    void displaySelected();
+    // The enclosure at index left the table: the selection follows its enclosure down.
+    void enclosureRemoved(int index);
     QString localizedErrorString(int index) const;
     QString deviceName(int index) const;
     void displayPanel(const QString& text);

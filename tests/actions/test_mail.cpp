@@ -4,6 +4,7 @@
 // and exits as the test tells it.
 #include "alerts/mailchannel.h"
 #include "app/appcontroller.h"
+#include "settings/eventlogactions.h"
 #include "fakemodal.h"
 #include "platform/modalgate.h"
 #include "settings/defaultsstore.h"
@@ -399,7 +400,7 @@ void TestMail::body()
     QFETCH(bool, reminder);
     QFETCH(int, heldBack);
     QFETCH(QString, expectedAfterTime);
-    AlertEvent event = _c->enclosureEvent(AlertEvent::Kind(kind), 0);
+    AlertEvent event = _c->pass().enclosureEvent(AlertEvent::Kind(kind), 0);
     event.reminder = reminder;
     event.since = QDateTime::fromSecsSinceEpoch(1700000000);
     event.heldBack = heldBack;
@@ -477,9 +478,9 @@ void TestMail::outcome()
     QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus), status);
     QCOMPARE(_c->mail().sendMail(testMail()), sent);
     // A notification logs the texts it always has, whatever the cause.
-    _c->readCSVFile();
+    _c->eventLogActions().readCSVFile();
     _c->flags()._isMakeLog = true;
-    QCOMPARE(_c->mail().sendMail(_c->enclosureEvent(AlertEvent::Kind::Problem, 0)), sent);
+    QCOMPARE(_c->mail().sendMail(_c->pass().enclosureEvent(AlertEvent::Kind::Problem, 0)), sent);
     QCOMPARE(_c->eventLog().field(0, 3),
              sent ? QStringLiteral("MSG_MailSuccess") : QStringLiteral("MSG_MailFail"));
 }
@@ -500,14 +501,14 @@ void TestMail::notificationLog()
     QFETCH(bool, makeLog);
     QFETCH(bool, succeed);
     QFETCH(QString, logged);
-    _c->readCSVFile();
+    _c->eventLogActions().readCSVFile();
     const QStringList before = _c->eventLog().entries();
     _c->flags()._isMakeLog = makeLog;
     setToolReply(succeed ? kSuccess : QByteArray(), QByteArray(), 0);
     const QString status = QStringLiteral("untouched");
     _c->form().setText(SettingsForm::Text::MailStatus, status);
 
-    QCOMPARE(_c->mail().sendMail(_c->enclosureEvent(AlertEvent::Kind::Problem, 0)), succeed);
+    QCOMPARE(_c->mail().sendMail(_c->pass().enclosureEvent(AlertEvent::Kind::Problem, 0)), succeed);
     QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus), status);
     if (logged.isEmpty()) {
         QCOMPARE(_c->eventLog().entries(), before);
@@ -531,7 +532,7 @@ void TestMail::testMailNeverLogs_data()
 void TestMail::testMailNeverLogs()
 {
     QFETCH(bool, succeed);
-    _c->readCSVFile();
+    _c->eventLogActions().readCSVFile();
     const QStringList before = _c->eventLog().entries();
     _c->flags()._isMakeLog = true;
     setToolReply(succeed ? kSuccess : QByteArray("535 authentication failed\n"), QByteArray(), 0);
@@ -583,13 +584,13 @@ void TestMail::unusableTool()
         QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner));
     }
     makeController(tool);
-    _c->readCSVFile();
+    _c->eventLogActions().readCSVFile();
     _c->flags()._isMakeLog = true;
     QSignalSpy finished(&_c->mail(), &MailChannel::mailFinished);
 
     QVERIFY(!_c->mail().sendMail(testMail()));
     QCOMPARE(_c->form().text(SettingsForm::Text::MailStatus), QStringLiteral("MSG_TestMailFail"));
-    QVERIFY(!_c->mail().sendMail(_c->enclosureEvent(AlertEvent::Kind::Problem, 0)));
+    QVERIFY(!_c->mail().sendMail(_c->pass().enclosureEvent(AlertEvent::Kind::Problem, 0)));
     QCOMPARE(finished.size(), 2);
     QCOMPARE(finished.at(1).first().toBool(), false);
     QCOMPARE(_c->eventLog().field(0, 3), QStringLiteral("MSG_MailFail"));

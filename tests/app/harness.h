@@ -372,7 +372,7 @@ public:
     {
         return QTest::qWaitFor([&] {
             return passes >= targetPasses && controller->client().pendingHandOffs() == 0 &&
-                   !controller->isPassRunning();
+                   !controller->pass().isPassRunning();
         });
     }
 

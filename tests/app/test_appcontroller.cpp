@@ -133,7 +133,7 @@ void TestAppController::launchWritesConfigCommand()
     QTRY_COMPARE(service.commands.size(), 1);
     QCOMPARE(service.commands.first(), kConfigCommand);
     QTRY_COMPARE(h.c().client().getCommand(), int(ParseRaidInfo::kIdle));
-    QCOMPARE(h.c().statusIcon(), StatusIcon::Waiting);
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::Waiting);
 }
 
 void TestAppController::refetchKeepsPendingCommand_data()
@@ -185,14 +185,14 @@ void TestAppController::retryBudget()
     QVERIFY(h.start());
     h.c().flags()._isAddLoginItem = loginItem;
     for (int i = 0; i < errors; ++i) {
-        h.c().errorOccurredStreamEvent();
+        h.c().pass().errorOccurredStreamEvent();
         // A lost connection shows the problem icon at once, retried or not.
-        QCOMPARE(h.c().statusIcon(), StatusIcon::Problem);
+        QCOMPARE(h.c().pass().statusIcon(), StatusIcon::Problem);
     }
     QCOMPARE(h.modal.alerts.size(), alerts);
     if (alerts > 0)
         QCOMPARE(h.modal.alerts.first(), QStringLiteral("MSG_ErrorMessage2"));
-    QCOMPARE(h.c().rescanCount(), retries);
+    QCOMPARE(h.c().pass().rescanCount(), retries);
     QCOMPARE(h.c().client().getCommand(), command);
     // Once the retries are given up, the hourly refetch keeps trying.
     QCOMPARE(h.c().isRefetchTimerActive(), alerts > 0);
@@ -215,10 +215,10 @@ void TestAppController::budgetAfterPass()
     QVERIFY(h.start());
     h.c().flags()._isAddLoginItem = true;
     for (int i = 0; i < 3; ++i)
-        h.c().errorOccurredStreamEvent();
-    QCOMPARE(h.c().rescanCount(), 3);
+        h.c().pass().errorOccurredStreamEvent();
+    QCOMPARE(h.c().pass().rescanCount(), 3);
     QVERIFY(h.feed(withEnclosure ? answer({healthyBox(QStringLiteral("1"))}) : answer({})));
-    QCOMPARE(h.c().rescanCount(), retries);
+    QCOMPARE(h.c().pass().rescanCount(), retries);
 }
 
 void TestAppController::lostConnectionNeverShowsAllWell()
@@ -226,15 +226,15 @@ void TestAppController::lostConnectionNeverShowsAllWell()
     Harness h;
     QVERIFY(h.start());
     h.c().flags()._isAddLoginItem = true;
-    h.c().errorOccurredStreamEvent();
-    QCOMPARE(h.c().statusIcon(), StatusIcon::Problem);
+    h.c().pass().errorOccurredStreamEvent();
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::Problem);
     h.status.icons.clear();
 
     // An answer read before the loss is still handed over: its pass finds a healthy
     // enclosure, yet without a connection the icon does not turn green.
     QVERIFY(h.feed(answer({healthyBox(QStringLiteral("1234"))})));
-    QCOMPARE(h.c().recoveryType(0), RecoveryType::Healthy);
-    QCOMPARE(h.c().statusIcon(), StatusIcon::Problem);
+    QCOMPARE(h.c().pass().recoveryType(0), RecoveryType::Healthy);
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::Problem);
     QVERIFY(!h.status.icons.contains(1));
     QCOMPARE(h.status.summary, QStringLiteral("UI_NoService\n1234: UI_StateHealthy"));
 }
@@ -268,8 +268,8 @@ void TestAppController::serviceUnreachableThenBack()
             return;
         mailsAtAlert = h.newEvents();
         connections = service.connections;
-        retries = h.c().rescanCount();
-        icon = int(h.c().statusIcon());
+        retries = h.c().pass().rescanCount();
+        icon = int(h.c().pass().statusIcon());
         passes = h.passes;
         icons = h.status.icons;
     };
@@ -292,8 +292,8 @@ void TestAppController::serviceUnreachableThenBack()
     // The hourly refetch reaches the service once it answers again (it keeps repeating, so
     // more passes may follow before the check).
     QTRY_VERIFY_WITH_TIMEOUT(h.passes >= 1, 20000);
-    QTRY_COMPARE(h.c().statusIcon(), StatusIcon::AllWell);
-    QCOMPARE(h.c().rescanCount(), 0);
+    QTRY_COMPARE(h.c().pass().statusIcon(), StatusIcon::AllWell);
+    QCOMPARE(h.c().pass().rescanCount(), 0);
     QCOMPARE(h.modal.alerts.size(), 1);
     // Back again: said once, however many passes follow.
     const QStringList back = h.newEvents();
@@ -336,7 +336,7 @@ void TestAppController::serviceFailsThenAnswers()
     QVERIFY(h.start());
     h.c().applicationDidFinishLaunching();
     QTRY_COMPARE(h.passes, 1);
-    QCOMPARE(h.c().statusIcon(), StatusIcon::AllWell);
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::AllWell);
     h.status.icons.clear();
 
     if (failure == 0) {
@@ -363,8 +363,8 @@ void TestAppController::serviceFailsThenAnswers()
     QTRY_COMPARE(service.commands.size(), connections);
     QCOMPARE(service.commands.last(), command);
     QTRY_COMPARE(h.passes, passes);
-    QCOMPARE(h.c().statusIcon(), StatusIcon::AllWell);
-    QCOMPARE(h.c().rescanCount(), 0);
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::AllWell);
+    QCOMPARE(h.c().pass().rescanCount(), 0);
     QVERIFY(h.modal.alerts.isEmpty());
 }
 
@@ -502,6 +502,6 @@ void TestAppController::summaryProgress()
     BoxSpec box = healthyBox(QStringLiteral("1234"));
     box.rebuilding(progress);
     QVERIFY(h.feed(answer({box})));
-    QCOMPARE(h.c().rebuildPhase(0), RebuildPhase::Running);
+    QCOMPARE(h.c().pass().rebuildPhase(0), RebuildPhase::Running);
     QCOMPARE(h.status.summary, summary);
 }

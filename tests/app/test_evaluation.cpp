@@ -252,9 +252,9 @@ void TestEvaluation::passSequences()
         h.status.notices.clear();
         const int iconsBefore = int(h.status.icons.size());
         QVERIFY2(h.feed(answer({step.box})), name);
-        QVERIFY2(h.c().errorType(0) == ErrorType(step.errorType), name);
-        QVERIFY2(h.c().recoveryType(0) == RecoveryType(step.recoveryType), name);
-        QVERIFY2(h.c().rebuildPhase(0) == RebuildPhase(step.rebuildPhase), name);
+        QVERIFY2(h.c().pass().errorType(0) == ErrorType(step.errorType), name);
+        QVERIFY2(h.c().pass().recoveryType(0) == RecoveryType(step.recoveryType), name);
+        QVERIFY2(h.c().pass().rebuildPhase(0) == RebuildPhase(step.rebuildPhase), name);
         QCOMPARE(h.newLogRows(2), step.logRows);
         QCOMPARE(describeEvents(h.newEvents()), step.mails);
         QCOMPARE(h.modal.panels, step.panels);
@@ -262,7 +262,7 @@ void TestEvaluation::passSequences()
         for (const Notice& notice : std::as_const(h.status.notices))
             kinds << notice.kind;
         QVERIFY2(kinds == step.notices, name);
-        QVERIFY2(h.c().statusIcon() == StatusIcon(step.icon), name);
+        QVERIFY2(h.c().pass().statusIcon() == StatusIcon(step.icon), name);
         // The whole pass shows one icon: never "all well" part-way through a pass that ends
         // in a problem.
         QList<int> shown;
@@ -323,10 +323,10 @@ void TestEvaluation::errorType()
     box.drive0.pluggedIn = plugged0;
     box.drive1.pluggedIn = plugged1;
     QVERIFY(h.feed(answer({box}, eResult) + after));
-    QCOMPARE(h.c().errorType(0), ErrorType(expected));
-    QCOMPARE(h.c().statusIcon(), StatusIcon(icon));
+    QCOMPARE(h.c().pass().errorType(0), ErrorType(expected));
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon(icon));
     // The first evaluation with a problem remembers it; one without marks the box healthy.
-    QCOMPARE(h.c().recoveryType(0), RecoveryType(expected == 0 ? 2 : 1));
+    QCOMPARE(h.c().pass().recoveryType(0), RecoveryType(expected == 0 ? 2 : 1));
 }
 
 void TestEvaluation::rebuildStatus_data()
@@ -354,9 +354,9 @@ void TestEvaluation::rebuildStatus()
     BoxSpec box = healthyBox(QStringLiteral("5"));
     box.rebuild = rebuild;
     QVERIFY(h.feed(answer({box})));
-    QCOMPARE(h.c().rebuildPhase(0), RebuildPhase(phase));
-    QCOMPARE(h.c().recoveryType(0), RecoveryType::Healthy);
-    QCOMPARE(h.c().statusIcon(), StatusIcon::AllWell);
+    QCOMPARE(h.c().pass().rebuildPhase(0), RebuildPhase(phase));
+    QCOMPARE(h.c().pass().recoveryType(0), RecoveryType::Healthy);
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::AllWell);
     QCOMPARE(h.newLogRows(), logged ? QStringList{kRetrieved} : QStringList{});
 }
 
@@ -383,14 +383,14 @@ void TestEvaluation::noEnclosure()
     h.c().flags()._isDispPanel = true;
     // One retry spent: a pass without enclosures does not give it back.
     h.c().flags()._isAddLoginItem = true;
-    h.c().errorOccurredStreamEvent();
-    const int retries = h.c().rescanCount();
+    h.c().pass().errorOccurredStreamEvent();
+    const int retries = h.c().pass().rescanCount();
     QCOMPARE(retries, 1);
 
     QVERIFY(h.feed(answer({}, 0, execInfo)));
-    QCOMPARE(h.c().errorType(0), ErrorType::NoDrive);
-    QCOMPARE(h.c().statusIcon(), StatusIcon::Problem);
-    QCOMPARE(h.c().rescanCount(), retries);
+    QCOMPARE(h.c().pass().errorType(0), ErrorType::NoDrive);
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::Problem);
+    QCOMPARE(h.c().pass().rescanCount(), retries);
     QCOMPARE(h.newLogRows(), rows);
     QVERIFY(h.newEvents().isEmpty());
     QVERIFY(h.modal.panels.isEmpty());
@@ -411,7 +411,7 @@ void TestEvaluation::removalOfMiddleEnclosure()
     QCOMPARE(h.status.reloadedRows, QList<int>{0});
     h.c().statusPresentation().deviceListSelectionChanged(2);
     QCOMPARE(h.c().selIdx(), 2);
-    QCOMPARE(h.c().rebuildPhase(2), RebuildPhase::Running);
+    QCOMPARE(h.c().pass().rebuildPhase(2), RebuildPhase::Running);
     h.newLogRows();
     h.newEvents();
 
@@ -421,15 +421,15 @@ void TestEvaluation::removalOfMiddleEnclosure()
     QCOMPARE(h.newLogRows(), (QStringList{QStringLiteral("Failed configuration."), kMailOk}));
     QCOMPARE(describeEvents(h.newEvents()), QStringList{"problem 22"});
     QCOMPARE(h.modal.panels, QStringList{panelText("22", "MSG_DiskInfo4")});
-    QCOMPARE(h.c().statusIcon(), StatusIcon::Problem);
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::Problem);
     // Dropped: the old third enclosure moved down, its old slot cleared.
     QCOMPARE(h.c().client().getDeviceCount(), 2);
-    QCOMPARE(h.c().errorType(1), ErrorType::NoProblem);
-    QCOMPARE(h.c().recoveryType(1), RecoveryType::Healthy);
-    QCOMPARE(h.c().rebuildPhase(1), RebuildPhase::Running);
-    QCOMPARE(h.c().errorType(2), ErrorType::NoProblem);
-    QCOMPARE(h.c().recoveryType(2), RecoveryType::Unknown);
-    QCOMPARE(h.c().rebuildPhase(2), RebuildPhase::Idle);
+    QCOMPARE(h.c().pass().errorType(1), ErrorType::NoProblem);
+    QCOMPARE(h.c().pass().recoveryType(1), RecoveryType::Healthy);
+    QCOMPARE(h.c().pass().rebuildPhase(1), RebuildPhase::Running);
+    QCOMPARE(h.c().pass().errorType(2), ErrorType::NoProblem);
+    QCOMPARE(h.c().pass().recoveryType(2), RecoveryType::Unknown);
+    QCOMPARE(h.c().pass().rebuildPhase(2), RebuildPhase::Idle);
     QCOMPARE(h.c().selIdx(), 1);
     QCOMPARE(h.c().targetNames(), (QStringList{"11", "33"}));
     QCOMPARE(h.status.reloadedRows, (QList<int>{0, 1}));
@@ -473,9 +473,9 @@ void TestEvaluation::removalOfHealthyEnclosure()
     QCOMPARE(h.c().client().getDeviceCount(), 0);
     QCOMPARE(h.c().selIdx(), 0);
     QVERIFY(h.c().targetNames().isEmpty());
-    QCOMPARE(h.c().errorType(0), ErrorType::NoProblem);
-    QCOMPARE(h.c().recoveryType(0), RecoveryType::Unknown);
-    QCOMPARE(h.c().statusIcon(), StatusIcon::Problem);
+    QCOMPARE(h.c().pass().errorType(0), ErrorType::NoProblem);
+    QCOMPARE(h.c().pass().recoveryType(0), RecoveryType::Unknown);
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::Problem);
 }
 
 void TestEvaluation::enclosureLimit_data()
@@ -502,14 +502,14 @@ void TestEvaluation::enclosureLimit()
         QCOMPARE(h.c().targetNames().size(), count);
         QCOMPARE(h.newLogRows().size(), count);
         for (int i = 0; i < count; ++i)
-            QCOMPARE(h.c().recoveryType(i), RecoveryType::Healthy);
-        QCOMPARE(h.c().statusIcon(), StatusIcon::AllWell);
+            QCOMPARE(h.c().pass().recoveryType(i), RecoveryType::Healthy);
+        QCOMPARE(h.c().pass().statusIcon(), StatusIcon::AllWell);
     } else {
         QCOMPARE(h.modal.alerts, QStringList{"MSG_ErrorMessage3"});
         QCOMPARE(h.system.terminations, 1);
         // Nothing evaluated, logged, listed or shown.
         for (int i = 0; i < count; ++i)
-            QCOMPARE(h.c().recoveryType(i), RecoveryType::Unknown);
+            QCOMPARE(h.c().pass().recoveryType(i), RecoveryType::Unknown);
         QVERIFY(h.newLogRows().isEmpty());
         QVERIFY(h.c().targetNames().isEmpty());
         QCOMPARE(h.status.shown, 0);
@@ -540,14 +540,14 @@ void TestEvaluation::rebuildsFinishing()
     first.rebuilding();
     second.rebuilding();
     QVERIFY(h.feed(answer({first, second})));
-    QCOMPARE(h.c().rebuildPhase(0), RebuildPhase::Running);
-    QCOMPARE(h.c().rebuildPhase(1), RebuildPhase::Running);
+    QCOMPARE(h.c().pass().rebuildPhase(0), RebuildPhase::Running);
+    QCOMPARE(h.c().pass().rebuildPhase(1), RebuildPhase::Running);
     QVERIFY(h.newEvents().isEmpty());
 
     QVERIFY(h.feed(answer({healthyBox("11"), secondFinishes ? healthyBox("22") : second})));
     QCOMPARE(describeEvents(h.newEvents()), events);
-    QCOMPARE(h.c().rebuildPhase(0), RebuildPhase::Idle);
-    QCOMPARE(h.c().rebuildPhase(1), RebuildPhase(secondFinishes ? 0 : 1));
+    QCOMPARE(h.c().pass().rebuildPhase(0), RebuildPhase::Idle);
+    QCOMPARE(h.c().pass().rebuildPhase(1), RebuildPhase(secondFinishes ? 0 : 1));
     QCOMPARE(h.status.notices.size(), secondFinishes ? 2 : 1);
 }
 
@@ -575,29 +575,29 @@ void TestEvaluation::parseFailureRetries()
     Harness h;
     QVERIFY(h.start());
     QVERIFY(h.feed(answer({healthyBox(QStringLiteral("9"))})));
-    QCOMPARE(h.c().statusIcon(), StatusIcon::AllWell);
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::AllWell);
 
     // Broken documents in a row: a device scan after each, until the retries are spent.
     for (int round = 1; round <= AppController::kMaxRetries + 1; ++round) {
         h.c().client().setCommand(ParseRaidInfo::kIdle);
         QVERIFY(h.feed(brokenDocument()));
-        QCOMPARE(h.c().statusIcon(), StatusIcon::Problem);
+        QCOMPARE(h.c().pass().statusIcon(), StatusIcon::Problem);
         if (round <= AppController::kMaxRetries) {
-            QCOMPARE(h.c().rescanCount(), round);
+            QCOMPARE(h.c().pass().rescanCount(), round);
             QCOMPARE(h.c().client().getCommand(), int(ParseRaidInfo::kScanDevices));
         } else {
-            QCOMPARE(h.c().rescanCount(), AppController::kMaxRetries);
+            QCOMPARE(h.c().pass().rescanCount(), AppController::kMaxRetries);
             QCOMPARE(h.c().client().getCommand(), int(ParseRaidInfo::kIdle));
         }
         // The slots are not touched by a failed pass.
-        QCOMPARE(h.c().recoveryType(0), RecoveryType::Healthy);
+        QCOMPARE(h.c().pass().recoveryType(0), RecoveryType::Healthy);
     }
     QVERIFY(h.modal.alerts.isEmpty());
 
     // A pass that finds an enclosure gives the budget back.
     QVERIFY(h.feed(answer({healthyBox(QStringLiteral("9"))})));
-    QCOMPARE(h.c().rescanCount(), 0);
-    QCOMPARE(h.c().statusIcon(), StatusIcon::AllWell);
+    QCOMPARE(h.c().pass().rescanCount(), 0);
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::AllWell);
 }
 
 void TestEvaluation::parseFailureWithCommandPending()
@@ -607,8 +607,8 @@ void TestEvaluation::parseFailureWithCommandPending()
     h.c().client().setCommand(ParseRaidInfo::kConfig);
     h.c().client().handleReadBytes(answer({healthyBox(QStringLiteral("9"))}));
     QVERIFY(h.feed(brokenDocument()));
-    QCOMPARE(h.c().statusIcon(), StatusIcon::Problem);
-    QCOMPARE(h.c().rescanCount(), 0);
+    QCOMPARE(h.c().pass().statusIcon(), StatusIcon::Problem);
+    QCOMPARE(h.c().pass().rescanCount(), 0);
     QCOMPARE(h.c().client().getCommand(), int(ParseRaidInfo::kConfig));
 }
 
@@ -641,7 +641,7 @@ void TestEvaluation::handOffWaitsForMail()
         }
         if (++ticks == 20) {
             passesDuringWait = h.passes;
-            runningDuringWait = h.c().isPassRunning();
+            runningDuringWait = h.c().pass().isPassRunning();
             QFile::remove(hold);
             poll.stop();
         }
@@ -695,7 +695,7 @@ void TestEvaluation::tableGrowsDuringMail()
     QCOMPARE(countDuringWait, AppController::kSlots);
     // The pass that waited evaluated every enclosure its slots hold, none beyond.
     for (int i = 1; i < AppController::kSlots; ++i)
-        QCOMPARE(h.c().recoveryType(i), RecoveryType::Healthy);
+        QCOMPARE(h.c().pass().recoveryType(i), RecoveryType::Healthy);
     QCOMPARE(h.modal.alerts, QStringList{"MSG_ErrorMessage3"});
     QCOMPARE(h.system.terminations, 1);
 }

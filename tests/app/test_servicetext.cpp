@@ -247,7 +247,7 @@ void TestServiceText::hostileText()
     QVERIFY(!headlessLines.isEmpty());
     for (const QString& line : std::as_const(headlessLines))
         QVERIFY2(!hasRawControl(line), qPrintable(line.left(200)));
-    const QString table = h.c().snapshot().table();
+    const QString table = h.c().pass().snapshot().table();
     QVERIFY2(!hasRawControl(table, u"\n"), qPrintable(table.left(400)));
     QVERIFY(table.contains(shown));
 
@@ -262,7 +262,7 @@ void TestServiceText::hostileText()
 
     // The metrics file passes promtool.
     const QString metricsPath = h.dir.filePath(QStringLiteral("tamro.prom"));
-    QVERIFY(writeFile(metricsPath, metrics::render(h.c().snapshot(), 1.0, 2.0)));
+    QVERIFY(writeFile(metricsPath, metrics::render(h.c().pass().snapshot(), 1.0, 2.0)));
     QProcess promtool;
     promtool.setProcessChannelMode(QProcess::MergedChannels);
     promtool.setStandardInputFile(metricsPath);
@@ -274,12 +274,12 @@ void TestServiceText::hostileText()
 
     // The JSON documents as they are sent: --status --json and GetStatus, the bus's
     // Enclosures, the webhook body.
-    const QJsonObject status = h.c().snapshot().toJson();
+    const QJsonObject status = h.c().pass().snapshot().toJson();
     const QList<QByteArray> documents{
         QJsonDocument(status).toJson(QJsonDocument::Compact),
         QJsonDocument(status.value(QLatin1String("enclosures")).toArray())
             .toJson(QJsonDocument::Compact),
-        WebhookChannel::jsonBody(h.c().enclosureEvent(AlertEvent::Kind::Problem, 0),
+        WebhookChannel::jsonBody(h.c().pass().enclosureEvent(AlertEvent::Kind::Problem, 0),
                                  QStringLiteral("host")),
     };
     QStringList jsonPaths;

@@ -82,7 +82,7 @@ struct Monitor
         if (!controller->init())
             return false;
         AppController& c = *controller;
-        instance.attach({[&c] { return c.snapshot(); },
+        instance.attach({[&c] { return c.pass().snapshot(); },
                          [&c] { c.statusPresentation().w0_OrderFront(); },
                          [&c] { c.statusPresentation().w0_Rescan(); }});
         QObject::connect(&c, &AppController::snapshotChanged, &instance,
@@ -90,7 +90,7 @@ struct Monitor
         controller->applicationDidFinishLaunching();
         return true;
     }
-    MonitorSnapshot::State state() const { return controller->snapshot().state; }
+    MonitorSnapshot::State state() const { return controller->pass().snapshot().state; }
     ~Monitor()
     {
         instance.detach();
@@ -227,7 +227,7 @@ private slots:
         _sim->write("plug 0 1 rebuild\nprogress 0 45\n");
         QVERIFY(waitUntil(
             [&] {
-                const MonitorSnapshot& now = monitor->controller->snapshot();
+                const MonitorSnapshot& now = monitor->controller->pass().snapshot();
                 return now.state == MonitorSnapshot::State::Rebuilding &&
                        now.enclosures.at(0).rebuildProgress == 45;
             },

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/appcontroller.h"
+#include "settings/eventlogactions.h"
 #include "platform/ports.h"
 #include "settings/defaultsstore.h"
 #include "settings/secretstore.h"
@@ -127,7 +128,7 @@ struct ControllerRig
     {
         controller->preferences().loadUserDefaults();
         controller->form().setText(SettingsForm::Text::LogFilePath, logPath);
-        controller->readCSVFile();
+        controller->eventLogActions().readCSVFile();
     }
 
     DefaultsStore store;

@@ -6,6 +6,7 @@
 #include "testmain.h"
 
 #include "settings/eventlog.h"
+#include "presentation/statuspresentation.h"
 #include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
 
@@ -482,7 +483,7 @@ private slots:
         // A state row: time, display name, mode or "-", plug information.
         const QStringList fields = fieldsOf(c.eventLog(), 0);
         QVERIFY2(kCtimeLayout.match(fields.at(0)).hasMatch(), qPrintable(fields.at(0)));
-        QCOMPARE(fields.at(1), c.deviceName(0));
+        QCOMPARE(fields.at(1), c.statusPresentation().deviceName(0));
         const QString mode = c.client().friendlyMode(0);
         QCOMPARE(fields.at(2), mode.isEmpty() ? QStringLiteral("-") : mode);
         QCOMPARE(fields.at(3), c.client().plugInfo(0));
@@ -504,7 +505,7 @@ private slots:
         LogTableModel* model = c.logTableModel();
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(model->data(model->index(0, 0)), QVariant(0));
-        QCOMPARE(model->data(model->index(0, 2)).toString(), c.deviceName(0));
+        QCOMPARE(model->data(model->index(0, 2)).toString(), c.statusPresentation().deviceName(0));
         QCOMPARE(model->data(model->index(0, 3)).toString(), QStringLiteral("-"));
         QCOMPARE(model->data(model->index(0, 4)).toString(), QStringLiteral("second message"));
         QCOMPARE(model->data(model->index(1, 0)), QVariant(1));

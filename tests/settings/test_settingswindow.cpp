@@ -283,8 +283,8 @@ private slots:
     {
         auto rig = makeRig();
         AppController& c = *rig->controller;
-        c.writeCSVFile(QStringLiteral("older"), 0);
-        c.writeCSVFile(QStringLiteral("newest"), 0);
+        c.eventLogActions().writeCSVFile(QStringLiteral("older"), 0);
+        c.eventLogActions().writeCSVFile(QStringLiteral("newest"), 0);
         LogWindow window(c.logTableModel(), c.eventLogActions(), c.statusPresentation());
         QCOMPARE(window.objectName(), QStringLiteral("w2_Window"));
         auto* table = window.findChild<QTableView*>(QStringLiteral("w2_Table"));

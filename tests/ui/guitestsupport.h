@@ -41,7 +41,7 @@ struct GuiStage
         controller->client().handleReadBytes(raiddoc::configAnswer(enclosures));
         return QTest::qWaitFor([&] {
             return controller->targetNames().size() == enclosures.size() &&
-                   !controller->isPassRunning();
+                   !controller->pass().isPassRunning();
         });
     }
 

@@ -4,6 +4,7 @@
 // and summary it keeps.
 #include "guitestsupport.h"
 #include "presentation/statuspresentation.h"
+#include "settings/eventlogactions.h"
 #include "resourcepaths.h"
 #include "testmain.h"
 #include "ui/modalanswers.h"
@@ -346,7 +347,7 @@ private slots:
         } else if (place.startsWith(QLatin1String("log window"))) {
             stage.controller->form().setText(SettingsForm::Text::LogFilePath,
                                              stage.dir.filePath(QStringLiteral("log.csv")));
-            stage.controller->writeCSVFile(text, 0);
+            stage.controller->eventLogActions().writeCSVFile(text, 0);
             const LogTableModel* model = stage.controller->logTableModel();
             QCOMPARE(model->data(model->index(0, 4)).toString(), text);
             markup = model->data(model->index(0, 4), Qt::ToolTipRole).toString();
@@ -377,7 +378,7 @@ private slots:
         GuiStage stage;
         QVERIFY(stage.feed({GuiStage::enclosure(QStringLiteral("1")),
                             GuiStage::enclosure(QStringLiteral("2"), false)}));
-        QCOMPARE(stage.shell.statusIcon(), int(stage.controller->statusIcon()));
+        QCOMPARE(stage.shell.statusIcon(), int(stage.controller->pass().statusIcon()));
         QCOMPARE(stage.shell.statusIcon(), 2);
     }
 };

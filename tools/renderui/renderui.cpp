@@ -214,7 +214,7 @@ struct Stage
         QTimer guard;
         guard.setSingleShot(true);
         QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-        controller->onPassFinished(&loop, [&loop] { loop.quit(); });
+        QObject::connect(controller.get(), &AppController::passFinished, &loop, &QEventLoop::quit);
         guard.start(3000);
         controller->client().handleReadBytes(answer);
         loop.exec();

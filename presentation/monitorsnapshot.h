@@ -1,19 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the running monitor knows, as plain values: the overall state and, for each
 // enclosure of the device table, its name, serial number, state, mode, rebuild progress and
-// both drives. The controller publishes a fresh snapshot whenever its summary changes; the
+// both drives. The evaluation pass publishes a fresh snapshot whenever its summary changes; the
 // session-bus face and the local socket only hand it on, and `tamro-raid-monitor --status`
 // turns it into a table or prints it as JSON (the shape is described in README.md).
 #pragma once
 
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
 
 #include <array>
 #include <optional>
-
-class AppController;
 
 struct DriveSnapshot
 {
@@ -25,6 +24,9 @@ struct DriveSnapshot
     int status = 0;          // the service's Status: 0 normal, 1 and 2 rebuilding, 3 failed
     int rebuildProgress = 0; // RebuildProgress, 0..100
     bool operator==(const DriveSnapshot&) const = default;
+
+    // A drive record of the service's answer, with whether it counts for the volume.
+    static DriveSnapshot read(const QHash<QString, QString>& drive, bool plugged);
 };
 
 struct EnclosureSnapshot
@@ -73,7 +75,4 @@ struct MonitorSnapshot
     // The text `--status` prints: a line with the overall state, then one table row per
     // enclosure.
     QString table() const;
-
-    // What the controller knows now.
-    static MonitorSnapshot capture(const AppController& controller);
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/monitorsnapshot.h"
+#include "presentation/monitorsnapshot.h"
 
-#include "app/appcontroller.h"
+#include "service/parseraidinfo.h"
 #include "util/controltext.h"
 #include "util/intvalue.h"
 
@@ -36,22 +36,6 @@ std::optional<State> stateFromName(const std::array<std::pair<State, const char*
             return state;
     }
     return std::nullopt;
-}
-
-DriveSnapshot driveSnapshot(const AttrRecord& drive, bool plugged)
-{
-    DriveSnapshot d;
-    d.plugged = plugged;
-    d.failed = ParseRaidInfo::isFailedDrive(drive);
-    d.model = ParseRaidInfo::convertUniData(drive.value(QStringLiteral("ModelName")));
-    d.serial = ParseRaidInfo::convertUniData(drive.value(QStringLiteral("SerialNumber")));
-    bool ok = false;
-    const double capacity = drive.value(QStringLiteral("ActualCapacity_GB")).toDouble(&ok);
-    d.capacityGb = ok && std::isfinite(capacity) && capacity >= 0 ? capacity : -1;
-    d.status = intValue(drive.value(QStringLiteral("Status")));
-    const double progress = drive.value(QStringLiteral("RebuildProgress")).toDouble(&ok);
-    d.rebuildProgress = ok && !std::isnan(progress) ? qRound(qBound(0.0, progress, 100.0)) : 0;
-    return d;
 }
 
 QJsonObject driveJson(const DriveSnapshot& d)
@@ -109,6 +93,22 @@ QString stateCell(const EnclosureSnapshot& e)
 }
 
 } // namespace
+
+DriveSnapshot DriveSnapshot::read(const AttrRecord& drive, bool plugged)
+{
+    DriveSnapshot d;
+    d.plugged = plugged;
+    d.failed = ParseRaidInfo::isFailedDrive(drive);
+    d.model = ParseRaidInfo::convertUniData(drive.value(QStringLiteral("ModelName")));
+    d.serial = ParseRaidInfo::convertUniData(drive.value(QStringLiteral("SerialNumber")));
+    bool ok = false;
+    const double capacity = drive.value(QStringLiteral("ActualCapacity_GB")).toDouble(&ok);
+    d.capacityGb = ok && std::isfinite(capacity) && capacity >= 0 ? capacity : -1;
+    d.status = intValue(drive.value(QStringLiteral("Status")));
+    const double progress = drive.value(QStringLiteral("RebuildProgress")).toDouble(&ok);
+    d.rebuildProgress = ok && !std::isnan(progress) ? qRound(qBound(0.0, progress, 100.0)) : 0;
+    return d;
+}
 
 int EnclosureSnapshot::rebuildingDriveProgress() const
 {
@@ -253,48 +253,4 @@ QString MonitorSnapshot::table() const
         out += line.trimmed() + u'\n';
     }
     return out;
-}
-
-MonitorSnapshot MonitorSnapshot::capture(const AppController& controller)
-{
-    const ParseRaidInfo& client = controller.client();
-    MonitorSnapshot snapshot;
-    const int count = qMin(client.getDeviceCount(), int(AppController::kSlots));
-    bool problem = controller.statusIcon() == StatusIcon::Problem;
-    bool rebuilding = false;
-    for (int i = 0; i < count; ++i) {
-        EnclosureSnapshot e;
-        e.name = controller.deviceName(i);
-        e.serial =
-            ParseRaidInfo::convertUniData(client.boxDict(i).value(QStringLiteral("SerialNumber")));
-        e.key = client.serialNumber(i);
-        e.mode = client.friendlyMode(i);
-        e.plugInfo = client.plugInfo(i);
-        const int plug = client.plugStatus(i);
-        e.drives[0] = driveSnapshot(client.drive0Dict(i), (plug & 1) == 0);
-        e.drives[1] = driveSnapshot(client.drive1Dict(i), (plug & 2) == 0);
-        e.rebuilding = controller.rebuildPhase(i) == RebuildPhase::Running;
-        // The same rule as the tray's summary.
-        if (controller.errorType(i) != ErrorType::NoProblem || e.mode.isEmpty()) {
-            e.state = EState::Problem;
-            problem = true;
-        } else if (e.rebuilding) {
-            e.state = EState::Rebuilding;
-            rebuilding = true;
-            e.rebuildProgress = e.rebuildingDriveProgress();
-        }
-        snapshot.enclosures.append(e);
-    }
-
-    if (controller.isConnectionLost())
-        snapshot.state = State::NoService;
-    else if (!controller.hasEvaluated())
-        snapshot.state = State::Waiting;
-    else if (problem || count == 0)
-        snapshot.state = State::Problem;
-    else if (rebuilding)
-        snapshot.state = State::Rebuilding;
-    else
-        snapshot.state = State::AllWell;
-    return snapshot;
 }
