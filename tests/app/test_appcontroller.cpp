@@ -82,8 +82,6 @@ private slots:
     void quitPanel();
     void help_data();
     void help();
-    void summaryProgress_data();
-    void summaryProgress();
 };
 
 void TestAppController::versionGate_data()
@@ -475,33 +473,3 @@ void TestAppController::help()
 
 TAMRO_TEST_GUILESS_MAIN(TestAppController)
 #include "test_appcontroller.moc"
-
-void TestAppController::summaryProgress_data()
-{
-    QTest::addColumn<QString>("progress");
-    QTest::addColumn<QString>("summary");
-
-    const QString rebuilding = QStringLiteral("1234: UI_StateRebuilding");
-    QTest::newRow("30") << "30" << rebuilding + " 30%";
-    QTest::newRow("rounded to a whole percent") << "7.6" << rebuilding + " 8%";
-    QTest::newRow("above 100") << "150" << rebuilding + " 100%";
-    QTest::newRow("below 0") << "-20" << rebuilding + " 0%";
-    QTest::newRow("far beyond any integer") << "1e300" << rebuilding + " 100%";
-    QTest::newRow("far below any integer") << "-1e300" << rebuilding + " 0%";
-    QTest::newRow("infinite") << "inf" << rebuilding + " 100%";
-    QTest::newRow("not a number") << "nan" << rebuilding;
-}
-
-void TestAppController::summaryProgress()
-{
-    QFETCH(QString, progress);
-    QFETCH(QString, summary);
-
-    Harness h;
-    QVERIFY(h.start());
-    BoxSpec box = healthyBox(QStringLiteral("1234"));
-    box.rebuilding(progress);
-    QVERIFY(h.feed(answer({box})));
-    QCOMPARE(h.c().pass().rebuildPhase(0), RebuildPhase::Running);
-    QCOMPARE(h.status.summary, summary);
-}
