@@ -8,6 +8,7 @@
 #include "alerts/noticechannels.h"
 #include "alerts/webhookchannel.h"
 #include "metrics/metricsexporter.h"
+#include "metrics/metricspreferences.h"
 #include "platform/logging.h"
 #include "platform/modalgate.h"
 #include "presentation/devicelistmodel.h"
@@ -136,9 +137,10 @@ AppController::AppController(const ControllerConfig& config, QObject* parent)
     _metrics = std::make_unique<MetricsExporter>([this] { return _pass->snapshot(); },
                                                  config.timing.metricsRefreshMs);
     _trayText = std::make_unique<TrayText>(*_status);
-    _preferences->setMoreSettings([this] { loadMetricsSettings(); },
-                                  [this] { showMetricsSettings(); },
-                                  [this] { saveMetricsSettings(); });
+    _metricsPreferences = std::make_unique<MetricsPreferences>(*_store, _form, *_metrics, *_modal);
+    _preferences->setMoreSettings([this] { _metricsPreferences->load(); },
+                                  [this] { _metricsPreferences->show(); },
+                                  [this] { _metricsPreferences->save(); });
     makeAlerts();
     makePass();
 }

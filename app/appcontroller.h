@@ -40,6 +40,7 @@ class MailChannel;
 class NoticePanelChannel;
 class WebhookChannel;
 class MetricsExporter;
+class MetricsPreferences;
 class QTimer;
 class ShutdownAction;
 class StatusPresentation;
@@ -111,8 +112,6 @@ public:
     void showHelp();
     // The help file for the user's language, or empty when there is none.
     QString helpFilePath() const;
-    // The settings window's folder button for the metrics file.
-    void w1_SetMetricsFolder();
     static QVariantMap registeredDefaults() { return Preferences::registeredDefaults(); }
 
     // --- The parts, for the entry point that builds the windows and for tests
@@ -125,6 +124,7 @@ public:
     ShutdownAction& shutdownAction() { return *_shutdown; }
     Preferences& preferences() { return *_preferences; }
     MetricsExporter& metrics() { return *_metrics; }
+    MetricsPreferences& metricsPreferences() { return *_metricsPreferences; }
     EventLogActions& eventLogActions() { return *_eventLogActions; }
     ParseRaidInfo& client() { return *_raidInfo; }
     const ParseRaidInfo& client() const { return *_raidInfo; }
@@ -155,10 +155,6 @@ private:
     void makeClient();
     void makePass();
     void makeAlerts();
-    // The metrics file's two settings, loaded, shown and saved with the preferences.
-    void loadMetricsSettings();
-    void showMetricsSettings();
-    void saveMetricsSettings();
 
     ControllerConfig _config;
     NullStatusPresenter _nullStatus;
@@ -173,6 +169,7 @@ private:
     std::unique_ptr<EventLogActions> _eventLogActions;
     std::unique_ptr<StatusPresentation> _presentation;
     std::unique_ptr<MetricsExporter> _metrics;
+    std::unique_ptr<MetricsPreferences> _metricsPreferences;
     std::unique_ptr<TrayText> _trayText;
     std::unique_ptr<EvaluationPass> _pass; // before the client, which reports to it
 

@@ -6,6 +6,7 @@
 #include "bus/monitorinstance.h"
 #include "bus/monitorlink.h"
 #include "keychain/keychainstore.h"
+#include "metrics/metricspreferences.h"
 #include "platform/logging.h"
 #include "presentation/devicelistmodel.h"
 #include "presentation/statuspresentation.h"
@@ -163,7 +164,9 @@ GuiShell::Wiring shellWiring(AppController& controller)
     wiring.settings.mail = &controller.mail();
     wiring.settings.webhook = &controller.webhook();
     wiring.settings.shutdown = &controller.shutdownAction();
-    wiring.settings.setMetricsFolder = [&controller] { controller.w1_SetMetricsFolder(); };
+    wiring.settings.setMetricsFolder = [&controller] {
+        controller.metricsPreferences().w1_SetMetricsFolder();
+    };
     wiring.log = controller.logTableModel();
     wiring.logActions = &controller.eventLogActions();
     return wiring;

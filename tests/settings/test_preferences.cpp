@@ -5,6 +5,7 @@
 #include "testfiles.h"
 #include "testmain.h"
 
+#include "metrics/metricspreferences.h"
 #include "settings/scramble.h"
 #include "settings/secretkeeper.h"
 
@@ -988,7 +989,7 @@ private slots:
         if (caFile)
             rig.controller->preferences().w1_SetCAFile();
         else if (folder)
-            rig.controller->w1_SetMetricsFolder();
+            rig.controller->metricsPreferences().w1_SetMetricsFolder();
         else
             rig.controller->preferences().w1_SetFilePath();
         const QStringList* asked = caFile   ? &m.openDialogStarts

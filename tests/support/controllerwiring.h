@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/appcontroller.h"
+#include "metrics/metricspreferences.h"
 #include "presentation/devicelistmodel.h"
 #include "presentation/statuspresentation.h"
 #include "settings/eventlogactions.h"
@@ -19,7 +20,9 @@ inline SettingsWindow::Wiring settingsWindowWiring(AppController& controller)
     wiring.mail = &controller.mail();
     wiring.webhook = &controller.webhook();
     wiring.shutdown = &controller.shutdownAction();
-    wiring.setMetricsFolder = [&controller] { controller.w1_SetMetricsFolder(); };
+    wiring.setMetricsFolder = [&controller] {
+        controller.metricsPreferences().w1_SetMetricsFolder();
+    };
     return wiring;
 }
 

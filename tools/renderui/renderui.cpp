@@ -10,6 +10,7 @@
 //
 // Usage: tamro-render-ui [output folder]    (default: <build>/ui-renders)
 #include "app/appcontroller.h"
+#include "metrics/metricspreferences.h"
 #include "presentation/devicelistmodel.h"
 #include "presentation/statuspresentation.h"
 #include "settings/defaultsstore.h"
@@ -152,7 +153,9 @@ SettingsWindow::Wiring settingsWiring(AppController& controller)
     wiring.mail = &controller.mail();
     wiring.webhook = &controller.webhook();
     wiring.shutdown = &controller.shutdownAction();
-    wiring.setMetricsFolder = [&controller] { controller.w1_SetMetricsFolder(); };
+    wiring.setMetricsFolder = [&controller] {
+        controller.metricsPreferences().w1_SetMetricsFolder();
+    };
     return wiring;
 }
 
