@@ -3,6 +3,7 @@
 // application, the string table, the desktop shell and the one controller.
 #include "app/appcontroller.h"
 #include "app/commandline.h"
+#include "app/guiwiring.h"
 #include "bus/monitorinstance.h"
 #include "bus/monitorlink.h"
 #include "keychain/keychainstore.h"
@@ -146,42 +147,6 @@ int showRunningMonitor()
                                      "(%1).\n")
                           .arg(reply.error.isEmpty() ? monitorlink::lockPath() : reply.error));
     return 0;
-}
-
-// The windows and the status menu, on the controller's parts.
-GuiShell::Wiring shellWiring(AppController& controller)
-{
-    GuiShell::Wiring wiring;
-    wiring.status.devices = controller.deviceListModel();
-    wiring.status.presentation = &controller.statusPresentation();
-    wiring.status.showLog = [&controller] { controller.eventLogActions().w2_OrderFront(); };
-    wiring.status.showSettings = [&controller] { controller.preferences().w1_OrderFront(); };
-    wiring.status.showHelp = [&controller] { controller.showHelp(); };
-    wiring.status.quit = [&controller] { controller.terminateApp(); };
-    wiring.display = &controller.statusDisplay();
-    wiring.settings.form = &controller.form();
-    wiring.settings.preferences = &controller.preferences();
-    wiring.settings.mail = &controller.mail();
-    wiring.settings.webhook = &controller.webhook();
-    wiring.settings.shutdown = &controller.shutdownAction();
-    wiring.settings.setMetricsFolder = [&controller] {
-        controller.metricsPreferences().w1_SetMetricsFolder();
-    };
-    wiring.log = controller.logTableModel();
-    wiring.logActions = &controller.eventLogActions();
-    return wiring;
-}
-
-// The requests of other processes, on the controller's snapshot and status window.
-void attachInstance(MonitorInstance& instance, AppController& controller)
-{
-    MonitorInstance::Wiring wiring;
-    wiring.snapshot = [&controller] { return controller.pass().snapshot(); };
-    wiring.showStatusWindow = [&controller] { controller.statusPresentation().w0_OrderFront(); };
-    wiring.rescan = [&controller] { controller.statusPresentation().w0_Rescan(); };
-    instance.attach(std::move(wiring));
-    QObject::connect(&controller, &AppController::snapshotChanged, &instance,
-                     &MonitorInstance::publishChange);
 }
 
 } // namespace

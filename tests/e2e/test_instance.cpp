@@ -3,7 +3,7 @@
 // the way the program builds it (shell, controller, instance), against the real simulator;
 // the real executable is then started a second time, and with --status, as a user would.
 // Runs inside a session bus of its own (dbus-run-session, see CMakeLists.txt).
-#include "controllerwiring.h"
+#include "app/guiwiring.h"
 #include "harness.h"
 #include "testmain.h"
 
@@ -81,12 +81,7 @@ struct Monitor
         shell.attach(shellWiring(*controller));
         if (!controller->init())
             return false;
-        AppController& c = *controller;
-        instance.attach({[&c] { return c.pass().snapshot(); },
-                         [&c] { c.statusPresentation().w0_OrderFront(); },
-                         [&c] { c.statusPresentation().w0_Rescan(); }});
-        QObject::connect(&c, &AppController::snapshotChanged, &instance,
-                         &MonitorInstance::publishChange);
+        attachInstance(instance, *controller);
         controller->applicationDidFinishLaunching();
         return true;
     }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window and the log window: their controls, the live binding to the form, and
 // the buttons reaching the controller.
-#include "controllerwiring.h"
+#include "app/guiwiring.h"
 #include "settingsfakes.h"
 #include "testmain.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/appcontroller.h"
-#include "controllerwiring.h"
+#include "app/guiwiring.h"
 #include "settings/defaultsstore.h"
 #include "tools/renderui/raiddocument.h"
 #include "ui/guishell.h"

@@ -10,6 +10,7 @@
 //
 // Usage: tamro-render-ui [output folder]    (default: <build>/ui-renders)
 #include "app/appcontroller.h"
+#include "app/guiwiring.h"
 #include "metrics/metricspreferences.h"
 #include "presentation/devicelistmodel.h"
 #include "presentation/statuspresentation.h"
@@ -142,49 +143,6 @@ bool saveTabPages(QWidget& window, const QString& dir, const QString& name)
         tabs->setCurrentIndex(current);
     }
     return ok;
-}
-
-// The windows, the status menu and the sample windows, on the controller's parts.
-SettingsWindow::Wiring settingsWiring(AppController& controller)
-{
-    SettingsWindow::Wiring wiring;
-    wiring.form = &controller.form();
-    wiring.preferences = &controller.preferences();
-    wiring.mail = &controller.mail();
-    wiring.webhook = &controller.webhook();
-    wiring.shutdown = &controller.shutdownAction();
-    wiring.setMetricsFolder = [&controller] {
-        controller.metricsPreferences().w1_SetMetricsFolder();
-    };
-    return wiring;
-}
-
-GuiShell::Wiring shellWiring(AppController& controller)
-{
-    GuiShell::Wiring wiring;
-    wiring.status.devices = controller.deviceListModel();
-    wiring.status.presentation = &controller.statusPresentation();
-    wiring.status.showLog = [&controller] { controller.eventLogActions().w2_OrderFront(); };
-    wiring.status.showSettings = [&controller] { controller.preferences().w1_OrderFront(); };
-    wiring.status.showHelp = [&controller] { controller.showHelp(); };
-    wiring.status.quit = [&controller] { controller.terminateApp(); };
-    wiring.display = &controller.statusDisplay();
-    wiring.settings = settingsWiring(controller);
-    wiring.log = controller.logTableModel();
-    wiring.logActions = &controller.eventLogActions();
-    return wiring;
-}
-
-SampleWindows sampleWindows(AppController& controller)
-{
-    SampleWindows windows;
-    windows.settings = settingsWiring(controller);
-    windows.flags = &controller.flags();
-    windows.log = &controller.eventLog();
-    windows.logTable = controller.logTableModel();
-    windows.logActions = &controller.eventLogActions();
-    windows.presentation = &controller.statusPresentation();
-    return windows;
 }
 
 // A controller with its shell, on a private store, that never connects.

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The windows wired to a controller's parts the way the program wires them, for the tests
-// that build them on a whole controller.
+// The windows, the status menu, the sample windows and the bus face wired to a controller's
+// parts: one wiring for the program, the render tool and the tests that build them on a
+// whole controller.
 #pragma once
 
 #include "app/appcontroller.h"
+#include "bus/monitorinstance.h"
 #include "metrics/metricspreferences.h"
 #include "presentation/devicelistmodel.h"
 #include "presentation/statuspresentation.h"
@@ -52,4 +54,16 @@ inline SampleWindows sampleWindows(AppController& controller)
     windows.logActions = &controller.eventLogActions();
     windows.presentation = &controller.statusPresentation();
     return windows;
+}
+
+// The requests of other processes, on the controller's snapshot and status window.
+inline void attachInstance(MonitorInstance& instance, AppController& controller)
+{
+    MonitorInstance::Wiring wiring;
+    wiring.snapshot = [&controller] { return controller.pass().snapshot(); };
+    wiring.showStatusWindow = [&controller] { controller.statusPresentation().w0_OrderFront(); };
+    wiring.rescan = [&controller] { controller.statusPresentation().w0_Rescan(); };
+    instance.attach(std::move(wiring));
+    QObject::connect(&controller, &AppController::snapshotChanged, &instance,
+                     &MonitorInstance::publishChange);
 }
