@@ -8,9 +8,9 @@
 #include "actions/shutdown.h"
 
 #include "actions/processrunner.h"
-#include "actions/secretbytes.h"
 #include "platform/ports.h"
 #include "settings/settingsform.h"
+#include "util/secretbytes.h"
 
 #include <optional>
 #include <utility>

@@ -6,12 +6,12 @@
 #include "alerts/mailchannel.h"
 
 #include "actions/processrunner.h"
-#include "actions/secretbytes.h"
 #include "platform/logging.h"
 #include "platform/ports.h"
 #include "settings/optionflags.h"
 #include "settings/settingsform.h"
 #include "util/controltext.h"
+#include "util/secretbytes.h"
 #include "util/timetext.h"
 
 #include <QCoreApplication>

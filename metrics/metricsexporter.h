@@ -10,7 +10,7 @@
 #pragma once
 
 #include "presentation/monitorsnapshot.h"
-#include "metrics/metricssettings.h"
+#include "settings/metricssettings.h"
 
 #include <QObject>
 #include <QTimer>

@@ -2,8 +2,8 @@
 #include "metrics/metricspreferences.h"
 
 #include "metrics/metricsexporter.h"
-#include "metrics/metricssettings.h"
 #include "platform/ports.h"
+#include "settings/metricssettings.h"
 #include "settings/settingsform.h"
 
 using Text = SettingsForm::Text;

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/preferences.h"
 
-#include "metrics/metricssettings.h"
 #include "platform/logging.h"
 #include "platform/ports.h"
 #include "settings/defaultsstore.h"
+#include "settings/metricssettings.h"
 #include "settings/optionflags.h"
 #include "settings/scramble.h"
 #include "settings/secretstore.h"

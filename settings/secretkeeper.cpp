@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/secretkeeper.h"
 
-#include "actions/secretbytes.h"
 #include "platform/logging.h"
 #include "settings/defaultsstore.h"
 #include "settings/scramble.h"
 #include "settings/secretstore.h"
+#include "util/secretbytes.h"
 
 #include <QCryptographicHash>
 

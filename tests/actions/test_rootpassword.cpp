@@ -2,13 +2,13 @@
 // The administrator password and the shutdown against a stand-in sudo placed first on PATH:
 // a script that records each call's arguments and standard input and prints what the test
 // tells it. The real sudo is never run: the test stops at once if PATH finds any other.
-#include "actions/secretbytes.h"
 #include "actions/shutdown.h"
 #include "app/appcontroller.h"
 #include "fakemodal.h"
 #include "settings/defaultsstore.h"
 #include "testfiles.h"
 #include "testmain.h"
+#include "util/secretbytes.h"
 
 #include <QFile>
 #include <QStandardPaths>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "metrics/metricssettings.h"
+#include "settings/metricssettings.h"
 
 #include "settings/defaultsstore.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "actions/secretbytes.h"
+#include "util/secretbytes.h"
 
 #include <QByteArray>
 
