@@ -118,7 +118,7 @@ public:
     QString helpFilePath() const;
 
     // --- The evaluation pass
-    void processRaidInfo() override;
+    void processRaidInfo(const ServiceAnswer& answer) override;
     void buildParam(int index);
 
     // --- Status window and device list

@@ -31,7 +31,7 @@ RebuildPhase phaseAt(const std::array<EnclosureState, AppController::kSlots>& st
 
 } // namespace
 
-void AppController::processRaidInfo()
+void AppController::processRaidInfo(const ServiceAnswer& /*answer*/)
 {
     if (_destroying)
         return;

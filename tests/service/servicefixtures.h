@@ -107,21 +107,28 @@ struct Delivery
 class FakeListener : public RaidInfoListener
 {
 public:
-    void processRaidInfo() override
+    // What the pass reads: the delivered value, and the client's queries where they agree.
+    void processRaidInfo(const ServiceAnswer& answer) override
     {
         ++depth;
         maxDepth = std::max(maxDepth, depth);
         Delivery seen;
+        seen.isEvent = answer.isEvent;
+        seen.eventMsgIdx = answer.eventMsgIdx;
+        seen.isParse = answer.isParse;
+        seen.execInfo = answer.execInfo();
+        seen.eResult = answer.eResult();
+        seen.deviceIndex = answer.deviceIndex;
+        seen.deviceCount = answer.table ? answer.table->count() : -1;
         if (client) {
-            seen.deviceIndex = client->getDeviceIndex();
-            seen.deviceCount = client->getDeviceCount();
             seen.serial = client->serialNumber(seen.deviceIndex);
-            seen.isEvent = client->isEvent();
-            seen.eventMsgIdx = client->eventMsgIdx();
-            seen.isParse = client->isParse();
             seen.isProcess = client->isProcess();
-            seen.execInfo = client->execInfo();
-            seen.eResult = client->eResult();
+            if (client->getDeviceIndex() != answer.deviceIndex ||
+                client->isParse() != answer.isParse || client->isEvent() != answer.isEvent ||
+                client->eventMsgIdx() != answer.eventMsgIdx ||
+                client->execInfo() != seen.execInfo || client->eResult() != seen.eResult ||
+                &client->table() != answer.table)
+                ++disagreements;
         }
         deliveries.append(seen);
         if (onProcess)
@@ -138,6 +145,7 @@ public:
     ParseRaidInfo* client = nullptr;
     QList<Delivery> deliveries;
     int errors = 0;
+    int disagreements = 0; // deliveries whose value and client queries differed
     int depth = 0;
     int maxDepth = 0;
     std::function<void()> onProcess;

@@ -36,6 +36,7 @@ private slots:
     }
     void cleanup()
     {
+        QCOMPARE(listener->disagreements, 0);
         client.reset();
         listener.reset();
     }

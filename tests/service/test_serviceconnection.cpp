@@ -87,6 +87,7 @@ private slots:
     }
     void cleanup()
     {
+        QCOMPARE(listener->disagreements, 0);
         parsed.reset();
         client.reset();
         listener.reset();
