@@ -6,6 +6,7 @@
 namespace {
 
 const QString kSerialNumber = QStringLiteral("SerialNumber");
+const QString kFriendlyMode = QStringLiteral("FriendlyMode");
 
 } // namespace
 
@@ -24,13 +25,18 @@ Enclosure::Drive Enclosure::Drive::from(const AttrRecord& attributes)
     return drive;
 }
 
-Enclosure Enclosure::from(int key, const BoxRecords& records)
+Enclosure Enclosure::from(int key, const BoxRecords& records, const Enclosure* previous)
 {
     Enclosure enclosure;
     enclosure.key = key;
     enclosure.attributes = records.box;
     enclosure.mode = intValue(records.box.value(QStringLiteral("mode")));
-    enclosure.friendlyMode = decodeCodeList(records.box.value(QStringLiteral("FriendlyMode")));
+    // The same answer comes again at every fetch: an unchanged code list is not decoded again.
+    const QString friendly = records.box.value(kFriendlyMode);
+    if (previous && previous->attributes.value(kFriendlyMode) == friendly)
+        enclosure.friendlyMode = previous->friendlyMode;
+    else
+        enclosure.friendlyMode = decodeCodeList(friendly);
     enclosure.drives = {Drive::from(records.drive0), Drive::from(records.drive1)};
     return enclosure;
 }
@@ -41,7 +47,8 @@ EnclosureTable::Merged EnclosureTable::merge(const MergeStep& step)
     const int found = indexOf(key);
     if (found >= 0) {
         if (!step.isEvent) {
-            _entries[found] = Enclosure::from(key, step.records);
+            Enclosure& entry = _entries[found];
+            entry = Enclosure::from(key, step.records, &entry);
             return {};
         }
         if (step.eventMsgIdx != ServiceDocument::kRemovalEvent)

@@ -43,7 +43,9 @@ struct Enclosure
     QString friendlyMode; // decoded
     std::array<Drive, 2> drives;
 
-    static Enclosure from(int key, const BoxRecords& records);
+    // The readings of the records; the decoded FriendlyMode of `previous` is taken over when
+    // its code list is unchanged.
+    static Enclosure from(int key, const BoxRecords& records, const Enclosure* previous = nullptr);
 };
 
 class EnclosureTable

@@ -72,57 +72,70 @@ void ParseRaidInfo::parseDocument(const DocumentSplitter::Piece& piece)
     // Oversized or garbage: a failed document that still reaches its end step, so the
     // controller's parse-failure path runs.
     qCInfo(lcService) << "dropped" << piece.bytes.size() << "bytes that are no document";
-    parserDidEndDocument(ServiceDocument());
+    _document.clear();
+    parserDidStartDocument();
+    parserDidEndDocument();
     emit documentParsed(false);
 }
 
 void ParseRaidInfo::parseStreamData()
 {
-    const ServiceDocument document = DocumentReader::read(_data);
-    if (!document.isParse)
-        qCInfo(lcService) << "parse failed at" << document.error;
-    parserDidEndDocument(document);
-    emit documentParsed(document.isParse);
+    parserDidStartDocument();
+    DocumentReader::read(_data, _document,
+                         [this](const MergeStep& step) { buildParseParam(step); });
+    if (!_document.isParse)
+        qCInfo(lcService) << "parse failed at" << _document.error;
+    parserDidEndDocument();
+    emit documentParsed(_answer.isParse);
 }
 
-// Document end: merges the document into the table and hands the result to the controller
-// after a short delay, except for an event that only moves the current enclosure.
-void ParseRaidInfo::parserDidEndDocument(const ServiceDocument& document)
+// Document start: a fresh answer, merged into as the document is read.
+void ParseRaidInfo::parserDidStartDocument()
 {
-    _ary = document.elements;
     _answer = ServiceAnswer();
     _answer.table = &_table;
-    _answer.isParse = document.isParse;
-    _answer.isEvent = document.isEvent;
-    _answer.eventMsgIdx = document.eventMsgIdx;
+    _removalMatched = false;
+    _boxesRefused = 0;
+    _commandsMerged = 0;
+}
 
-    // The command attributes are merged in document order with the steps, so a removal's
-    // ExecInfo stands where it stood among them.
-    bool removalMatched = false; // the removal event named a listed enclosure
-    int refused = 0;             // new enclosures the table had no room for
-    int commandsMerged = 0;
-    const auto mergeCommands = [this, &document, &commandsMerged](int upTo) {
-        for (; commandsMerged < upTo; ++commandsMerged)
-            mergeInto(_answer.command, document.commands.at(commandsMerged));
-    };
-    for (const MergeStep& step : document.steps) {
-        mergeCommands(step.commandsRead);
-        const EnclosureTable::Merged merged = _table.merge(step);
-        if (merged.index >= 0)
-            _deviceIndex = merged.index;
-        if (merged.removalMatched) {
-            _answer.command.insert(kExecInfo, kRemovalText);
-            removalMatched = true;
-        }
-        if (merged.refused)
-            ++refused;
+// Each closed enclosure or event merges into the table as soon as it is read, so the records
+// it replaces are freed while the document is still being read. The command attributes are
+// merged in document order with the steps, so a removal's ExecInfo stands where it stood
+// among them.
+void ParseRaidInfo::buildParseParam(const MergeStep& step)
+{
+    mergeCommands(step.commandsRead);
+    const EnclosureTable::Merged merged = _table.merge(step);
+    if (merged.index >= 0)
+        _deviceIndex = merged.index;
+    if (merged.removalMatched) {
+        _answer.command.insert(kExecInfo, kRemovalText);
+        _removalMatched = true;
     }
-    mergeCommands(int(document.commands.size()));
-    _table.setLoose(document.working);
+    if (merged.refused)
+        ++_boxesRefused;
+}
 
-    if (refused > 0)
-        qCInfo(lcService) << "the table holds" << kTableRoom << "enclosures; left out" << refused
-                          << "more";
+void ParseRaidInfo::mergeCommands(int upTo)
+{
+    for (; _commandsMerged < upTo; ++_commandsMerged)
+        mergeInto(_answer.command, _document.commands.at(_commandsMerged));
+}
+
+// Document end: hands the result to the controller after a short delay, except for an event
+// that only moves the current enclosure.
+void ParseRaidInfo::parserDidEndDocument()
+{
+    _answer.isParse = _document.isParse;
+    _answer.isEvent = _document.isEvent;
+    _answer.eventMsgIdx = _document.eventMsgIdx;
+    mergeCommands(int(_document.commands.size()));
+    _table.setLoose(_document.working);
+
+    if (_boxesRefused > 0)
+        qCInfo(lcService) << "the table holds" << kTableRoom << "enclosures; left out"
+                          << _boxesRefused << "more";
     // Anything but an event message answers the command (a failed one included).
     if (!_answer.isEvent)
         _connection.answerArrived();
@@ -131,7 +144,7 @@ void ParseRaidInfo::parserDidEndDocument(const ServiceDocument& document)
     // A removal naming no enclosure of the table (one plugged in and out between two
     // fetches, say) has nothing to drop; handing it off would make the controller drop the
     // current enclosure, which is still attached.
-    if (_answer.isEvent && !removalMatched && getDeviceCount() > 0)
+    if (_answer.isEvent && !_removalMatched && getDeviceCount() > 0)
         return;
     _answer.key = serialNumber(_deviceIndex);
     _connection.queueHandOff(_answer);

@@ -115,7 +115,7 @@ public:
     int eResult() const { return _answer.eResult(); }
     QString execInfo() const { return _answer.execInfo(); }
     QString plugInfo(int index) const;
-    const QList<AttrRecord>& ary() const { return _ary; }
+    const QList<AttrRecord>& ary() const { return _document.elements; }
     AttrRecord configDict() const { return _answer.command; }
 
 signals:
@@ -125,12 +125,20 @@ signals:
 
 private:
     void parseDocument(const DocumentSplitter::Piece& piece);
-    void parserDidEndDocument(const ServiceDocument& document);
+    void parserDidStartDocument();
+    void buildParseParam(const MergeStep& step);
+    void mergeCommands(int upTo);
+    void parserDidEndDocument();
     void parseData(const ServiceAnswer& answer);
 
     RaidInfoListener* _appController; // not owned
     QByteArray _data;
-    QList<AttrRecord> _ary;
+    ServiceDocument _document; // the last document read
+    // The document under way: whether its removal event named a listed enclosure, the new
+    // enclosures the table had no room for, and the command elements merged into the answer.
+    bool _removalMatched = false;
+    int _boxesRefused = 0;
+    int _commandsMerged = 0;
     EnclosureTable _table;
     ServiceAnswer _answer;
     int _deviceIndex = 0;

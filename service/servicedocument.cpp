@@ -44,9 +44,30 @@ void mergeInto(AttrRecord& into, const AttrRecord& from)
 
 } // namespace
 
+void ServiceDocument::clear()
+{
+    isParse = false;
+    error.clear();
+    isEvent = false;
+    eventMsgIdx = 0;
+    commands.clear();
+    event.clear();
+    elements.clear();
+    steps.clear();
+    working = BoxRecords();
+}
+
 ServiceDocument DocumentReader::read(const QByteArray& data)
 {
-    DocumentReader parser;
+    ServiceDocument document;
+    read(data, document);
+    return document;
+}
+
+void DocumentReader::read(const QByteArray& data, ServiceDocument& document,
+                          const std::function<void(const MergeStep&)>& onStep)
+{
+    DocumentReader parser(document, onStep);
     QXmlStreamReader reader(data);
     // Names compare as written, prefix and all.
     reader.setNamespaceProcessing(false);
@@ -73,12 +94,11 @@ ServiceDocument DocumentReader::read(const QByteArray& data)
                                 .arg(reader.lineNumber())
                                 .arg(reader.columnNumber())
                                 .arg(reader.errorString());
-    return std::move(parser._doc);
 }
 
 void DocumentReader::parserDidStartDocument()
 {
-    _doc = ServiceDocument();
+    _doc.clear();
     _diskId = 0;
 }
 
@@ -146,8 +166,12 @@ void DocumentReader::buildParseParam()
                                    : _doc.working.box.value(QStringLiteral("SerialNumber"));
     if (keyText.isEmpty())
         return;
-    _doc.steps.append(MergeStep{_doc.isEvent, _doc.eventMsgIdx, std::move(keyText), _doc.working,
-                                int(_doc.commands.size())});
+    MergeStep step{_doc.isEvent, _doc.eventMsgIdx, std::move(keyText), _doc.working,
+                   int(_doc.commands.size())};
+    if (_onStep)
+        _onStep(step);
+    else
+        _doc.steps.append(std::move(step));
 }
 
 void DocumentReader::clearParseParam()

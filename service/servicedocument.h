@@ -17,6 +17,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class QXmlStreamAttributes;
 
 // Attribute name -> text, exactly as the service sent it.
@@ -61,8 +63,11 @@ struct ServiceDocument
     QList<AttrRecord> commands; // each command element's attributes
     AttrRecord event;           // the event's attributes
     QList<AttrRecord> elements; // every element kept, in order
-    QList<MergeStep> steps;
-    BoxRecords working; // collected after the last closed SVBox
+    QList<MergeStep> steps;     // when read without a step receiver
+    BoxRecords working;         // collected after the last closed SVBox
+
+    // Empties the document and keeps the room of its lists for the next one.
+    void clear();
 };
 
 class DocumentReader
@@ -70,8 +75,18 @@ class DocumentReader
 public:
     // Reads one whole document.
     static ServiceDocument read(const QByteArray& data);
+    // The same into `document`, reusing the room of its lists (an answer comes at every
+    // fetch). With `onStep`, each merge step is handed to it as soon as it closes instead of
+    // being kept in `steps`.
+    static void read(const QByteArray& data, ServiceDocument& document,
+                     const std::function<void(const MergeStep&)>& onStep = {});
 
 private:
+    DocumentReader(ServiceDocument& document, const std::function<void(const MergeStep&)>& onStep)
+        : _doc(document), _onStep(onStep)
+    {
+    }
+
     void parserDidStartDocument();
     void didStartElement(QStringView name, const QXmlStreamAttributes& attributes);
     void didEndElement(QStringView name);
@@ -79,6 +94,7 @@ private:
     void clearParseParam();
     AttrRecord& driveRecord(int diskId);
 
-    ServiceDocument _doc;
+    ServiceDocument& _doc;
+    const std::function<void(const MergeStep&)>& _onStep;
     int _diskId = 0;
 };
