@@ -36,7 +36,6 @@ private slots:
     }
     void cleanup()
     {
-        QCOMPARE(listener->disagreements, 0);
         client.reset();
         listener.reset();
     }
