@@ -50,10 +50,11 @@ void EvaluationPass::showWaiting()
     updateSummary();
 }
 
-void EvaluationPass::processRaidInfo()
+void EvaluationPass::processRaidInfo(const ServiceAnswer& answer)
 {
     if (_stopped)
         return;
+    _answer = answer;
     ParseRaidInfo& client = *_in.client;
     _passRunning = true;
     _passIcon = _statusIcon;
@@ -74,8 +75,8 @@ void EvaluationPass::processRaidInfo()
         emit passFinished();
     });
 
-    const int ev = client.eventMsgIdx();
-    _devIdx = qint8(client.getDeviceIndex());
+    const int ev = answer.eventMsgIdx;
+    _devIdx = qint8(answer.deviceIndex);
 
     // The service answers again after it was reported out of reach.
     if (_serviceLostSaid) {
@@ -85,7 +86,7 @@ void EvaluationPass::processRaidInfo()
 
     // A document that did not parse: ask for a device scan, unless a command is pending or
     // the retries are spent. A removal event is still carried out.
-    if (!client.isParse()) {
+    if (!answer.isParse) {
         setStatusIcon(StatusIcon::Problem);
         if (client.getCommand() == ParseRaidInfo::kIdle && _rescanCount <= kMaxRetries - 1) {
             client.setCommand(ParseRaidInfo::kScanDevices);
@@ -106,7 +107,7 @@ void EvaluationPass::processRaidInfo()
     if (client.getDeviceCount() == 0) {
         _enclosures[0]._errorType = ErrorType::NoDrive;
         setStatusIcon(StatusIcon::Problem);
-        if (_in.flags->_isMakeLog && !client.execInfo().isEmpty())
+        if (_in.flags->_isMakeLog && !answer.execInfo().isEmpty())
             emit logRow(QString(), 0);
         emit showEnclosure(0);
         return;
@@ -187,7 +188,7 @@ void EvaluationPass::buildParam(int index)
     const ParseRaidInfo& client = *_in.client;
     EnclosureState& slot = _enclosures.at(i);
     ErrorType errorType = ErrorType::NoProblem;
-    if (client.eResult() != 0)
+    if (_answer.eResult() != 0)
         errorType = ErrorType::CommandFailed;
     const int plug = client.plugStatus(i);
     if (plug != 0 && client.mode(i) != 0)
@@ -200,7 +201,7 @@ void EvaluationPass::buildParam(int index)
     // enclosure when the answer carries an ExecInfo text.
     if (client.friendlyMode(i).isEmpty()) {
         setStatusIcon(StatusIcon::Problem);
-        _isAddLogData = !client.execInfo().isEmpty() && i == _devIdx;
+        _isAddLogData = !_answer.execInfo().isEmpty() && i == _devIdx;
         return;
     }
 

@@ -14,6 +14,7 @@
 #include "presentation/monitorsnapshot.h"
 #include "presentation/traytext.h"
 #include "service/raidinfolistener.h"
+#include "service/serviceanswer.h"
 
 #include <QObject>
 #include <QSet>
@@ -64,8 +65,8 @@ public:
     void stop() { _stopped = true; }
 
     // A parsed document is handed over.
-    void processRaidInfo() override;
-    // Evaluates enclosure index of the current answer.
+    void processRaidInfo(const ServiceAnswer& answer) override;
+    // Evaluates enclosure index of the answer being evaluated.
     void buildParam(int index);
     // The connection failed or the service went away: retry, or give up and say so.
     void errorOccurredStreamEvent() override;
@@ -121,6 +122,7 @@ private:
     TrayText::Input trayInput() const;
 
     Inputs _in;
+    ServiceAnswer _answer; // the answer the pass evaluates, or evaluated last
     std::array<EnclosureState, kSlots> _enclosures{}; // by position in the table
     qint8 _devIdx = 0;
     int _rescanCount = 0;

@@ -67,7 +67,7 @@ int main(int argc, char** argv)
         timer.start();
         controller.client().handleReadBytes(answer);
         const qint64 p = timer.nsecsElapsed();
-        controller.pass().processRaidInfo();
+        controller.pass().processRaidInfo(controller.client().answer());
         const qint64 t = timer.nsecsElapsed();
 
         while (controller.client().pendingHandOffs() > 0)

@@ -20,7 +20,7 @@ namespace {
 class QuietListener : public RaidInfoListener
 {
 public:
-    void processRaidInfo() override { ++handOffs; }
+    void processRaidInfo(const ServiceAnswer&) override { ++handOffs; }
     void errorOccurredStreamEvent() override {}
     int handOffs = 0;
 };

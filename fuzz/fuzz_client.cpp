@@ -18,7 +18,7 @@ namespace {
 class Listener : public RaidInfoListener
 {
 public:
-    void processRaidInfo() override
+    void processRaidInfo(const ServiceAnswer&) override
     {
         // What the controller's pass reads, and its removal of a removed enclosure.
         const int count = client->getDeviceCount();
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // what waits is coalesced, so few are left).
     for (int turn = 0; turn < 64 && client.pendingHandOffs() > 0; ++turn)
         QCoreApplication::processEvents();
-    listener.processRaidInfo();
+    listener.processRaidInfo(client.answer());
 
     const QString text = ParseRaidInfo::convertUniData(QString::fromLatin1(bytes, qsizetype(size)));
     check(text.size() <= ParseRaidInfo::kCodeListRoom);

@@ -14,7 +14,7 @@ namespace {
 class IdleListener : public RaidInfoListener
 {
 public:
-    void processRaidInfo() override {}
+    void processRaidInfo(const ServiceAnswer&) override {}
     void errorOccurredStreamEvent() override {}
 };
 

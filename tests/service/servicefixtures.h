@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Builders for the storage service's messages and a listener that records each hand-off.
+// Builders for the storage service's messages and a listener that records each delivered answer.
 #pragma once
 
 #include "service/parseraidinfo.h"
@@ -107,21 +107,21 @@ struct Delivery
 class FakeListener : public RaidInfoListener
 {
 public:
-    void processRaidInfo() override
+    void processRaidInfo(const ServiceAnswer& answer) override
     {
         ++depth;
         maxDepth = std::max(maxDepth, depth);
         Delivery seen;
         if (client) {
-            seen.deviceIndex = client->getDeviceIndex();
-            seen.deviceCount = client->getDeviceCount();
+            seen.deviceIndex = answer.deviceIndex;
+            seen.deviceCount = answer.table->count();
             seen.serial = client->serialNumber(seen.deviceIndex);
-            seen.isEvent = client->isEvent();
-            seen.eventMsgIdx = client->eventMsgIdx();
-            seen.isParse = client->isParse();
+            seen.isEvent = answer.isEvent;
+            seen.eventMsgIdx = answer.eventMsgIdx;
+            seen.isParse = answer.isParse;
             seen.isProcess = client->isProcess();
-            seen.execInfo = client->execInfo();
-            seen.eResult = client->eResult();
+            seen.execInfo = answer.execInfo();
+            seen.eResult = answer.eResult();
         }
         deliveries.append(seen);
         if (onProcess)
