@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The controller's status window side: display names, the device list's selection and
-// renaming (kept in the preferences at once), the rescan command and the notice panel.
-#include "app/appcontroller.h"
+// The status window's side of the monitor on its own inputs: display names, the device
+// list's selection and renaming (kept in the preferences at once), the rescan command and
+// the notice panel.
+#include "platform/ports.h"
 #include "presentation/devicelistmodel.h"
+#include "presentation/statusdisplay.h"
 #include "presentation/statuspresentation.h"
+#include "service/parseraidinfo.h"
 #include "settings/defaultsstore.h"
 #include "testmain.h"
 #include "tools/renderui/raiddocument.h"
@@ -25,12 +28,11 @@ public:
 class RecordingModal : public ModalPresenter
 {
 public:
-    void alert(const QString& message, bool) override { alerts << message; }
+    void alert(const QString&, bool) override {}
     void displayPanel(const QString& text) override { panels << text; }
     int runQuitPanel(const QString&) override { return 0; }
     std::optional<QString> runPasswordPanel(const QString&) override { return std::nullopt; }
     std::optional<QString> runSaveDialog(const QString&) override { return std::nullopt; }
-    QStringList alerts;
     QStringList panels;
 };
 
@@ -58,6 +60,48 @@ raiddoc::Enclosure enclosure(const QString& serial, bool drive0Plugged = true)
     return e;
 }
 
+// The presentation with what its owner hands it: a client that reads the service's answers,
+// the window's display and selection, the device list's names and the user's names.
+struct Stage
+{
+    ParseRaidInfo client{nullptr};
+    RecordingStatus status;
+    RecordingModal modal;
+    RecordingWindows windows;
+    StatusDisplay display;
+    qint8 selected = 0;
+    QStringList names;
+    QVariantMap nameDict;
+    int namesChanged = 0;
+    int rescansArmed = 0;
+    StatusPresentation presentation;
+
+    explicit Stage(DefaultsStore* store, bool withPresenters = true)
+        : presentation({.client = &client,
+                        .status = &status,
+                        .modal = withPresenters ? &modal : nullptr,
+                        .windows = withPresenters ? &windows : nullptr,
+                        .store = store,
+                        .errorType = {},
+                        .display = &display,
+                        .selectedIndex = &selected,
+                        .targetNames = &names,
+                        .nameDict = &nameDict,
+                        .namesChanged = [this] { ++namesChanged; },
+                        .rescanArmed = [this] { ++rescansArmed; }})
+    {
+    }
+
+    // Reads an answer and lists every enclosure under its display name.
+    void read(const QList<raiddoc::Enclosure>& enclosures)
+    {
+        client.handleReadBytes(raiddoc::configAnswer(enclosures));
+        names.clear();
+        for (int i = 0; i < client.getDeviceCount(); ++i)
+            names << presentation.deviceName(i);
+    }
+};
+
 } // namespace
 
 class StatusPresentationTest : public QObject
@@ -66,132 +110,126 @@ class StatusPresentationTest : public QObject
 
     QTemporaryDir _dir;
     std::unique_ptr<DefaultsStore> _store;
-    RecordingStatus _status;
-    RecordingModal _modal;
-    RecordingWindows _windows;
-    std::unique_ptr<AppController> _controller;
 
     QString iniPath() const { return _dir.filePath(QStringLiteral("prefs.ini")); }
-
-    AppController& make(bool withPresenters = true)
-    {
-        ControllerConfig config;
-        if (withPresenters) {
-            config.status = &_status;
-            config.modal = &_modal;
-            config.windows = &_windows;
-        }
-        config.store = _store.get();
-        config.servicePort = 1; // nothing listens there; no test connects
-        config.timing.handOffIdleMs = 0;
-        config.timing.handOffBusyMs = 0;
-        config.timing.rescanMs = 3600000; // a rescan timer never fires inside a test
-        _controller = std::make_unique<AppController>(config);
-        _controller->client().setHandOffIntervals(0, 0);
-        return *_controller;
-    }
-
-    // Feeds an answer and lets the evaluation pass fill the device list.
-    void feed(AppController& controller, const QList<raiddoc::Enclosure>& enclosures)
-    {
-        controller.client().handleReadBytes(raiddoc::configAnswer(enclosures));
-        QTRY_COMPARE(controller.targetNames().size(), enclosures.size());
-    }
 
 private slots:
     void init()
     {
         QFile::remove(iniPath());
         _store = std::make_unique<DefaultsStore>(iniPath());
-        _status.shown.clear();
-        _modal.panels.clear();
-        _windows.calls.clear();
     }
 
-    void cleanup()
+    void namesAndPlugTexts_data()
     {
-        _controller.reset();
-        _store.reset();
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("plugText");
+        const QByteArray one = raiddoc::configAnswer({enclosure(QStringLiteral("1234"))});
+        QTest::newRow("nothing read yet") << QByteArray() << "-" << 0 << "MSG_DiskInfo4";
+        QTest::newRow("empty table") << raiddoc::configAnswer({}) << "-" << 0 << "MSG_DiskInfo4";
+        QTest::newRow("serial number, both present")
+            << one << "1234" << 0 << "Retrieved configuration.";
+        QTest::newRow("outside the table") << one << "-" << 3 << "";
+        QTest::newRow("drive 0 missing")
+            << raiddoc::configAnswer({enclosure(QStringLiteral("7"), false)}) << "7" << 0
+            << "MSG_DiskInfo1";
     }
 
-    void deviceNameOfAnEmptyTable()
+    void namesAndPlugTexts()
     {
-        AppController& c = make();
-        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("-"));
-        c.client().handleReadBytes(raiddoc::configAnswer({}));
-        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("-"));
-    }
-
-    void deviceNameFallsBackToTheSerialNumber()
-    {
-        AppController& c = make();
-        c.client().handleReadBytes(raiddoc::configAnswer({enclosure(QStringLiteral("1234"))}));
-        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("1234"));
-        // Outside the table there is no enclosure to name.
-        QCOMPARE(c.statusPresentation().deviceName(3), QStringLiteral("-"));
-    }
-
-    void localizedErrorString_data()
-    {
-        QTest::addColumn<bool>("drive0Plugged");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("both present") << true << "Retrieved configuration.";
-        QTest::newRow("drive 0 missing") << false << "MSG_DiskInfo1";
-    }
-
-    void localizedErrorString()
-    {
-        QFETCH(bool, drive0Plugged);
-        QFETCH(QString, expected);
-        AppController& c = make();
-        c.client().handleReadBytes(
-            raiddoc::configAnswer({enclosure(QStringLiteral("7"), drive0Plugged)}));
-        QCOMPARE(c.statusPresentation().localizedErrorString(0), expected);
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, name);
+        QFETCH(int, index);
+        QFETCH(QString, plugText);
+        Stage s(_store.get());
+        s.client.handleReadBytes(answer);
+        QCOMPARE(s.presentation.deviceName(index), name);
+        QCOMPARE(s.presentation.localizedErrorString(index), plugText);
     }
 
     void displayRaidInfoShowsAndKeepsTheDisplay()
     {
-        AppController& c = make();
-        c.client().handleReadBytes(raiddoc::configAnswer(
-            {enclosure(QStringLiteral("1")), enclosure(QStringLiteral("2"), false)}));
-        _status.shown.clear();
-        c.statusPresentation().displayRaidInfo(1);
-        QCOMPARE(_status.shown.size(), 1);
-        QCOMPARE(_status.shown.last(), c.statusDisplay());
-        QCOMPARE(c.statusDisplay().index, 1);
-        QCOMPARE(c.statusDisplay().picture, QStringLiteral("type3"));
+        Stage s(_store.get());
+        s.read({enclosure(QStringLiteral("1")), enclosure(QStringLiteral("2"), false)});
+        s.presentation.displayRaidInfo(1);
+        QCOMPARE(s.status.shown.size(), 1);
+        QCOMPARE(s.status.shown.last(), s.display);
+        QCOMPARE(s.display.index, 1);
+        QCOMPARE(s.display.picture, QStringLiteral("type3"));
 
         // No enclosure at the index: nothing shown, nothing changed.
-        const StatusDisplay before = c.statusDisplay();
-        c.statusPresentation().displayRaidInfo(-1);
-        c.statusPresentation().displayRaidInfo(2);
-        QCOMPARE(_status.shown.size(), 1);
-        QCOMPARE(c.statusDisplay(), before);
+        const StatusDisplay before = s.display;
+        s.presentation.displayRaidInfo(-1);
+        s.presentation.displayRaidInfo(2);
+        QCOMPARE(s.status.shown.size(), 1);
+        QCOMPARE(s.display, before);
     }
 
-    void renameStoresOnceUnderTheSerialNumber()
+    void rename_data()
     {
-        AppController& c = make();
-        feed(c, {enclosure(QStringLiteral("1234"))});
-        QCOMPARE(c.targetNames(), QStringList{QStringLiteral("1234")});
+        QTest::addColumn<QStringList>("serials");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QStringList>("names");        // the device list afterwards
+        QTest::addColumn<QVariantMap>("nameDict");     // the user's names, as kept
+        QTest::addColumn<QStringList>("displayNames"); // deviceName of each enclosure
+        QTest::addColumn<int>("changes");              // renames that took effect
+        QTest::newRow("kept at once under the serial number")
+            << QStringList{"1234"} << 0 << QStringList{"Office"} << QStringList{"Office"}
+            << QVariantMap{{"1234", "Office"}} << QStringList{"Office"} << 1;
+        QTest::newRow("keyed by the edited row, not the selection")
+            << QStringList{"11", "22"} << 1 << QStringList{"Backup"} << QStringList{"11", "Backup"}
+            << QVariantMap{{"22", "Backup"}} << QStringList{"11", "Backup"} << 1;
+        QTest::newRow("an empty name falls back to the serial number")
+            << QStringList{"1234"} << 0 << QStringList{"Office", ""} << QStringList{""}
+            << QVariantMap{{"1234", ""}} << QStringList{"1234"} << 2;
+        QTest::newRow("no row") << QStringList{"5"} << -1 << QStringList{"Nowhere"}
+                                << QStringList{"5"} << QVariantMap{} << QStringList{"5"} << 0;
+        QTest::newRow("past the end") << QStringList{"5"} << 1 << QStringList{"Nowhere"}
+                                      << QStringList{"5"} << QVariantMap{} << QStringList{"5"} << 0;
+    }
 
-        c.statusPresentation().renameDevice(0, QStringLiteral("Office"));
-        QCOMPARE(c.targetNames(), QStringList{QStringLiteral("Office")});
-        QCOMPARE(c.nameDict().value(QStringLiteral("1234")).toString(), QStringLiteral("Office"));
-        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("Office"));
-        // Written out at once: a fresh store on the same file reads it.
-        QVERIFY(QFileInfo::exists(iniPath()));
-        {
+    void rename()
+    {
+        QFETCH(QStringList, serials);
+        QFETCH(int, row);
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, names);
+        QFETCH(QVariantMap, nameDict);
+        QFETCH(QStringList, displayNames);
+        QFETCH(int, changes);
+        Stage s(_store.get());
+        QList<raiddoc::Enclosure> enclosures;
+        for (const QString& serial : serials)
+            enclosures << enclosure(serial);
+        s.read(enclosures);
+        QCOMPARE(s.names, serials);
+
+        for (const QString& name : typed)
+            s.presentation.renameDevice(row, name);
+        QCOMPARE(s.names, names);
+        QCOMPARE(s.nameDict, nameDict);
+        QStringList shown;
+        for (int i = 0; i < serials.size(); ++i)
+            shown << s.presentation.deviceName(i);
+        QCOMPARE(shown, displayNames);
+        QCOMPARE(int(s.selected), 0);
+        QCOMPARE(s.namesChanged, changes);
+        // Written out at once: a fresh store on the same file reads the same names.
+        QCOMPARE(QFileInfo::exists(iniPath()), changes > 0);
+        if (changes > 0) {
             DefaultsStore reread(iniPath());
-            const auto names = reread.dictionaryForKey(QStringLiteral("RAIDName"));
-            QVERIFY(names.has_value());
-            QCOMPARE(names->value(QStringLiteral("1234")).toString(), QStringLiteral("Office"));
+            QCOMPARE(reread.dictionaryForKey(QStringLiteral("RAIDName")).value_or(QVariantMap()),
+                     nameDict);
         }
 
         // The same name again writes nothing: the removed file stays away.
-        QVERIFY(QFile::remove(iniPath()));
-        c.statusPresentation().renameDevice(0, QStringLiteral("Office"));
+        QFile::remove(iniPath());
+        s.presentation.renameDevice(row, typed.last());
         QVERIFY(!QFileInfo::exists(iniPath()));
+        QCOMPARE(s.namesChanged, changes);
     }
 
     void renameThatCannotBeWrittenIsReported()
@@ -201,72 +239,30 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         _store = std::make_unique<DefaultsStore>(blocker.fileName() + QStringLiteral("/prefs.ini"));
-        AppController& c = make();
-        feed(c, {enclosure(QStringLiteral("1234"))});
+        Stage s(_store.get());
+        s.read({enclosure(QStringLiteral("1234"))});
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
                                                "could not write the enclosure names")));
-        c.statusPresentation().renameDevice(0, QStringLiteral("Office"));
+        s.presentation.renameDevice(0, QStringLiteral("Office"));
         // The name holds for this run even though it could not be kept.
-        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("Office"));
-    }
-
-    void renameKeysTheEditedRowNotTheSelection()
-    {
-        AppController& c = make();
-        feed(c, {enclosure(QStringLiteral("11")), enclosure(QStringLiteral("22"))});
-        QCOMPARE(c.selIdx(), 0);
-        c.statusPresentation().renameDevice(1, QStringLiteral("Backup"));
-        QCOMPARE(c.nameDict().value(QStringLiteral("22")).toString(), QStringLiteral("Backup"));
-        QVERIFY(!c.nameDict().contains(QStringLiteral("11")));
-        QCOMPARE(c.statusPresentation().deviceName(1), QStringLiteral("Backup"));
-        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("11"));
-    }
-
-    void emptyRenameFallsBackToTheSerialNumber()
-    {
-        AppController& c = make();
-        feed(c, {enclosure(QStringLiteral("1234"))});
-        c.statusPresentation().renameDevice(0, QStringLiteral("Office"));
-        c.statusPresentation().renameDevice(0, QString());
-        QCOMPARE(c.targetNames(), QStringList{QString()});
-        QVERIFY(c.nameDict().contains(QStringLiteral("1234")));
-        QCOMPARE(c.nameDict().value(QStringLiteral("1234")).toString(), QString());
-        QCOMPARE(c.statusPresentation().deviceName(0), QStringLiteral("1234"));
+        QCOMPARE(s.presentation.deviceName(0), QStringLiteral("Office"));
     }
 
     void renameThroughTheModel()
     {
-        AppController& c = make();
-        feed(c, {enclosure(QStringLiteral("99"))});
-        DeviceListModel* model = c.deviceListModel();
-        QVERIFY(model);
-        model->reload();
-        QCOMPARE(model->rowCount(), 1);
-        QCOMPARE(model->data(model->index(0, 0)).toString(), QStringLiteral("99"));
-        QVERIFY(model->flags(model->index(0, 0)) & Qt::ItemIsEditable);
-        QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
-        QVERIFY(model->setData(model->index(0, 0), QStringLiteral("Attic"), Qt::EditRole));
+        Stage s(_store.get());
+        s.read({enclosure(QStringLiteral("99"))});
+        DeviceListModel model(
+            s.names, [&s](int row, const QString& name) { s.presentation.renameDevice(row, name); },
+            nullptr);
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("99"));
+        QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QVERIFY(model.setData(model.index(0, 0), QStringLiteral("Attic"), Qt::EditRole));
         QCOMPARE(changed.size(), 1);
-        QCOMPARE(model->data(model->index(0, 0)).toString(), QStringLiteral("Attic"));
-        QCOMPARE(c.nameDict().value(QStringLiteral("99")).toString(), QStringLiteral("Attic"));
-    }
-
-    void renameOfARowOutsideTheListDoesNothing_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::newRow("no row") << -1;
-        QTest::newRow("past the end") << 1;
-    }
-
-    void renameOfARowOutsideTheListDoesNothing()
-    {
-        QFETCH(int, row);
-        AppController& c = make();
-        feed(c, {enclosure(QStringLiteral("5"))});
-        c.statusPresentation().renameDevice(row, QStringLiteral("Nowhere"));
-        QCOMPARE(c.targetNames(), QStringList{QStringLiteral("5")});
-        QVERIFY(c.nameDict().isEmpty());
-        QVERIFY(!QFileInfo::exists(iniPath()));
+        QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("Attic"));
+        QCOMPARE(s.nameDict.value(QStringLiteral("99")).toString(), QStringLiteral("Attic"));
     }
 
     void selectionChange_data()
@@ -286,15 +282,13 @@ private slots:
         QFETCH(int, row);
         QFETCH(int, selIdx);
         QFETCH(int, shown);
-        AppController& c = make();
-        feed(c, {enclosure(QStringLiteral("1")), enclosure(QStringLiteral("2"), false)});
-        QCOMPARE(c.selIdx(), 0);
-        _status.shown.clear();
-        c.statusPresentation().deviceListSelectionChanged(row);
-        QCOMPARE(c.selIdx(), selIdx);
-        QCOMPARE(_status.shown.size(), shown);
+        Stage s(_store.get());
+        s.read({enclosure(QStringLiteral("1")), enclosure(QStringLiteral("2"), false)});
+        s.presentation.deviceListSelectionChanged(row);
+        QCOMPARE(int(s.selected), selIdx);
+        QCOMPARE(s.status.shown.size(), shown);
         if (shown)
-            QCOMPARE(_status.shown.last().picture, QStringLiteral("type3"));
+            QCOMPARE(s.status.shown.last().picture, QStringLiteral("type3"));
     }
 
     void rescan_data()
@@ -302,9 +296,10 @@ private slots:
         QTest::addColumn<int>("pending");
         QTest::addColumn<int>("command");
         QTest::addColumn<int>("deviceIndex");
-        QTest::newRow("idle") << 0 << 2 << 1;
-        QTest::newRow("configuration pending") << 3 << 3 << 0;
-        QTest::newRow("scan pending") << 2 << 2 << 0;
+        QTest::addColumn<int>("armed");
+        QTest::newRow("idle") << 0 << 2 << 1 << 1;
+        QTest::newRow("configuration pending") << 3 << 3 << 0 << 0;
+        QTest::newRow("scan pending") << 2 << 2 << 0 << 0;
     }
 
     void rescan()
@@ -312,42 +307,41 @@ private slots:
         QFETCH(int, pending);
         QFETCH(int, command);
         QFETCH(int, deviceIndex);
+        QFETCH(int, armed);
         for (const bool logWindow : {false, true}) {
-            AppController& c = make();
-            feed(c, {enclosure(QStringLiteral("1")), enclosure(QStringLiteral("2"))});
-            c.statusPresentation().deviceListSelectionChanged(1);
-            QCOMPARE(c.selIdx(), 1);
-            c.client().setDeviceIndex(0);
-            c.client().setCommand(pending);
-            if (logWindow)
-                c.statusPresentation().w2_Rescan();
-            else
-                c.statusPresentation().w0_Rescan();
-            QCOMPARE(c.client().getCommand(), command);
-            QCOMPARE(c.client().getDeviceIndex(), deviceIndex);
+            Stage s(_store.get());
+            s.read({enclosure(QStringLiteral("1")), enclosure(QStringLiteral("2"))});
+            s.presentation.deviceListSelectionChanged(1);
+            QCOMPARE(int(s.selected), 1);
+            s.client.setDeviceIndex(0);
+            s.client.setCommand(pending);
+            logWindow ? s.presentation.w2_Rescan() : s.presentation.w0_Rescan();
+            QCOMPARE(s.client.getCommand(), command);
+            QCOMPARE(s.client.getDeviceIndex(), deviceIndex);
+            QCOMPARE(s.rescansArmed, armed);
         }
     }
 
     void noticePanelAndWindows()
     {
-        AppController& c = make();
-        c.statusPresentation().displayPanel(QStringLiteral("Disk2 gone"));
-        QCOMPARE(_modal.panels, QStringList{QStringLiteral("Disk2 gone")});
-        c.statusPresentation().w0_OrderFront();
-        c.statusPresentation().w0_Close();
-        QCOMPARE(_windows.calls,
+        Stage s(_store.get());
+        s.presentation.displayPanel(QStringLiteral("Disk2 gone"));
+        QCOMPARE(s.modal.panels, QStringList{QStringLiteral("Disk2 gone")});
+        s.presentation.w0_OrderFront();
+        s.presentation.w0_Close();
+        QCOMPARE(s.windows.calls,
                  (QStringList{QStringLiteral("showStatus"), QStringLiteral("closeStatus")}));
     }
 
     void withoutPresentersNothingBreaks()
     {
-        AppController& c = make(false);
-        c.statusPresentation().displayPanel(QStringLiteral("nobody sees this"));
-        c.statusPresentation().w0_OrderFront();
-        c.statusPresentation().w0_Close();
-        c.statusPresentation().displayRaidInfo(0);
-        QCOMPARE(c.statusDisplay().picture, QStringLiteral("type2"));
-        QCOMPARE(c.statusDisplay().modeText, QStringLiteral("MSG_ModeNoDisk"));
+        Stage s(_store.get(), false);
+        s.presentation.displayPanel(QStringLiteral("nobody sees this"));
+        s.presentation.w0_OrderFront();
+        s.presentation.w0_Close();
+        s.presentation.displayRaidInfo(0);
+        QCOMPARE(s.display.picture, QStringLiteral("type2"));
+        QCOMPARE(s.display.modeText, QStringLiteral("MSG_ModeNoDisk"));
     }
 };
 
