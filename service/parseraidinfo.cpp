@@ -19,16 +19,6 @@ const QString kExecInfo = QStringLiteral("ExecInfo");
 const QString kRemovalText = QStringLiteral("70, 97, 105, 108, 101, 100, 32, 99, 111, 110, 102, "
                                             "105, 103, 117, 114, 97, 116, 105, 111, 110, 46");
 
-void mergeInto(AttrRecord& into, const AttrRecord& from)
-{
-    if (into.isEmpty()) {
-        into = from; // shared, not copied
-        return;
-    }
-    for (auto it = from.cbegin(); it != from.cend(); ++it)
-        into.insert(it.key(), it.value());
-}
-
 } // namespace
 
 int ServiceAnswer::eResult() const

@@ -32,6 +32,8 @@ AttrRecord pick(const QXmlStreamAttributes& attributes, std::initializer_list<QL
     return record;
 }
 
+} // namespace
+
 void mergeInto(AttrRecord& into, const AttrRecord& from)
 {
     if (into.isEmpty()) {
@@ -41,8 +43,6 @@ void mergeInto(AttrRecord& into, const AttrRecord& from)
     for (auto it = from.cbegin(); it != from.cend(); ++it)
         into.insert(it.key(), it.value());
 }
-
-} // namespace
 
 void ServiceDocument::clear()
 {

@@ -31,6 +31,9 @@ inline constexpr int kCodeListRoom = 255;
 // the first kCodeListRoom codes are read.
 QString decodeCodeList(const QString& codeList);
 
+// Adds from's attributes to into, a later value replacing an earlier one of the same name.
+void mergeInto(AttrRecord& into, const AttrRecord& from);
+
 // One enclosure as a document gives it: the SVBox element with its volume, and each drive's
 // element and partition attributes merged.
 struct BoxRecords

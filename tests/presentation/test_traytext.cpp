@@ -77,81 +77,32 @@ void TestTrayText::compose()
 
 void TestTrayText::progress_data()
 {
-    QTest::addColumn<QString>("drive0Status");
-    QTest::addColumn<QString>("drive0Progress");
-    QTest::addColumn<QString>("drive1Status");
-    QTest::addColumn<QString>("drive1Progress");
+    // Status and RebuildProgress of drive 0, then of drive 1.
+    QTest::addColumn<QStringList>("drives");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("30") << "0"
-                        << ""
-                        << "1"
-                        << "30"
-                        << " 30%";
-    QTest::newRow("rounded to a whole percent") << "0"
-                                                << ""
-                                                << "2"
-                                                << "7.6"
-                                                << " 8%";
-    QTest::newRow("above 100") << "0"
-                               << ""
-                               << "1"
-                               << "150"
-                               << " 100%";
-    QTest::newRow("below 0") << "0"
-                             << ""
-                             << "1"
-                             << "-20"
-                             << " 0%";
-    QTest::newRow("far beyond any integer") << "0"
-                                            << ""
-                                            << "1"
-                                            << "1e300"
-                                            << " 100%";
-    QTest::newRow("far below any integer") << "0"
-                                           << ""
-                                           << "1"
-                                           << "-1e300"
-                                           << " 0%";
-    QTest::newRow("infinite") << "0"
-                              << ""
-                              << "1"
-                              << "inf"
-                              << " 100%";
-    QTest::newRow("not a number") << "0"
-                                  << ""
-                                  << "1"
-                                  << "nan"
-                                  << "";
-    QTest::newRow("drive 1 wins when both rebuild") << "1"
-                                                    << "10"
-                                                    << "2"
-                                                    << "60"
-                                                    << " 60%";
-    QTest::newRow("first drive alone") << "2"
-                                       << "10"
-                                       << "0"
-                                       << "60"
-                                       << " 10%";
-    QTest::newRow("neither rebuilds") << "0"
-                                      << "10"
-                                      << "3"
-                                      << "60"
-                                      << "";
+    QTest::newRow("30") << QStringList{"0", "", "1", "30"} << " 30%";
+    QTest::newRow("rounded to a whole percent") << QStringList{"0", "", "2", "7.6"} << " 8%";
+    QTest::newRow("above 100") << QStringList{"0", "", "1", "150"} << " 100%";
+    QTest::newRow("below 0") << QStringList{"0", "", "1", "-20"} << " 0%";
+    QTest::newRow("far beyond any integer") << QStringList{"0", "", "1", "1e300"} << " 100%";
+    QTest::newRow("far below any integer") << QStringList{"0", "", "1", "-1e300"} << " 0%";
+    QTest::newRow("infinite") << QStringList{"0", "", "1", "inf"} << " 100%";
+    QTest::newRow("not a number") << QStringList{"0", "", "1", "nan"} << "";
+    QTest::newRow("drive 1 wins when both rebuild") << QStringList{"1", "10", "2", "60"} << " 60%";
+    QTest::newRow("first drive alone") << QStringList{"2", "10", "0", "60"} << " 10%";
+    QTest::newRow("neither rebuilds") << QStringList{"0", "10", "3", "60"} << "";
 }
 
 void TestTrayText::progress()
 {
-    QFETCH(QString, drive0Status);
-    QFETCH(QString, drive0Progress);
-    QFETCH(QString, drive1Status);
-    QFETCH(QString, drive1Progress);
+    QFETCH(QStringList, drives);
     QFETCH(QString, text);
-    const QHash<QString, QString> drive0{{QStringLiteral("Status"), drive0Status},
-                                         {QStringLiteral("RebuildProgress"), drive0Progress}};
-    const QHash<QString, QString> drive1{{QStringLiteral("Status"), drive1Status},
-                                         {QStringLiteral("RebuildProgress"), drive1Progress}};
-    QCOMPARE(TrayText::rebuildProgressText(drive0, drive1), text);
+    const auto drive = [&](int i) {
+        return QHash<QString, QString>{{QStringLiteral("Status"), drives.at(2 * i)},
+                                       {QStringLiteral("RebuildProgress"), drives.at(2 * i + 1)}};
+    };
+    QCOMPARE(TrayText::rebuildProgressText(drive(0), drive(1)), text);
 }
 
 TAMRO_TEST_GUILESS_MAIN(TestTrayText)
