@@ -176,6 +176,9 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     setApplicationNames();
+    // Desktops (Wayland in particular) find the program's name and icon for its windows
+    // through the menu entry it installs.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tamro.RaidMonitor"));
     QApplication::setQuitOnLastWindowClosed(false);
     // Say what the program is doing on the terminal, unless the user chose otherwise.
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
