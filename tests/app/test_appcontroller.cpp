@@ -69,8 +69,6 @@ private slots:
     void refetchKeepsPendingCommand();
     void retryBudget_data();
     void retryBudget();
-    void budgetAfterPass_data();
-    void budgetAfterPass();
     void lostConnectionNeverShowsAllWell();
     void serviceUnreachableThenBack();
     void serviceFailsThenAnswers_data();
@@ -195,28 +193,6 @@ void TestAppController::retryBudget()
     // Once the retries are given up, the hourly refetch keeps trying.
     QCOMPARE(h.c().isRefetchTimerActive(), alerts > 0);
     QVERIFY(h.status.summary.startsWith(QStringLiteral("UI_NoService")));
-}
-
-void TestAppController::budgetAfterPass_data()
-{
-    QTest::addColumn<bool>("withEnclosure");
-    QTest::addColumn<int>("retries");
-    QTest::newRow("a pass that finds an enclosure refills it") << true << 0;
-    QTest::newRow("a pass without enclosures keeps it") << false << 3;
-}
-
-void TestAppController::budgetAfterPass()
-{
-    QFETCH(bool, withEnclosure);
-    QFETCH(int, retries);
-    Harness h;
-    QVERIFY(h.start());
-    h.c().flags()._isAddLoginItem = true;
-    for (int i = 0; i < 3; ++i)
-        h.c().pass().errorOccurredStreamEvent();
-    QCOMPARE(h.c().pass().rescanCount(), 3);
-    QVERIFY(h.feed(withEnclosure ? answer({healthyBox(QStringLiteral("1"))}) : answer({})));
-    QCOMPARE(h.c().pass().rescanCount(), retries);
 }
 
 void TestAppController::lostConnectionNeverShowsAllWell()
