@@ -196,50 +196,23 @@ void TestEvaluation::passSequences_data()
     const QString mailOk = QStringLiteral("-,") + kMailOk;
 
     QTest::newRow("a drive lost, put back, rebuilt") << QList<PassStep>{
-        {"A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy},
-        {"B",
-         degraded,
-         2,
-         1,
-         0,
-         {disk2Missing, mailOk},
-         {"problem 1234"},
-         {panel},
-         {NoticeKind::Problem},
-         2,
-         kProblem},
-        {"C", degraded, 2, 1, 0, {}, {}, {}, {}, 2, kProblem},
-        {"D", rebuilding, 0, 2, 1, {}, {}, {}, {}, 1, rebuildingSummary},
-        {"E", rebuilding, 0, 2, 1, {}, {}, {}, {}, 1, rebuildingSummary},
-        {"F",
-         healthy,
-         0,
-         2,
-         0,
-         {retrieved, mailOk},
-         {"rebuild 1234"},
-         {},
-         {NoticeKind::RebuildFinished},
-         1,
-         kHealthy},
-        {"G", healthy, 0, 2, 0, {}, {}, {}, {}, 1, kHealthy},
+        PassStep("A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy),
+        PassStep("B", degraded, 2, 1, 0, {disk2Missing, mailOk}, {"problem 1234"}, {panel},
+                 {NoticeKind::Problem}, 2, kProblem),
+        PassStep("C", degraded, 2, 1, 0, {}, {}, {}, {}, 2, kProblem),
+        PassStep("D", rebuilding, 0, 2, 1, {}, {}, {}, {}, 1, rebuildingSummary),
+        PassStep("E", rebuilding, 0, 2, 1, {}, {}, {}, {}, 1, rebuildingSummary),
+        PassStep("F", healthy, 0, 2, 0, {retrieved, mailOk}, {"rebuild 1234"}, {},
+                 {NoticeKind::RebuildFinished}, 1, kHealthy),
+        PassStep("G", healthy, 0, 2, 0, {}, {}, {}, {}, 1, kHealthy),
     };
 
     // Reported all the same, but the rebuild status keeps the evaluation from logging; the
     // report cancels the rebuild it had just begun to track.
     QTest::newRow("drive lost while the box reports a rebuild") << QList<PassStep>{
-        {"A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy},
-        {"B",
-         degradedRebuilding,
-         2,
-         1,
-         0,
-         {mailOk},
-         {"problem 1234"},
-         {panel},
-         {NoticeKind::Problem},
-         2,
-         kProblem},
+        PassStep("A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy),
+        PassStep("B", degradedRebuilding, 2, 1, 0, {mailOk}, {"problem 1234"}, {panel},
+                 {NoticeKind::Problem}, 2, kProblem),
     };
 
     // A drive that fails while attached is a problem like a pulled one, said as such; its
@@ -248,66 +221,44 @@ void TestEvaluation::passSequences_data()
     failed.fail(1);
     const QString disk2Failed = QStringLiteral("RAID 1,Disk2 has failed.");
     QTest::newRow("a drive fails in place, then is repaired") << QList<PassStep>{
-        {"A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy},
-        {"B",
-         failed,
-         2,
-         1,
-         0,
-         {disk2Failed, mailOk},
-         {"problem 1234"},
-         {panelText(QStringLiteral("1234"), QStringLiteral("MSG_DiskInfo6"))},
-         {NoticeKind::Problem},
-         2,
-         kProblem},
-        {"C", failed, 2, 1, 0, {}, {}, {}, {}, 2, kProblem},
-        {"D", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy},
+        PassStep("A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy),
+        PassStep("B", failed, 2, 1, 0, {disk2Failed, mailOk}, {"problem 1234"},
+                 {panelText(QStringLiteral("1234"), QStringLiteral("MSG_DiskInfo6"))},
+                 {NoticeKind::Problem}, 2, kProblem),
+        PassStep("C", failed, 2, 1, 0, {}, {}, {}, {}, 2, kProblem),
+        PassStep("D", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy),
     };
     BoxSpec failedAndPulled = failed;
     failedAndPulled.unplug(0);
     QTest::newRow("a drive fails while the other is out") << QList<PassStep>{
-        {"A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy},
-        {"B",
-         failedAndPulled,
-         3,
-         1,
-         0,
-         {QStringLiteral("RAID 1,Disk1/2 is not connected."), mailOk},
-         {"problem 1234"},
-         {panelText(QStringLiteral("1234"), QStringLiteral("MSG_DiskInfo3"))},
-         {NoticeKind::Problem},
-         2,
-         kProblem},
+        PassStep("A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy),
+        PassStep("B", failedAndPulled, 3, 1, 0,
+                 {QStringLiteral("RAID 1,Disk1/2 is not connected."), mailOk}, {"problem 1234"},
+                 {panelText(QStringLiteral("1234"), QStringLiteral("MSG_DiskInfo3"))},
+                 {NoticeKind::Problem}, 2, kProblem),
     };
     BoxSpec bothFailed = failed;
     bothFailed.fail(0);
     QTest::newRow("both drives fail") << QList<PassStep>{
-        {"A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy},
-        {"B",
-         bothFailed,
-         3,
-         1,
-         0,
-         {QStringLiteral("RAID 1,Disk1/2 have failed."), mailOk},
-         {"problem 1234"},
-         {panelText(QStringLiteral("1234"), QStringLiteral("MSG_DiskInfo7"))},
-         {NoticeKind::Problem},
-         2,
-         kProblem},
+        PassStep("A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy),
+        PassStep("B", bothFailed, 3, 1, 0, {QStringLiteral("RAID 1,Disk1/2 have failed."), mailOk},
+                 {"problem 1234"},
+                 {panelText(QStringLiteral("1234"), QStringLiteral("MSG_DiskInfo7"))},
+                 {NoticeKind::Problem}, 2, kProblem),
     };
     // A drive waiting for its rebuild while the box reports normal is no problem.
     BoxSpec waiting = healthy;
     waiting.drive1.status = 3;
     QTest::newRow("a drive waits for its rebuild") << QList<PassStep>{
-        {"A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy},
-        {"B", waiting, 0, 2, 0, {}, {}, {}, {}, 1, kHealthy},
-        {"C", healthy, 0, 2, 0, {}, {}, {}, {}, 1, kHealthy},
+        PassStep("A", healthy, 0, 2, 0, {retrieved}, {}, {}, {}, 1, kHealthy),
+        PassStep("B", waiting, 0, 2, 0, {}, {}, {}, {}, 1, kHealthy),
+        PassStep("C", healthy, 0, 2, 0, {}, {}, {}, {}, 1, kHealthy),
     };
 
     // A problem at the first evaluation is logged, never mailed or shown; it stays quiet.
     QTest::newRow("degraded from the first pass") << QList<PassStep>{
-        {"A", degraded, 2, 1, 0, {disk2Missing}, {}, {}, {}, 2, kProblem},
-        {"B", degraded, 2, 1, 0, {}, {}, {}, {}, 2, kProblem},
+        PassStep("A", degraded, 2, 1, 0, {disk2Missing}, {}, {}, {}, 2, kProblem),
+        PassStep("B", degraded, 2, 1, 0, {}, {}, {}, {}, 2, kProblem),
     };
 }
 
