@@ -69,8 +69,6 @@ private slots:
     void refetchKeepsPendingCommand();
     void retryBudget_data();
     void retryBudget();
-    void budgetAfterPass_data();
-    void budgetAfterPass();
     void lostConnectionNeverShowsAllWell();
     void serviceUnreachableThenBack();
     void serviceFailsThenAnswers_data();
@@ -197,28 +195,6 @@ void TestAppController::retryBudget()
     QVERIFY(h.status.summary.startsWith(QStringLiteral("UI_NoService")));
 }
 
-void TestAppController::budgetAfterPass_data()
-{
-    QTest::addColumn<bool>("withEnclosure");
-    QTest::addColumn<int>("retries");
-    QTest::newRow("a pass that finds an enclosure refills it") << true << 0;
-    QTest::newRow("a pass without enclosures keeps it") << false << 3;
-}
-
-void TestAppController::budgetAfterPass()
-{
-    QFETCH(bool, withEnclosure);
-    QFETCH(int, retries);
-    Harness h;
-    QVERIFY(h.start());
-    h.c().flags()._isAddLoginItem = true;
-    for (int i = 0; i < 3; ++i)
-        h.c().pass().errorOccurredStreamEvent();
-    QCOMPARE(h.c().pass().rescanCount(), 3);
-    QVERIFY(h.feed(withEnclosure ? answer({healthyBox(QStringLiteral("1"))}) : answer({})));
-    QCOMPARE(h.c().pass().rescanCount(), retries);
-}
-
 void TestAppController::lostConnectionNeverShowsAllWell()
 {
     Harness h;
@@ -231,7 +207,6 @@ void TestAppController::lostConnectionNeverShowsAllWell()
     // An answer read before the loss is still handed over: its pass finds a healthy
     // enclosure, yet without a connection the icon does not turn green.
     QVERIFY(h.feed(answer({healthyBox(QStringLiteral("1234"))})));
-    QCOMPARE(h.c().pass().recoveryType(0), RecoveryType::Healthy);
     QCOMPARE(h.c().pass().statusIcon(), StatusIcon::Problem);
     QVERIFY(!h.status.icons.contains(1));
     QCOMPARE(h.status.summary, QStringLiteral("UI_NoService\n1234: UI_StateHealthy"));
