@@ -4,10 +4,10 @@
 // and exits as the test tells it.
 #include "alerts/mailchannel.h"
 #include "app/appcontroller.h"
-#include "settings/eventlogactions.h"
 #include "fakemodal.h"
 #include "platform/modalgate.h"
 #include "settings/defaultsstore.h"
+#include "settings/eventlogactions.h"
 #include "settings/scramble.h"
 #include "settings/secretkeeper.h"
 #include "testfiles.h"

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "app/appcontroller.h"
-#include "settings/eventlogactions.h"
 #include "platform/ports.h"
 #include "settings/defaultsstore.h"
+#include "settings/eventlogactions.h"
 #include "settings/secretstore.h"
 
 #include <QCoreApplication>

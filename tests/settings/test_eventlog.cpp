@@ -5,8 +5,8 @@
 #include "testfiles.h"
 #include "testmain.h"
 
-#include "settings/eventlog.h"
 #include "presentation/statuspresentation.h"
+#include "settings/eventlog.h"
 #include "settings/eventlogactions.h"
 #include "settings/logtablemodel.h"
 

@@ -4,8 +4,8 @@
 // and summary it keeps.
 #include "guitestsupport.h"
 #include "presentation/statuspresentation.h"
-#include "settings/eventlogactions.h"
 #include "resourcepaths.h"
+#include "settings/eventlogactions.h"
 #include "testmain.h"
 #include "ui/modalanswers.h"
 #include "ui/panels.h"
