@@ -89,11 +89,6 @@ class AppController : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kMaxEnclosures = EvaluationPass::kMaxEnclosures;
-    static constexpr int kSlots = EvaluationPass::kSlots;
-    static constexpr int kMaxRetries = EvaluationPass::kMaxRetries;
-    static_assert(ParseRaidInfo::kTableRoom == kSlots, "the table holds what the slots hold");
-
     explicit AppController(const ControllerConfig& config, QObject* parent = nullptr);
     ~AppController() override;
 

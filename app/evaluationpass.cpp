@@ -9,6 +9,9 @@
 
 #include <QScopeGuard>
 
+static_assert(ParseRaidInfo::kTableRoom == EvaluationPass::kSlots,
+              "the table holds what the slots hold");
+
 namespace {
 
 const QString kNormal = QStringLiteral("Normal");
@@ -330,33 +333,30 @@ void EvaluationPass::applyStatusIcon(StatusIcon status)
 
 void EvaluationPass::updateSummary()
 {
-    emit summaryChanged(trayInput());
     MonitorSnapshot snapshot = capture();
+    emit summaryChanged(trayInput(snapshot));
     if (snapshot != _snapshot) {
         _snapshot = std::move(snapshot);
         emit snapshotChanged(_snapshot);
     }
 }
 
-TrayText::Input EvaluationPass::trayInput() const
+TrayText::Input EvaluationPass::trayInput(const MonitorSnapshot& snapshot) const
 {
     const ParseRaidInfo& client = *_in.client;
     TrayText::Input input;
     input.connectionLost = _connectionLost;
     input.evaluated = _hasEvaluated;
-    if (_hasEvaluated && client.getDeviceCount() == 0)
+    if (_hasEvaluated && snapshot.enclosures.isEmpty())
         input.noDeviceText = _in.plugText(0);
-    for (int i = 0; i < slotCount(client); ++i) {
-        TrayText::Enclosure e;
-        e.name = _in.deviceName(i);
-        const EnclosureState& slot = _enclosures.at(i);
-        if (slot._errorType != ErrorType::NoProblem || client.friendlyMode(i).isEmpty()) {
-            e.state = TrayText::Enclosure::State::Problem;
-        } else if (slot._rebuildPhase == RebuildPhase::Running) {
-            e.state = TrayText::Enclosure::State::Rebuilding;
-            e.progress = TrayText::rebuildProgressText(client.drive0Dict(i), client.drive1Dict(i));
-        }
-        input.enclosures.append(e);
+    for (int i = 0; i < snapshot.enclosures.size(); ++i) {
+        const EnclosureSnapshot& e = snapshot.enclosures.at(i);
+        TrayText::Enclosure line{e.name, e.state, {}};
+        // The service's own progress text, so one that is no number shows none.
+        if (e.state == EnclosureSnapshot::State::Rebuilding)
+            line.progress =
+                TrayText::rebuildProgressText(client.drive0Dict(i), client.drive1Dict(i));
+        input.enclosures.append(line);
     }
     return input;
 }
@@ -382,7 +382,6 @@ MonitorSnapshot EvaluationPass::capture() const
         e.drives[0] = DriveSnapshot::read(client.drive0Dict(i), (plug & 1) == 0);
         e.drives[1] = DriveSnapshot::read(client.drive1Dict(i), (plug & 2) == 0);
         e.rebuilding = _enclosures.at(i)._rebuildPhase == RebuildPhase::Running;
-        // The same rule as the tray's text.
         if (_enclosures.at(i)._errorType != ErrorType::NoProblem || e.mode.isEmpty()) {
             e.state = EState::Problem;
             problem = true;

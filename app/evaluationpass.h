@@ -119,7 +119,8 @@ private:
     void applyStatusIcon(StatusIcon status);
     void writeRow(int index);
     MonitorSnapshot capture() const;
-    TrayText::Input trayInput() const;
+    // The tray text's inputs: the snapshot's names and states, with the rebuild progress.
+    TrayText::Input trayInput(const MonitorSnapshot& snapshot) const;
 
     Inputs _in;
     ServiceAnswer _answer; // the answer the pass evaluates, or evaluated last

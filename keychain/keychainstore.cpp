@@ -54,6 +54,10 @@ bool runJob(QKeychain::Job* job, int timeoutMs)
         limit.start(timeoutMs);
         loop.exec();
     }
+    if (!finished) {
+        job->setAutoDelete(true);
+        qCWarning(lcKeychain, "the keyring did not answer within %d ms", timeoutMs);
+    }
     return finished;
 }
 
@@ -89,8 +93,6 @@ SecretStore::Result KeychainSecretStore::read(const QString& key, QString& secre
     job->setKey(key);
     if (!runJob(job, _timeoutMs)) {
         _unresponsive = true;
-        job->setAutoDelete(true);
-        qCWarning(lcKeychain, "the keyring did not answer within %d ms", _timeoutMs);
         return Result::Failed;
     }
     Result result = Result::Ok;
@@ -115,8 +117,6 @@ SecretStore::Result KeychainSecretStore::write(const QString& key, const QString
     job->setTextData(secret);
     if (!runJob(job, _timeoutMs)) {
         _unresponsive = true;
-        job->setAutoDelete(true);
-        qCWarning(lcKeychain, "the keyring did not answer within %d ms", _timeoutMs);
         return Result::Failed;
     }
     Result result = Result::Ok;

@@ -5,6 +5,8 @@
 // what it sees.
 #pragma once
 
+#include "presentation/monitorsnapshot.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -16,7 +18,7 @@ class TrayText
 public:
     struct Enclosure
     {
-        enum class State { Healthy, Problem, Rebuilding };
+        using State = EnclosureSnapshot::State;
         QString name;
         State state = State::Healthy;
         QString progress; // " 45%" while rebuilding with a known progress, else empty

@@ -257,7 +257,7 @@ void TestAppController::serviceUnreachableThenBack()
     QVERIFY2(mailsAtAlert.first().endsWith(u"|MSG_AlertServiceDown"),
              qPrintable(mailsAtAlert.first()));
     QCOMPARE(connections, 11); // the first try and ten retries
-    QCOMPARE(retries, AppController::kMaxRetries);
+    QCOMPARE(retries, EvaluationPass::kMaxRetries);
     QCOMPARE(icon, 2);
     QVERIFY(!icons.contains(1));
     QCOMPARE(passes, 0);

@@ -622,9 +622,9 @@ void TestEvaluation::tableGrowsDuringMail()
     QVERIFY(h.settle(3));
 
     // The table takes no more than the slots hold.
-    QCOMPARE(countDuringWait, AppController::kSlots);
+    QCOMPARE(countDuringWait, EvaluationPass::kSlots);
     // The pass that waited evaluated every enclosure its slots hold, none beyond.
-    for (int i = 1; i < AppController::kSlots; ++i)
+    for (int i = 1; i < EvaluationPass::kSlots; ++i)
         QCOMPARE(h.c().pass().recoveryType(i), RecoveryType::Healthy);
     QCOMPARE(h.modal.alerts, QStringList{"MSG_ErrorMessage3"});
     QCOMPARE(h.system.terminations, 1);
